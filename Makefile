@@ -1,0 +1,66 @@
+# make demo   set up what is missing, build, run the demo
+# make test   set up, build both trees, run every test (native and under Wine)
+# make bench  benchmarks, natively and under Wine
+# make fuzz   fuzz the JSON core for a bounded time (needs clang)
+
+SHELL := /bin/bash
+ROOT  := $(CURDIR)
+JOBS  ?= $(shell nproc)
+NATIVE := build/native
+WIN64  := build/win64
+FUZZ_SECONDS ?= 60
+
+export WINEPREFIX ?= $(ROOT)/build/wineprefix
+export WINEDEBUG  ?= -all
+export WINEDLLOVERRIDES ?= mscoree,mshtml=
+
+.PHONY: all setup build native win64 test test-native test-win64 demo bench fuzz clean
+
+all: build
+
+setup:
+	@bash scripts/setup.sh
+
+$(NATIVE)/CMakeCache.txt:
+	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+$(WIN64)/CMakeCache.txt:
+	cmake -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+
+native: setup $(NATIVE)/CMakeCache.txt
+	cmake --build $(NATIVE) -j $(JOBS)
+
+win64: setup $(WIN64)/CMakeCache.txt
+	cmake --build $(WIN64) -j $(JOBS)
+
+build: native win64
+
+test-native: native
+	cd $(NATIVE) && ctest --output-on-failure
+
+# One wineserver kept alive for the whole run: each Wine process then starts fast.
+test-win64: win64
+	wineserver -p60
+	cd $(WIN64) && ctest --output-on-failure
+
+test: test-native test-win64
+	@echo "make test: all tests passed"
+
+demo: native
+	$(NATIVE)/demo/json_demo
+
+bench: native win64
+	@echo "== native"; $(NATIVE)/bench/json_bench $(ROOT)/../shared/bench-data
+	@echo "== win64 (Wine)"; wineserver -p60; wine $(WIN64)/bench/json_bench.exe $(ROOT)/../shared/bench-data
+
+fuzz:
+	@command -v clang++ >/dev/null || { echo "make fuzz needs clang"; exit 1; }
+	cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DCORVANE_FUZZ=ON >/dev/null
+	cmake --build build/fuzz -j $(JOBS) --target fuzz_parse_document fuzz_is_valid_json fuzz_path
+	for t in parse_document is_valid_json path; do \
+	  mkdir -p build/fuzz/corpus_$$t; \
+	  build/fuzz/tests/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -max_len=4096 build/fuzz/corpus_$$t tests/fuzz/corpus/$$t || exit 1; \
+	done
+
+clean:
+	rm -rf build/native build/win64 build/fuzz
