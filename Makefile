@@ -59,7 +59,7 @@ fuzz:
 	cmake --build build/fuzz -j $(JOBS) --target fuzz_parse_document fuzz_is_valid_json fuzz_path
 	for t in parse_document is_valid_json path; do \
 	  mkdir -p build/fuzz/corpus_$$t; \
-	  build/fuzz/tests/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -max_len=4096 build/fuzz/corpus_$$t tests/fuzz/corpus/$$t || exit 1; \
+	  build/fuzz/tests/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -artifact_prefix=build/fuzz/ build/fuzz/corpus_$$t tests/fuzz/corpus/$$t || exit 1; \
 	done
 
 clean:

@@ -19,6 +19,10 @@ if(CORVANE_SANITIZE)
   target_link_options(corvane_json_checked PUBLIC ${CORVANE_SANITIZE_FLAGS})
 endif()
 
+if(CORVANE_FUZZ)
+  target_compile_options(corvane_json_checked PUBLIC -fsanitize=fuzzer-no-link)
+endif()
+
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(${GOOGLETEST_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)

@@ -9,9 +9,10 @@ void* JsonArena::Allocate(std::size_t bytes, std::size_t align) {
     std::size_t pad = reinterpret_cast<std::uintptr_t>(cursor_) & (align - 1);
     if (pad) pad = align - pad;
     if (cursor_ == nullptr || pad + bytes > left_) {
-        // Blocks double up to 1 MiB; a request larger than that gets its own block.
+        // Blocks double up to 128 KiB, a size the C runtime recycles from its heap
+        // instead of mapping fresh pages; a larger request gets its own block.
         std::size_t size = bytes + align > nextBlock_ ? bytes + align : nextBlock_;
-        if (nextBlock_ < (std::size_t{1} << 20)) nextBlock_ *= 2;
+        if (nextBlock_ < (std::size_t{1} << 17)) nextBlock_ *= 2;
         blocks_.emplace_back(new unsigned char[size]);
         reserved_ += size;
         cursor_ = blocks_.back().get();

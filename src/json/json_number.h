@@ -22,4 +22,11 @@ bool ReadInt32Token(std::u16string_view token, std::int32_t& value);
 // overflow gives infinity (callers decide what to keep), an underflow a signed zero.
 double ReadDoublePrefix(std::u16string_view token, std::size_t& consumed);
 
+// Scans the lenient number at `p` ('-', digits, '.', digits, exponent) and
+// reads it as the parser does: a base-10 int32 when the token has no fraction
+// or exponent and fits, otherwise a double like strtod in the "C" locale.
+// Returns true for an int32 (in `integer`), false for a double (in `number`,
+// possibly infinite on overflow). `p` ends past the token.
+bool ScanNumber(const char16_t*& p, const char16_t* end, std::int32_t& integer, double& number);
+
 }  // namespace Corvane

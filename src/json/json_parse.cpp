@@ -55,15 +55,14 @@ private:
 bool JsonDomBuilder::ReadString(const char16_t*& p, const char16_t*& text, std::uint32_t& length,
                                 std::u16string& error) {
     const char16_t* open = p;
-    const char16_t* q = p + 1;
+    const char16_t* q = FindQuoteOrBackslash(p + 1, end_);
     bool escaped = false;
-    for (;;) {
-        if (q >= end_) return FailAt(error, u"Corvane.Json: Unterminated string at position ", open);
-        char16_t c = *q;
-        if (c == u'"') break;
-        if (c == u'\\') { escaped = true; q += 2; continue; }
-        ++q;
+    if (q < end_ && *q == u'\\') {
+        escaped = true;
+        q = FindStringEnd(open, end_);
+        if (q) --q;   // at the closing quote
     }
+    if (!q || q >= end_) return FailAt(error, u"Corvane.Json: Unterminated string at position ", open);
     p = q + 1;
     if (!escaped) {
         text = open + 1;
@@ -115,34 +114,15 @@ bool JsonDomBuilder::ReadString(const char16_t*& p, const char16_t*& text, std::
 }
 
 void JsonDomBuilder::ReadNumber(const char16_t*& p, JsonNode& node) {
-    const char16_t* start = p;
-    const char16_t* q = p;
-    bool integral = true;
-    if (q < end_ && *q == u'-') ++q;
-    while (q < end_ && *q >= u'0' && *q <= u'9') ++q;
-    if (q < end_ && *q == u'.') {
-        integral = false;
-        ++q;
-        while (q < end_ && *q >= u'0' && *q <= u'9') ++q;
-    }
-    if (q < end_ && (*q == u'e' || *q == u'E')) {
-        integral = false;
-        ++q;
-        if (q < end_ && (*q == u'+' || *q == u'-')) ++q;
-        while (q < end_ && *q >= u'0' && *q <= u'9') ++q;
-    }
-    p = q;
-    std::u16string_view token(start, static_cast<std::size_t>(q - start));
     std::int32_t i;
-    if (integral && ReadInt32Token(token, i)) {
+    double d;
+    if (ScanNumber(p, end_, i, d)) {
         node.type = JsonNodeType::Int;
         node.integer = i;
-        return;
+    } else {
+        node.type = JsonNodeType::Double;
+        node.number = std::isfinite(d) ? d : 0.0;   // an overflow keeps 0.0
     }
-    std::size_t consumed;
-    double d = ReadDoublePrefix(token, consumed);
-    node.type = JsonNodeType::Double;
-    node.number = std::isfinite(d) ? d : 0.0;
 }
 
 bool JsonDomBuilder::Parse(std::u16string& error) {

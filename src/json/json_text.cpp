@@ -33,23 +33,10 @@ inline bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 inline bool IsHigh(int v) { return v >= 0xD800 && v <= 0xDBFF; }
 inline bool IsLow(int v) { return v >= 0xDC00 && v <= 0xDFFF; }
 
-// Past the closing quote of the string whose quote is at p, stepping over
-// escaped units; `end` when it is never closed.
+// Lenient: `end` when the string never closes.
 inline const char16_t* SkipString(const char16_t* p, const char16_t* end) {
-    for (++p; p < end; ++p) {
-        if (*p == u'"') return p + 1;
-        if (*p == u'\\') ++p;
-    }
-    return end;
-}
-
-// Like SkipString, but null when the string is never closed.
-inline const char16_t* SkipStringStrict(const char16_t* p, const char16_t* end) {
-    for (++p; p < end; ++p) {
-        if (*p == u'"') return p + 1;
-        if (*p == u'\\') ++p;
-    }
-    return nullptr;
+    const char16_t* q = FindStringEnd(p, end);
+    return q ? q : end;
 }
 
 // The lenient number span: '-', digits, '.', digits, exponent.
@@ -247,7 +234,7 @@ value:
     if (p >= end) { depth = entryDepth; return bad; }
     switch (*p) {
         case u'"':
-            p = SkipStringStrict(p, end);
+            p = FindStringEnd(p, end);
             if (!p) { depth = entryDepth; return bad; }
             goto after;
         case u't': case u'f': case u'n': {
@@ -274,7 +261,7 @@ value:
 
 member: {
     if (p >= end || *p != u'"') { depth = entryDepth; return bad; }
-    p = SkipStringStrict(p, end);
+    p = FindStringEnd(p, end);
     if (!p) { depth = entryDepth; return bad; }
     p = SkipSpace(p, end);
     if (p >= end || *p != u':') { depth = entryDepth; return bad; }

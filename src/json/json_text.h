@@ -10,17 +10,66 @@
 
 #include "json_document.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace Corvane {
 
 inline bool IsJsonSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
 
+
+// Past the whitespace at p. Pretty-printed documents indent with long runs of
+// spaces, so runs are skipped eight code units at a time.
 inline const char16_t* SkipSpace(const char16_t* p, const char16_t* end) {
+    if (p >= end || !IsJsonSpace(*p)) return p;
+#if defined(__SSE2__)
+    const __m128i space = _mm_set1_epi16(u' '), tab = _mm_set1_epi16(u'\t');
+    const __m128i lf = _mm_set1_epi16(u'\n'), cr = _mm_set1_epi16(u'\r');
+    while (end - p >= 8) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        __m128i ws = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, space), _mm_cmpeq_epi16(v, tab)),
+                                  _mm_or_si128(_mm_cmpeq_epi16(v, lf), _mm_cmpeq_epi16(v, cr)));
+        unsigned other = static_cast<unsigned>(_mm_movemask_epi8(ws)) ^ 0xFFFFu;
+        if (other) return p + (__builtin_ctz(other) >> 1);
+        p += 8;
+    }
+#endif
     while (p < end && IsJsonSpace(*p)) ++p;
     return p;
 }
 inline std::size_t SkipSpace(std::u16string_view text, std::size_t pos) {
-    while (pos < text.size() && IsJsonSpace(text[pos])) ++pos;
-    return pos;
+    if (pos >= text.size()) return pos;
+    return static_cast<std::size_t>(SkipSpace(text.data() + pos, text.data() + text.size()) - text.data());
+}
+
+// The first quotation mark or backslash in [p, end), or end. Strings are most
+// of most documents, so this runs eight code units at a time where it can.
+inline const char16_t* FindQuoteOrBackslash(const char16_t* p, const char16_t* end) {
+#if defined(__SSE2__)
+    const __m128i quote = _mm_set1_epi16(u'"');
+    const __m128i backslash = _mm_set1_epi16(u'\\');
+    while (end - p >= 8) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, quote), _mm_cmpeq_epi16(v, backslash)));
+        if (mask) return p + (__builtin_ctz(static_cast<unsigned>(mask)) >> 1);
+        p += 8;
+    }
+#endif
+    while (p < end && *p != u'"' && *p != u'\\') ++p;
+    return p;
+}
+
+// Past the closing quote of the string literal whose quote is at `open`, a
+// backslash hiding the unit after it; null when the string never closes.
+inline const char16_t* FindStringEnd(const char16_t* open, const char16_t* end) {
+    const char16_t* p = open + 1;
+    for (;;) {
+        p = FindQuoteOrBackslash(p, end);
+        if (p >= end) return nullptr;
+        if (*p == u'"') return p + 1;
+        p += 2;
+    }
 }
 
 // Escapes the content of a JSON string literal (no quotes added); `/` is kept.
