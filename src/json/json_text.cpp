@@ -224,6 +224,7 @@ std::ptrdiff_t FindValueEnd(std::u16string_view text, std::size_t position, int&
     const char16_t* const end = base + text.size();
     const std::ptrdiff_t bad = static_cast<std::ptrdiff_t>(text.size());
     const int entryDepth = depth;
+    if (depth < 0) depth = 0;   // the level table below is sized from 0
     // Containers opened by this call; beyond 256 the caller gets -1 anyway.
     bool isObject[kFindMaxDepth + 2];
     int level = 0;

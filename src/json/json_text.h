@@ -68,6 +68,7 @@ inline const char16_t* FindStringEnd(const char16_t* open, const char16_t* end) 
         p = FindQuoteOrBackslash(p, end);
         if (p >= end) return nullptr;
         if (*p == u'"') return p + 1;
+        if (end - p < 2) return nullptr;   // a final backslash: never closed
         p += 2;
     }
 }
