@@ -6,21 +6,17 @@ set(CORVANE_SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=al
 add_compile_options(-Wall -Wextra -Wno-unused-parameter)
 
 # Two flavours of the core: optimised (benchmarks, demo) and sanitized (tests).
-file(GLOB CORVANE_JSON_SOURCES CONFIGURE_DEPENDS src/json/*.cpp)
-list(FILTER CORVANE_JSON_SOURCES EXCLUDE REGEX "_com\\.cpp$")
-add_library(corvane_json STATIC ${CORVANE_JSON_SOURCES})
-target_include_directories(corvane_json PUBLIC src/json)
-target_compile_options(corvane_json PRIVATE -O2)
+include(cmake/Portable.cmake)
+corvane_add_portable_library(corvane_core)
+target_compile_options(corvane_core PRIVATE -O2)
 
-add_library(corvane_json_checked STATIC ${CORVANE_JSON_SOURCES})
-target_include_directories(corvane_json_checked PUBLIC src/json)
+corvane_add_portable_library(corvane_core_checked)
 if(CORVANE_SANITIZE)
-  target_compile_options(corvane_json_checked PUBLIC ${CORVANE_SANITIZE_FLAGS})
-  target_link_options(corvane_json_checked PUBLIC ${CORVANE_SANITIZE_FLAGS})
+  target_compile_options(corvane_core_checked PUBLIC ${CORVANE_SANITIZE_FLAGS})
+  target_link_options(corvane_core_checked PUBLIC ${CORVANE_SANITIZE_FLAGS})
 endif()
-
 if(CORVANE_FUZZ)
-  target_compile_options(corvane_json_checked PUBLIC -fsanitize=fuzzer-no-link)
+  target_compile_options(corvane_core_checked PUBLIC -fsanitize=fuzzer-no-link)
 endif()
 
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -28,7 +24,7 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(${GOOGLETEST_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 include(cmake/Tests.cmake)
-corvane_add_core_tests(corvane_json_checked)
+corvane_add_core_tests(corvane_core_checked)
 
 add_subdirectory(tests/fuzz)
 add_subdirectory(bench)

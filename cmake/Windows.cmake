@@ -6,11 +6,9 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WIN
 # Everything static: nothing from the toolchain has to be found at run time.
 add_link_options(-static -static-libgcc -static-libstdc++)
 
-file(GLOB CORVANE_JSON_SOURCES CONFIGURE_DEPENDS src/json/*.cpp)
-list(FILTER CORVANE_JSON_SOURCES EXCLUDE REGEX "_com\\.cpp$")
-add_library(corvane_json STATIC ${CORVANE_JSON_SOURCES})
-target_include_directories(corvane_json PUBLIC src/json)
-target_compile_options(corvane_json PRIVATE -O2)
+include(cmake/Portable.cmake)
+corvane_add_portable_library(corvane_core)
+target_compile_options(corvane_core PRIVATE -O2)
 
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
@@ -18,6 +16,23 @@ set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 add_subdirectory(${GOOGLETEST_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 include(cmake/Tests.cmake)
-corvane_add_core_tests(corvane_json)
+corvane_add_core_tests(corvane_core)
 
+# A Windows test executable run under Wine by ctest. Tests find the built DLL
+# next to themselves.
+function(corvane_add_win_test name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE gtest gtest_main corvane_core ole32 oleaut32 uuid advapi32 user32 gdi32)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests/win ${CMAKE_BINARY_DIR}/idl)
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "CORVANE_SHARED_DIR=${CORVANE_SHARED_DIR};CORVANE_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+endfunction()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/src/module/CMakeLists.txt)
+  add_subdirectory(src/module)
+endif()
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/win/CMakeLists.txt)
+  add_subdirectory(tests/win)
+endif()
 add_subdirectory(bench)

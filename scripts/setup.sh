@@ -6,7 +6,7 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 PACKAGES=(cmake make g++ clang g++-mingw-w64-x86-64-posix mingw-w64-tools
-          wine wine64 libwine-dev rapidjson-dev libgtest-dev googletest)
+          wine wine64 libwine-dev rapidjson-dev libgtest-dev googletest python3)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

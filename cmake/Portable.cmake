@@ -1,0 +1,12 @@
+# The portable core: plain C++20 on UTF-16 text, no windows.h. It builds in
+# both trees, natively with sanitizers for its tests, and inside the DLL.
+file(GLOB CORVANE_PORTABLE_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/src/json/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/com/registrar_script.cpp)
+list(FILTER CORVANE_PORTABLE_SOURCES EXCLUDE REGEX "_com\\.cpp$")
+set(CORVANE_PORTABLE_INCLUDES ${CMAKE_SOURCE_DIR}/src/json ${CMAKE_SOURCE_DIR}/src/com)
+
+function(corvane_add_portable_library name)
+  add_library(${name} STATIC ${CORVANE_PORTABLE_SOURCES})
+  target_include_directories(${name} PUBLIC ${CORVANE_PORTABLE_INCLUDES})
+endfunction()
