@@ -1,0 +1,449 @@
+// The DLL as a COM server, in a process where it was never registered: class
+// objects, the lock count, aggregation, identity, connection points,
+// dispatch, the creation exports and manifest activation. Everything goes
+// through Wine's COM and activation contexts.
+#include <olectl.h>
+
+#include "corvane_h.h"
+#include "win_test_support.h"
+
+using namespace CorvaneTest;
+
+namespace {
+
+using GetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+using CanUnloadFn = HRESULT(WINAPI*)();
+using CreateFn = IDispatch*(WINAPI*)();
+using LastErrorFn = HRESULT(WINAPI*)();
+using ActivateFn = HRESULT(WINAPI*)(LPCWSTR);
+using VoidFn = void(WINAPI*)();
+using IsActiveFn = BOOL(WINAPI*)();
+
+void* const kSentinel = reinterpret_cast<void*>(0xdeadbeef);
+
+IClassFactory* Factory(REFCLSID clsid) {
+    IClassFactory* f = nullptr;
+    EXPECT_EQ(Export<GetClassObjectFn>("DllGetClassObject")(clsid, IID_IClassFactory, reinterpret_cast<void**>(&f)), S_OK);
+    return f;
+}
+
+HRESULT CanUnload() { return Export<CanUnloadFn>("DllCanUnloadNow")(); }
+
+TEST(Module, ExportsAllTwelveFunctions) {
+    ASSERT_NE(Ocx(), nullptr) << "Corvane_x64.ocx not found next to the test";
+    for (const char* name : {"DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer", "DllUnregisterServer",
+                             "Corvane_CreateControl", "Corvane_CreateBrowserPool", "Corvane_GetLastBrowserPoolError",
+                             "Corvane_CreateJson", "Corvane_ActivateManifest", "Corvane_DeactivateManifest",
+                             "Corvane_ResetManifest", "Corvane_IsManifestActive"})
+        EXPECT_NE(GetProcAddress(Ocx(), name), nullptr) << name;
+}
+
+TEST(Module, ThisProcessHasNoRegistration) {
+    // The premise of the registration-free tests below.
+    IUnknown* p = nullptr;
+    EXPECT_EQ(CoCreateInstance(CLSID_CorvaneJson, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&p)),
+              REGDB_E_CLASSNOTREG);
+}
+
+TEST(Module, ClassObjectsAreCachedAndOnlyForTheThreeClasses) {
+    auto get = Export<GetClassObjectFn>("DllGetClassObject");
+    for (const CLSID* clsid : {&CLSID_CorvaneCtrl, &CLSID_BrowserPool, &CLSID_CorvaneJson}) {
+        IClassFactory* a = nullptr;
+        IClassFactory* b = nullptr;
+        ASSERT_EQ(get(*clsid, IID_IClassFactory, reinterpret_cast<void**>(&a)), S_OK);
+        ASSERT_EQ(get(*clsid, IID_IClassFactory, reinterpret_cast<void**>(&b)), S_OK);
+        EXPECT_EQ(a, b);
+        a->Release();
+        b->Release();
+    }
+    struct Case { const GUID* clsid; HRESULT expected; };
+    const Case refused[] = {
+        {&DIID__CorvaneCtrl, CLASS_E_CLASSNOTAVAILABLE},   // the legacy dispinterface is no class
+        {&IID_ICVNJson, CLASS_E_CLASSNOTAVAILABLE},
+        {&LIBID_CorvaneLib, CLASS_E_CLASSNOTAVAILABLE},
+    };
+    for (const Case& c : refused) {
+        void* out = kSentinel;
+        EXPECT_EQ(get(*c.clsid, IID_IClassFactory, &out), c.expected);
+        EXPECT_EQ(out, nullptr);
+    }
+    EXPECT_EQ(get(CLSID_CorvaneJson, IID_IClassFactory, nullptr), E_POINTER);
+    void* out = kSentinel;
+    EXPECT_EQ(get(CLSID_CorvaneJson, IID_IDispatch, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+}
+
+TEST(Module, LiveObjectsAndServerLocksKeepTheDllLoaded) {
+    IClassFactory* f = Factory(CLSID_CorvaneJson);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(CanUnload(), S_OK) << "a cached class object alone must not hold the DLL";
+    IDispatch* json = nullptr;
+    ASSERT_EQ(f->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&json)), S_OK);
+    EXPECT_EQ(CanUnload(), S_FALSE);
+    json->Release();
+    EXPECT_EQ(CanUnload(), S_OK);
+    EXPECT_EQ(f->LockServer(TRUE), S_OK);
+    EXPECT_EQ(CanUnload(), S_FALSE);
+    EXPECT_EQ(f->LockServer(FALSE), S_OK);
+    EXPECT_EQ(CanUnload(), S_OK);
+
+    IClassFactory* cf = Factory(CLSID_CorvaneCtrl);
+    IDispatch* control = nullptr;
+    ASSERT_EQ(cf->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&control)), S_OK);
+    EXPECT_EQ(CanUnload(), S_FALSE);
+    control->Release();
+    EXPECT_EQ(CanUnload(), S_OK);
+    cf->Release();
+    f->Release();
+}
+
+TEST(Module, ControlAndJsonMayBeAggregatedThePoolMayNot) {
+    for (const CLSID* clsid : {&CLSID_CorvaneCtrl, &CLSID_CorvaneJson}) {
+        IClassFactory* f = Factory(*clsid);
+        CountingUnknown outer;
+        IUnknown* inner = nullptr;
+        ASSERT_EQ(f->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&inner)), S_OK);
+        ASSERT_NE(inner, nullptr);
+        outer.inner = inner;
+        const IID& iid = clsid == &CLSID_CorvaneCtrl ? IID_ICorvaneCtrl : IID_ICVNJson;
+        outer.delegated = iid;
+
+        // An interface of the aggregate counts its references on the outer object...
+        IDispatch* p = nullptr;
+        ASSERT_EQ(inner->QueryInterface(iid, reinterpret_cast<void**>(&p)), S_OK);
+        long before = outer.refs;
+        p->AddRef();
+        EXPECT_EQ(outer.refs, before + 1);
+        p->Release();
+        // ...and asks the outer object for anything else, IUnknown included.
+        IUnknown* identity = nullptr;
+        int queries = outer.queries;
+        ASSERT_EQ(p->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
+        EXPECT_EQ(identity, static_cast<IUnknown*>(static_cast<IDispatch*>(&outer)));
+        EXPECT_EQ(outer.queries, queries + 1);
+        identity->Release();
+        p->Release();
+        EXPECT_EQ(inner->Release(), 0u);
+
+        // An outer object may only ask for IUnknown.
+        void* out = kSentinel;
+        EXPECT_EQ(f->CreateInstance(&outer, IID_IDispatch, &out), CLASS_E_NOAGGREGATION);
+        EXPECT_EQ(out, nullptr);
+        f->Release();
+    }
+    IClassFactory* pool = Factory(CLSID_BrowserPool);
+    CountingUnknown outer;
+    void* out = kSentinel;
+    EXPECT_EQ(pool->CreateInstance(&outer, IID_IUnknown, &out), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(pool->CreateInstance(&outer, IID_IUnknown, nullptr), E_POINTER);
+    EXPECT_EQ(outer.refs, 1);
+    pool->Release();
+    EXPECT_EQ(CanUnload(), S_OK);
+}
+
+struct InterfaceCase {
+    const CLSID* clsid;
+    const IID* dual;
+    bool connectionPoints;
+};
+
+TEST(Module, ObjectsAnswerTheirInterfacesWithOneIdentity) {
+    const InterfaceCase cases[] = {
+        {&CLSID_CorvaneCtrl, &IID_ICorvaneCtrl, true},
+        {&CLSID_BrowserPool, &IID_IBrowserPool, false},
+        {&CLSID_CorvaneJson, &IID_ICVNJson, false},
+    };
+    for (const InterfaceCase& c : cases) {
+        IClassFactory* f = Factory(*c.clsid);
+        IUnknown* unk = nullptr;
+        ASSERT_EQ(f->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&unk)), S_OK);
+        IUnknown* dual = nullptr;
+        IUnknown* disp = nullptr;
+        ISupportErrorInfo* sei = nullptr;
+        ASSERT_EQ(unk->QueryInterface(*c.dual, reinterpret_cast<void**>(&dual)), S_OK);
+        ASSERT_EQ(unk->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&disp)), S_OK);
+        EXPECT_EQ(dual, disp) << "IDispatch is the dual interface";
+        ASSERT_EQ(unk->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&sei)), S_OK);
+        EXPECT_EQ(sei->InterfaceSupportsErrorInfo(*c.dual), S_OK);
+        EXPECT_EQ(sei->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE);
+        IUnknown* back = nullptr;
+        ASSERT_EQ(sei->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&back)), S_OK);
+        EXPECT_EQ(back, unk);
+        back->Release();
+        void* cpc = kSentinel;
+        EXPECT_EQ(unk->QueryInterface(IID_IConnectionPointContainer, &cpc), c.connectionPoints ? S_OK : E_NOINTERFACE);
+        if (cpc) static_cast<IUnknown*>(cpc)->Release();
+        void* none = kSentinel;
+        EXPECT_EQ(unk->QueryInterface(IID_IPersistStream, &none), E_NOINTERFACE);
+        EXPECT_EQ(none, nullptr);
+        EXPECT_EQ(unk->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
+        sei->Release();
+        disp->Release();
+        dual->Release();
+        EXPECT_EQ(unk->Release(), 0u);
+        f->Release();
+    }
+}
+
+TEST(Module, ConnectionPointKeepsSinksInReusableSlots) {
+    IClassFactory* f = Factory(CLSID_CorvaneCtrl);
+    IConnectionPointContainer* cpc = nullptr;
+    ASSERT_EQ(f->CreateInstance(nullptr, IID_IConnectionPointContainer, reinterpret_cast<void**>(&cpc)), S_OK);
+    f->Release();
+    IConnectionPoint* cp = nullptr;
+    EXPECT_EQ(cpc->FindConnectionPoint(IID_IDispatch, &cp), CONNECT_E_NOCONNECTION);
+    ASSERT_EQ(cpc->FindConnectionPoint(DIID__DCorvaneCtrlEvents, &cp), S_OK);
+    IID iid;
+    EXPECT_EQ(cp->GetConnectionInterface(&iid), S_OK);
+    EXPECT_TRUE(IsEqualIID(iid, DIID__DCorvaneCtrlEvents));
+
+    CountingUnknown a, b, c, noDispatch;
+    noDispatch.answersDispatch = false;
+    DWORD ca = 0, cb = 0, cc = 0, cn = 77;
+    ASSERT_EQ(cp->Advise(&a, &ca), S_OK);
+    ASSERT_EQ(cp->Advise(&b, &cb), S_OK);
+    EXPECT_EQ(ca, 1u);
+    EXPECT_EQ(cb, 2u);
+    EXPECT_EQ(a.refs, 2);
+    EXPECT_EQ(cp->Advise(&noDispatch, &cn), CONNECT_E_CANNOTCONNECT);
+    EXPECT_EQ(cn, 0u);
+    EXPECT_EQ(cp->Unadvise(ca), S_OK);
+    EXPECT_EQ(a.refs, 1);
+    EXPECT_EQ(cp->Unadvise(ca), CONNECT_E_NOCONNECTION);
+    EXPECT_EQ(cp->Unadvise(0), CONNECT_E_NOCONNECTION);
+    EXPECT_EQ(cp->Unadvise(99), CONNECT_E_NOCONNECTION);
+    ASSERT_EQ(cp->Advise(&c, &cc), S_OK);
+    EXPECT_EQ(cc, 1u) << "the freed slot is used again";
+
+    IEnumConnections* e = nullptr;
+    ASSERT_EQ(cp->EnumConnections(&e), S_OK);
+    CONNECTDATA data[4] = {};
+    ULONG fetched = 0;
+    EXPECT_EQ(e->Next(4, data, &fetched), S_FALSE);
+    ASSERT_EQ(fetched, 2u);
+    EXPECT_EQ(data[0].dwCookie, 1u);
+    EXPECT_EQ(data[1].dwCookie, 2u);
+    for (ULONG i = 0; i < fetched; ++i) data[i].pUnk->Release();
+    e->Release();
+
+    IEnumConnectionPoints* points = nullptr;
+    ASSERT_EQ(cpc->EnumConnectionPoints(&points), S_OK);
+    IConnectionPoint* only[2] = {};
+    EXPECT_EQ(points->Next(2, only, &fetched), S_FALSE);
+    ASSERT_EQ(fetched, 1u);
+    EXPECT_EQ(only[0], cp);
+    only[0]->Release();
+    points->Release();
+
+    cp->Unadvise(cb);
+    cp->Unadvise(cc);
+    EXPECT_EQ(b.refs, 1);
+    EXPECT_EQ(c.refs, 1);
+    cp->Release();
+    EXPECT_EQ(cpc->Release(), 0u);
+}
+
+TEST(Module, DispatchResolvesNamesWithoutRegardToCase) {
+    IDispatch* json = Export<CreateFn>("Corvane_CreateJson")();
+    ASSERT_NE(json, nullptr);
+    struct Case { const wchar_t* name; DISPID id; };
+    const Case cases[] = {{L"GetValue", 1}, {L"gEtVaLuE", 1}, {L"MaxSize", 0x46}, {L"GetValuesHP", 0x7a}};
+    for (const Case& c : cases) {
+        DISPID id = -99;
+        LPOLESTR name = const_cast<LPOLESTR>(c.name);
+        EXPECT_EQ(json->GetIDsOfNames(IID_NULL, &name, 1, 0x409, &id), S_OK) << c.name;
+        EXPECT_EQ(id, c.id) << c.name;
+    }
+    DISPID id;
+    LPOLESTR missing = const_cast<LPOLESTR>(L"NoSuchMember");
+    EXPECT_EQ(json->GetIDsOfNames(IID_NULL, &missing, 1, 0x409, &id), DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(json->GetIDsOfNames(IID_IDispatch, &missing, 1, 0x409, &id), DISP_E_UNKNOWNINTERFACE);
+    UINT count = 0;
+    EXPECT_EQ(json->GetTypeInfoCount(&count), S_OK);
+    EXPECT_EQ(count, 1u);
+    ITypeInfo* info = nullptr;
+    EXPECT_EQ(json->GetTypeInfo(1, 0, &info), DISP_E_BADINDEX);
+    ASSERT_EQ(json->GetTypeInfo(0, 0, &info), S_OK);
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
+    EXPECT_TRUE(IsEqualIID(attr->guid, IID_ICVNJson));
+    info->ReleaseTypeAttr(attr);
+    info->Release();
+
+    // A member nobody has written yet answers E_NOTIMPL with a description.
+    VARIANT args[2];
+    VariantInit(&args[0]);
+    VariantInit(&args[1]);
+    args[0].vt = VT_BSTR;
+    args[0].bstrVal = SysAllocString(L"a");
+    args[1].vt = VT_BSTR;
+    args[1].bstrVal = SysAllocString(L"{\"a\":1}");
+    DISPPARAMS params = {args, nullptr, 2, 0};
+    VARIANT result;
+    VariantInit(&result);
+    EXCEPINFO excep = {};
+    HRESULT hr = json->Invoke(1, IID_NULL, 0x409, DISPATCH_METHOD, &params, &result, &excep, nullptr);
+    if (hr == DISP_E_EXCEPTION) {
+        EXPECT_EQ(excep.scode, E_NOTIMPL);
+        EXPECT_STREQ(excep.bstrSource, L"Corvane");
+        EXPECT_STREQ(excep.bstrDescription, L"GetValue is not implemented yet.");
+        SysFreeString(excep.bstrSource);
+        SysFreeString(excep.bstrDescription);
+        SysFreeString(excep.bstrHelpFile);
+    } else {
+        EXPECT_EQ(hr, E_NOTIMPL);
+    }
+    VariantClear(&args[0]);
+    VariantClear(&args[1]);
+    EXPECT_EQ(json->Release(), 0u);
+}
+
+TEST(Module, CreationExportsNeedNoRegistration) {
+    IDispatch* json = Export<CreateFn>("Corvane_CreateJson")();
+    ASSERT_NE(json, nullptr);
+    ICVNJson* typed = nullptr;
+    EXPECT_EQ(json->QueryInterface(IID_ICVNJson, reinterpret_cast<void**>(&typed)), S_OK);
+    typed->Release();
+    json->Release();
+
+    IDispatch* pool = Export<CreateFn>("Corvane_CreateBrowserPool")();
+    ASSERT_NE(pool, nullptr);
+    EXPECT_EQ(Export<LastErrorFn>("Corvane_GetLastBrowserPoolError")(), S_OK);
+    IBrowserPool* typedPool = nullptr;
+    EXPECT_EQ(pool->QueryInterface(IID_IBrowserPool, reinterpret_cast<void**>(&typedPool)), S_OK);
+    typedPool->Release();
+    pool->Release();
+    EXPECT_EQ(CanUnload(), S_OK);
+}
+
+// Manifest activation keeps process-wide state: each test leaves it reset.
+class Manifest : public ::testing::Test {
+protected:
+    void TearDown() override { Export<VoidFn>("Corvane_ResetManifest")(); }
+    HRESULT Activate(LPCWSTR path) { return Export<ActivateFn>("Corvane_ActivateManifest")(path); }
+    bool Active() { return Export<IsActiveFn>("Corvane_IsManifestActive")() == TRUE; }
+    static HANDLE Current() {
+        HANDLE h = nullptr;
+        GetCurrentActCtx(&h);
+        return h;
+    }
+};
+
+TEST_F(Manifest, CreateControlWithoutRegistrationUsesTheEmbeddedManifest) {
+    ASSERT_FALSE(Active());
+    IDispatch* control = Export<CreateFn>("Corvane_CreateControl")();
+    ASSERT_NE(control, nullptr);
+    EXPECT_TRUE(Active());
+    ICorvaneCtrl* typed = nullptr;
+    EXPECT_EQ(control->QueryInterface(IID_ICorvaneCtrl, reinterpret_cast<void**>(&typed)), S_OK);
+    typed->Release();
+    control->Release();
+}
+
+TEST_F(Manifest, ActivationMakesTheClassesCreatableByClsid) {
+    ASSERT_EQ(Activate(OcxPath().c_str()), S_OK);
+    EXPECT_TRUE(Active());
+    IDispatch* json = nullptr;
+    EXPECT_EQ(CoCreateInstance(CLSID_CorvaneJson, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                               reinterpret_cast<void**>(&json)), S_OK);
+    if (json) json->Release();
+    // What a script host does with a ProgID. (Wine answers a class id of its
+    // own for a ProgID found through an activation context, so the check is
+    // that the answer creates the engine, not which GUID it is.)
+    CLSID clsid;
+    ASSERT_EQ(CLSIDFromProgID(L"Corvane.Json", &clsid), S_OK);
+    ICVNJson* byProgId = nullptr;
+    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_ICVNJson, reinterpret_cast<void**>(&byProgId)),
+              S_OK);
+    if (byProgId) byProgId->Release();
+}
+
+TEST_F(Manifest, SecondActivationKeepsTheFirstContext) {
+    HANDLE before = Current();
+    ASSERT_EQ(Activate(OcxPath().c_str()), S_OK);
+    HANDLE first = Current();
+    EXPECT_NE(first, before);
+    EXPECT_EQ(Activate(OcxPath().c_str()), S_OK);
+    HANDLE second = Current();
+    EXPECT_EQ(second, first);
+    Export<VoidFn>("Corvane_DeactivateManifest")();
+    EXPECT_FALSE(Active());
+    HANDLE after = Current();
+    EXPECT_EQ(after, before);
+    for (HANDLE h : {before, first, second, after})
+        if (h) ReleaseActCtx(h);
+}
+
+TEST_F(Manifest, EmptyOrNullPathIsRefused) {
+    EXPECT_EQ(Activate(L""), E_INVALIDARG);
+    EXPECT_FALSE(Active());
+    EXPECT_EQ(Activate(nullptr), E_INVALIDARG);
+    EXPECT_FALSE(Active());
+}
+
+TEST_F(Manifest, FileWithoutManifestStillCountsAsActive) {
+    // The test executable carries no manifest resource with id 2.
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    EXPECT_EQ(Activate(exe), S_OK);
+    EXPECT_TRUE(Active());
+    // The next Corvane_CreateControl repairs the state through its reset-and-retry path.
+    IDispatch* control = Export<CreateFn>("Corvane_CreateControl")();
+    ASSERT_NE(control, nullptr);
+    control->Release();
+}
+
+TEST_F(Manifest, ResetSurvivesAContextTheHostAlreadyPopped) {
+    // The host pushes its own context under ours, then force-pops both.
+    ACTCTXW desc = {};
+    desc.cbSize = sizeof(desc);
+    desc.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    std::wstring ocx = OcxPath();
+    desc.lpSource = ocx.c_str();
+    desc.lpResourceName = MAKEINTRESOURCEW(2);
+    HANDLE host = CreateActCtxW(&desc);
+    ASSERT_NE(host, INVALID_HANDLE_VALUE);
+    ULONG_PTR hostCookie = 0;
+    ASSERT_TRUE(ActivateActCtx(host, &hostCookie));
+    ASSERT_EQ(Activate(ocx.c_str()), S_OK);
+    ASSERT_TRUE(DeactivateActCtx(DEACTIVATE_ACTCTX_FLAG_FORCE_EARLY_DEACTIVATION, hostCookie));
+    Export<VoidFn>("Corvane_ResetManifest")();   // must not fault
+    EXPECT_FALSE(Active());
+    ReleaseActCtx(host);
+}
+
+TEST_F(Manifest, ResetSurvivesAContextThatIsNotOnTop) {
+    ASSERT_EQ(Activate(OcxPath().c_str()), S_OK);
+    ACTCTXW desc = {};
+    desc.cbSize = sizeof(desc);
+    desc.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    std::wstring ocx = OcxPath();
+    desc.lpSource = ocx.c_str();
+    desc.lpResourceName = MAKEINTRESOURCEW(2);
+    HANDLE host = CreateActCtxW(&desc);
+    ASSERT_NE(host, INVALID_HANDLE_VALUE);
+    ULONG_PTR hostCookie = 0;
+    ASSERT_TRUE(ActivateActCtx(host, &hostCookie));
+    Export<VoidFn>("Corvane_ResetManifest")();   // ours is under the host's: deactivating it raises
+    EXPECT_FALSE(Active());
+    // The process goes on normally afterwards.
+    EXPECT_TRUE(DeactivateActCtx(0, hostCookie));
+    ReleaseActCtx(host);
+    IDispatch* json = Export<CreateFn>("Corvane_CreateJson")();
+    ASSERT_NE(json, nullptr);
+    json->Release();
+}
+
+TEST_F(Manifest, DeactivateWhenInactiveStillReleasesTheHandle) {
+    // A failed own activation leaves no handle; a path activation that could not
+    // activate leaves one behind: deactivating releases it either way.
+    Export<VoidFn>("Corvane_DeactivateManifest")();
+    EXPECT_FALSE(Active());
+    ASSERT_EQ(Activate(OcxPath().c_str()), S_OK);
+    Export<VoidFn>("Corvane_DeactivateManifest")();
+    Export<VoidFn>("Corvane_DeactivateManifest")();
+    EXPECT_FALSE(Active());
+}
+
+}  // namespace

@@ -1,0 +1,73 @@
+// Shared pieces of the Windows tests: COM on the test thread, the built DLL
+// next to the test executable, and small fakes that count references.
+#pragma once
+
+#include <windows.h>
+#include <objbase.h>
+#include <oleauto.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+
+namespace CorvaneTest {
+
+// The folder of the running executable, with a trailing backslash.
+inline std::wstring ExeFolder() {
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring s(path, n);
+    return s.substr(0, s.find_last_of(L'\\') + 1);
+}
+
+inline std::wstring OcxPath() { return ExeFolder() + L"Corvane_x64.ocx"; }
+
+// The DLL, loaded once per process; its exports by name.
+inline HMODULE Ocx() {
+    static HMODULE module = LoadLibraryW(OcxPath().c_str());
+    return module;
+}
+template <class F>
+F Export(const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(Ocx(), name)));
+}
+
+// COM for the whole test program, single-threaded apartment like every host.
+class ComEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK); }
+    void TearDown() override { CoUninitialize(); }
+};
+
+// An object that counts its references and answers only the interfaces it is told to.
+class CountingUnknown : public IDispatch {
+public:
+    std::atomic<long> refs{1};
+    bool answersDispatch = true;
+    IUnknown* inner = nullptr;      // set when used as the outer object of an aggregate
+    IID delegated = IID_NULL;       // interface the outer object fetches from `inner`
+    int queries = 0;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        ++queries;
+        *out = nullptr;
+        if (IsEqualIID(iid, IID_IUnknown) || (answersDispatch && IsEqualIID(iid, IID_IDispatch))) {
+            *out = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        if (inner && IsEqualIID(iid, delegated)) return inner->QueryInterface(iid, out);
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs; }   // lives on the stack
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { *n = 0; return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return S_OK;
+    }
+};
+
+}  // namespace CorvaneTest
