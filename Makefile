@@ -10,11 +10,13 @@ NATIVE := build/native
 WIN64  := build/win64
 FUZZ_SECONDS ?= 60
 
-export WINEPREFIX ?= $(ROOT)/build/wineprefix
+WINE_TEMPLATE := $(ROOT)/build/wine-template
+WINE_TEST     := $(ROOT)/build/wine-test
+export WINEPREFIX := $(WINE_TEST)
 export WINEDEBUG  ?= -all
 export WINEDLLOVERRIDES ?= mscoree,mshtml=
 
-.PHONY: all setup build native win64 test test-native test-win64 demo bench fuzz clean
+.PHONY: all setup build native win64 test test-native test-win64 fresh-prefix demo bench fuzz clean
 
 all: build
 
@@ -38,8 +40,16 @@ build: native win64
 test-native: native
 	cd $(NATIVE) && ctest --output-on-failure
 
-# One wineserver kept alive for the whole run: each Wine process then starts fast.
-test-win64: win64
+# A fresh copy of the pristine prefix for every run, and one wineserver kept
+# alive for the whole run: each Wine process then starts fast.
+fresh-prefix:
+	-WINEPREFIX=$(WINE_TEST) wineserver -k 2>/dev/null
+	rm -rf $(WINE_TEST) && cp -a $(WINE_TEMPLATE) $(WINE_TEST)
+
+# The first process starts the server: a server started first with -p makes
+# the first process in a new prefix wait out the whole persistence time.
+test-win64: win64 fresh-prefix
+	wine cmd /c exit
 	wineserver -p60
 	cd $(WIN64) && ctest --output-on-failure
 
@@ -51,7 +61,7 @@ demo: native
 
 bench: native win64
 	@echo "== native"; $(NATIVE)/bench/json_bench $(ROOT)/../shared/bench-data
-	@echo "== win64 (Wine)"; wineserver -p60; wine $(WIN64)/bench/json_bench.exe $(ROOT)/../shared/bench-data
+	@echo "== win64 (Wine)"; test -d $(WINE_TEST) || $(MAKE) fresh-prefix; wine cmd /c exit; wine $(WIN64)/bench/json_bench.exe $(ROOT)/../shared/bench-data
 
 fuzz:
 	@command -v clang++ >/dev/null || { echo "make fuzz needs clang"; exit 1; }
@@ -63,4 +73,4 @@ fuzz:
 	done
 
 clean:
-	rm -rf build/native build/win64 build/fuzz
+	rm -rf build/native build/win64 build/fuzz build/wine-test

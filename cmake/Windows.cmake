@@ -18,12 +18,18 @@ add_subdirectory(${GOOGLETEST_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_A
 include(cmake/Tests.cmake)
 corvane_add_core_tests(corvane_core)
 
-# A Windows test executable run under Wine by ctest. Tests find the built DLL
-# next to themselves.
-function(corvane_add_win_test name)
+# A Windows test executable; corvane_add_win_test also runs it under Wine by
+# ctest. Tests find the built DLL next to themselves.
+function(corvane_add_win_executable name)
   add_executable(${name} ${ARGN})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
   target_link_libraries(${name} PRIVATE gtest gtest_main corvane_core ole32 oleaut32 uuid advapi32 user32 gdi32)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests/win ${CMAKE_BINARY_DIR}/idl)
+  add_dependencies(${name} corvane_idl corvane_ocx)
+endfunction()
+
+function(corvane_add_win_test name)
+  corvane_add_win_executable(${name} ${ARGN})
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "CORVANE_SHARED_DIR=${CORVANE_SHARED_DIR};CORVANE_SOURCE_DIR=${CMAKE_SOURCE_DIR}")

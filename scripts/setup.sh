@@ -25,8 +25,9 @@ for tool in x86_64-w64-mingw32-g++ x86_64-w64-mingw32-gcc; do
   [ -x "/usr/bin/$tool-posix" ] || { echo "setup: $tool-posix missing" >&2; exit 1; }
 done
 
-# The Wine prefix lives inside the build folder so a clean build starts fresh.
-export WINEPREFIX="${WINEPREFIX:-$here/build/wineprefix}"
+# A pristine Wine prefix inside the build folder. Tests never run in it: each
+# test run copies it, so every run starts where the DLL was never registered.
+export WINEPREFIX="$here/build/wine-template"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$WINEPREFIX/.corvane-ready" ]; then
   echo "setup: preparing Wine prefix $WINEPREFIX"

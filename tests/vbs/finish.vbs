@@ -1,0 +1,2 @@
+' Closes every suite: the pass line the runner requires.
+Finish

@@ -1,0 +1,46 @@
+' What a macro sees of the registered DLL: creation by ProgID, names in any
+' letter case, and members that are not written yet reaching Err.
+Const E_NOTIMPL = &H80004001
+
+Dim progIds, p, o
+progIds = Array("Corvane.CorvaneCtrl", "Corvane.CorvaneCtrl.1", "Corvane.Json", "Corvane.Json.1", _
+                "Corvane.BrowserPool", "Corvane.BrowserPool.1")
+For Each p In progIds
+    Set o = Nothing
+    Set o = CreateObject(p)
+    Check Err.Number = 0 And IsObject(o), "CreateObject(""" & p & """): " & Hex(Err.Number) & " " & Err.Description
+    Err.Clear
+Next
+
+Dim json, ctrl, pool
+Set json = CreateObject("Corvane.Json")
+Set ctrl = CreateObject("Corvane.CorvaneCtrl")
+Set pool = CreateObject("Corvane.BrowserPool")
+Check TypeName(json) = "ICVNJson", "TypeName of the engine: " & TypeName(json)
+Check TypeName(ctrl) = "ICorvaneCtrl", "TypeName of the control: " & TypeName(ctrl)
+Check TypeName(pool) = "IBrowserPool", "TypeName of the pool: " & TypeName(pool)
+
+' A member not written yet: its HRESULT, its description, our source.
+Dim v
+v = json.GetValue("{""a"":1}", "a")
+Check Err.Source = "Corvane", "Err.Source: " & Err.Source
+CheckErr E_NOTIMPL, "GetValue is not implemented yet.", "json.GetValue"
+' The same member in other letter cases resolves to it.
+v = json.getvalue("{""a"":1}", "a")
+CheckErr E_NOTIMPL, "GetValue is not implemented yet.", "json.getvalue"
+v = json.GETVALUE("{""a"":1}", "a")
+CheckErr E_NOTIMPL, "GetValue is not implemented yet.", "json.GETVALUE"
+' A property read and a property write are told apart.
+v = ctrl.url
+CheckErr E_NOTIMPL, "url (read) is not implemented yet.", "ctrl.url read"
+ctrl.URL = "about:blank"
+CheckErr E_NOTIMPL, "url (write) is not implemented yet.", "ctrl.URL write"
+pool.Navigate 1, "about:blank"
+CheckErr E_NOTIMPL, "Navigate is not implemented yet.", "pool.Navigate"
+' A name the library does not have is the host's own error.
+v = json.NoSuchMember()
+CheckErr 438, "", "unknown member"
+' Wrong argument count is refused before our code runs.
+v = json.GetValue("{}")
+Check Err.Number <> 0, "GetValue with one argument must fail"
+Err.Clear
