@@ -4,6 +4,9 @@
 // through Wine's COM and activation contexts.
 #include <olectl.h>
 
+#include <cstdlib>
+#include <string>
+
 #include "corvane_h.h"
 #include "win_test_support.h"
 
@@ -444,6 +447,86 @@ TEST_F(Manifest, DeactivateWhenInactiveStillReleasesTheHandle) {
     Export<VoidFn>("Corvane_DeactivateManifest")();
     Export<VoidFn>("Corvane_DeactivateManifest")();
     EXPECT_FALSE(Active());
+}
+
+}  // namespace
+
+namespace {
+
+std::string ResourceText(LPCWSTR type, int id) {
+    HRSRC r = FindResourceExW(Ocx(), type, MAKEINTRESOURCEW(id), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    if (!r) return {};
+    HGLOBAL g = LoadResource(Ocx(), r);
+    return std::string(static_cast<const char*>(LockResource(g)), SizeofResource(Ocx(), r));
+}
+
+TEST(Resources, TypeLibraryScriptsBitmapNameAndVersion) {
+    EXPECT_FALSE(ResourceText(L"TYPELIB", 1).empty()) << "TYPELIB 1 in language 1033";
+    EXPECT_EQ(ResourceText(L"REGISTRY", 101).find("HKCR"), 0u);
+    for (int id : {102, 103, 104}) EXPECT_NE(ResourceText(L"REGISTRY", id).find("InprocServer32"), std::string::npos) << id;
+
+    wchar_t name[32] = {};
+    EXPECT_EQ(LoadStringW(Ocx(), 100, name, 32), 7);
+    EXPECT_STREQ(name, L"Corvane");
+
+    std::string bmp = ResourceText(MAKEINTRESOURCEW(2) /* RT_BITMAP */, 102);
+    ASSERT_GE(bmp.size(), sizeof(BITMAPINFOHEADER));
+    auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(bmp.data());
+    EXPECT_EQ(header->biWidth, 16);
+    EXPECT_EQ(std::abs(header->biHeight), 16);
+    EXPECT_EQ(header->biBitCount, 32);
+
+    std::wstring path = OcxPath();
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeW(path.c_str(), &handle);
+    ASSERT_GT(size, 0u);
+    std::string block(size, '\0');
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, block.data()));
+    struct Row { const wchar_t* key; const wchar_t* value; };
+    const Row rows[] = {
+        {L"FileVersion", L"1.0.1.0"}, {L"ProductVersion", L"1.0.1.0"},
+        {L"FileDescription", L"Corvane WebView2 ActiveX Control"}, {L"ProductName", L"Corvane WebView2 Control"},
+        {L"InternalName", L"Corvane.ocx"}, {L"OriginalFilename", L"Corvane.ocx"}, {L"CompanyName", L"Corvane"},
+    };
+    for (const Row& r : rows) {
+        std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + r.key;
+        wchar_t* value = nullptr;
+        UINT len = 0;
+        ASSERT_TRUE(VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &len));
+        EXPECT_STREQ(value, r.value);
+    }
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT len = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &len));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x00010000u);
+}
+
+TEST(Resources, ManifestDeclaresTheClassesInOrder) {
+    std::string m = ResourceText(MAKEINTRESOURCEW(24) /* RT_MANIFEST */, 2);
+    ASSERT_FALSE(m.empty());
+    EXPECT_NE(m.find("standalone=\"yes\""), std::string::npos);
+    // The parts stand in a fixed order; each must come after the one before.
+    const char* order[] = {
+        "name=\"Corvane.Control\" version=\"1.0.1.0\" processorArchitecture=\"amd64\"",
+        "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+        "<file name=\"Corvane_x64.ocx\">",
+        "clsid=\"{B8F7F3D4-7E5A-4F5C-8A3B-2C1D4E6F7A8B}\" threadingModel=\"Apartment\"",
+        "clsid=\"{B8F7F3D7-7E5A-4F5C-8A3B-2C1D4E6F7A8B}\" threadingModel=\"Apartment\"",
+        "clsid=\"{B8F7F3DA-7E5A-4F5C-8A3B-2C1D4E6F7A8B}\" threadingModel=\"Apartment\"",
+        "<typelib tlbid=\"{B8F7F3D2-7E5A-4F5C-8A3B-2C1D4E6F7A8B}\" version=\"1.0\" helpdir=\"\"/>",
+        "level=\"asInvoker\" uiAccess=\"false\"",
+        "name=\"ICorvaneCtrl\" iid=\"{B8F7F3D3-7E5A-4F5C-8A3B-2C1D4E6F7A8B}\"",
+        "name=\"IBrowserPool\" iid=\"{B8F7F3D6-7E5A-4F5C-8A3B-2C1D4E6F7A8B}\"",
+        "name=\"ICVNJson\" iid=\"{B8F7F3D9-7E5A-4F5C-8A3B-2C1D4E6F7A8B}\"",
+        "<dpiAware", "<dpiAwareness", "<compatibility",
+    };
+    std::size_t at = 0;
+    for (const char* part : order) {
+        std::size_t found = m.find(part, at);
+        ASSERT_NE(found, std::string::npos) << "missing or out of order: " << part;
+        at = found;
+    }
 }
 
 }  // namespace

@@ -133,6 +133,20 @@ TEST(Register, RegisteredClassesAreCreatableByProgId) {
     lib->Release();
 }
 
+TEST(Register, RegisteringAgainKeepsTheCallersThreadLocale) {
+    // Registration runs in the system default locale and must hand the
+    // host's thread back as it found it.
+    using RegisterFn = HRESULT(WINAPI*)();
+    auto reg = Export<RegisterFn>("DllRegisterServer");
+    ASSERT_NE(reg, nullptr);
+    LCID saved = GetThreadLocale();
+    ASSERT_TRUE(SetThreadLocale(MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT)));
+    EXPECT_EQ(reg(), S_OK);
+    EXPECT_EQ(GetThreadLocale(), MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT));
+    SetThreadLocale(saved);
+    EXPECT_EQ(Value(L"CLSID\\" + kCtrl + L"\\MiscStatus\\1", nullptr), L"131473");
+}
+
 TEST(Unregister, RemovesTheClassesAndKeepsTheSharedParents) {
     ASSERT_EQ(RunRegsvr32(L"/s /u"), 0u);
     for (const std::wstring& gone :
