@@ -40,17 +40,16 @@ build: native win64
 test-native: native
 	cd $(NATIVE) && ctest --output-on-failure
 
-# A fresh copy of the pristine prefix for every run, and one wineserver kept
-# alive for the whole run: each Wine process then starts fast.
+# A fresh copy of the pristine prefix for every run.
 fresh-prefix:
 	-WINEPREFIX=$(WINE_TEST) wineserver -k 2>/dev/null
 	rm -rf $(WINE_TEST) && cp -a $(WINE_TEMPLATE) $(WINE_TEST)
 
-# The first process starts the server: a server started first with -p makes
-# the first process in a new prefix wait out the whole persistence time.
+# A first process starts the server and the prefix's services; tests that
+# follow at once find them running. (Never start the server by hand with -p:
+# the first process in a copied prefix then waits out the whole delay.)
 test-win64: win64 fresh-prefix
 	wine cmd /c exit
-	wineserver -p60
 	cd $(WIN64) && ctest --output-on-failure
 
 test: test-native test-win64

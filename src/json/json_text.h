@@ -23,6 +23,8 @@ inline bool IsJsonSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\
 // spaces, so runs are skipped eight code units at a time.
 inline const char16_t* SkipSpace(const char16_t* p, const char16_t* end) {
     if (p >= end || !IsJsonSpace(*p)) return p;
+    // One separating space (": ", ", ") is the commonest run of all.
+    if (++p >= end || !IsJsonSpace(*p)) return p;
 #if defined(__SSE2__)
     const __m128i space = _mm_set1_epi16(u' '), tab = _mm_set1_epi16(u'\t');
     const __m128i lf = _mm_set1_epi16(u'\n'), cr = _mm_set1_epi16(u'\r');
