@@ -46,6 +46,15 @@ std::wstring ModulePath(HINSTANCE module) {
     }
 }
 
+// The replacement variables of the registrar scripts, for one entry (or the
+// module script when `entry` is null).
+ReplacementMap ScriptVariables(const std::wstring& modulePath, const ObjectMapEntry* entry) {
+    ReplacementMap vars{{u"MODULE", std::u16string(modulePath.begin(), modulePath.end())},
+                        {u"APPID", std::u16string(kLibId, kLibId + wcslen(kLibId))}};
+    if (entry && entry->registryResource == 102) vars[u"OLEMISC"] = u"131473";
+    return vars;
+}
+
 // Registration runs in the system default locale, whatever the host's
 // thread uses, and puts the thread's locale back on every exit.
 class SystemLocaleScope {
@@ -109,14 +118,10 @@ HRESULT CCorvaneModule::RegisterServer() {
     SystemLocaleScope locale;
     std::wstring path = ModulePath(instance_);
     if (path.empty()) return HRESULT_FROM_WIN32(GetLastError());
-    ReplacementMap vars{{u"MODULE", std::u16string(path.begin(), path.end())},
-                        {u"APPID", std::u16string(kLibId, kLibId + wcslen(kLibId))}};
-    HRESULT hr = RunRegistryResource(instance_, 101, vars, true);
+    HRESULT hr = RunRegistryResource(instance_, 101, ScriptVariables(path, nullptr), true);
     if (FAILED(hr)) return hr;
-    for (ObjectMapEntry& e : g_objectMap) {
-        ReplacementMap classVars = vars;
-        if (e.registryResource == 102) classVars[u"OLEMISC"] = u"131473";
-        hr = RunRegistryResource(instance_, e.registryResource, classVars, true);
+    for (const ObjectMapEntry& e : g_objectMap) {
+        hr = RunRegistryResource(instance_, e.registryResource, ScriptVariables(path, &e), true);
         if (FAILED(hr)) return hr;
     }
     ComPtr<ITypeLib> lib;
@@ -130,13 +135,9 @@ HRESULT CCorvaneModule::UnregisterServer() {
     SystemLocaleScope locale;
     std::wstring path = ModulePath(instance_);
     if (path.empty()) return HRESULT_FROM_WIN32(GetLastError());
-    ReplacementMap vars{{u"MODULE", std::u16string(path.begin(), path.end())},
-                        {u"APPID", std::u16string(kLibId, kLibId + wcslen(kLibId))}};
     HRESULT hr;
-    for (ObjectMapEntry& e : g_objectMap) {
-        ReplacementMap classVars = vars;
-        if (e.registryResource == 102) classVars[u"OLEMISC"] = u"131473";
-        hr = RunRegistryResource(instance_, e.registryResource, classVars, false);
+    for (const ObjectMapEntry& e : g_objectMap) {
+        hr = RunRegistryResource(instance_, e.registryResource, ScriptVariables(path, &e), false);
         if (FAILED(hr)) return hr;
     }
     ComPtr<ITypeLib> lib;
@@ -148,7 +149,7 @@ HRESULT CCorvaneModule::UnregisterServer() {
     hr = UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
     lib->ReleaseTLibAttr(attr);
     if (FAILED(hr)) return hr;
-    return RunRegistryResource(instance_, 101, vars, false);
+    return RunRegistryResource(instance_, 101, ScriptVariables(path, nullptr), false);
 }
 
 }  // namespace Corvane
