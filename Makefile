@@ -13,6 +13,7 @@ FUZZ_SECONDS ?= 60
 WINE_TEMPLATE := $(ROOT)/build/wine-template
 WINE_TEST     := $(ROOT)/build/wine-test
 export WINEPREFIX := $(WINE_TEST)
+OCX_WIN := Z:$(ROOT)/build/win64/Corvane_x64.ocx
 export WINEDEBUG  ?= -all
 export WINEDLLOVERRIDES ?= mscoree,mshtml=
 
@@ -55,12 +56,23 @@ test-win64: win64 fresh-prefix
 test: test-native test-win64
 	@echo "make test: all tests passed"
 
-demo: native
+# The native JSON core demo, then the VBScript walk-through a macro writer can
+# copy, run by Wine's cscript against the registered DLL.
+demo: native win64 fresh-prefix
 	$(NATIVE)/demo/json_demo
+	@echo; echo "== examples/orders_demo.vbs (the engine through COM, as a macro calls it)"
+	wine cmd /c exit
+	wine regsvr32 /s '$(OCX_WIN)'
+	wine cscript //nologo 'Z:$(ROOT)/examples/orders_demo.vbs'
+	wine regsvr32 /s /u '$(OCX_WIN)'
 
 bench: native win64
 	@echo "== native"; $(NATIVE)/bench/json_bench $(ROOT)/../shared/bench-data
-	@echo "== win64 (Wine)"; test -d $(WINE_TEST) || $(MAKE) fresh-prefix; wine cmd /c exit; wine $(WIN64)/bench/json_bench.exe $(ROOT)/../shared/bench-data
+	@echo "== win64 (Wine)"; test -d $(WINE_TEST) || $(MAKE) fresh-prefix; wine cmd /c exit; \
+	  wine $(WIN64)/bench/json_bench.exe $(ROOT)/../shared/bench-data; \
+	  cd $(WIN64) && wine ./com_bench.exe $(ROOT)/../shared/bench-data; \
+	  wine regsvr32 /s '$(OCX_WIN)' && wine cscript //nologo 'Z:$(ROOT)/bench/getvalueh_vs_dictionary.vbs'; \
+	  wine regsvr32 /s /u '$(OCX_WIN)'
 
 fuzz:
 	@command -v clang++ >/dev/null || { echo "make fuzz needs clang"; exit 1; }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "json_document.h"
+#include "json_edit.h"
 #include "json_query.h"
 #include "../tests/native/test_data.h"
 
@@ -108,6 +109,16 @@ int main(int argc, char** argv) {
             return 1;
         }
         Ratio(std::string("text_query_vs_dom_parse.") + file, query / ours);
+
+        // An edit near the end (a new last member of the root) against a plain copy.
+        double edit = Best(rounds, [&] {
+            if (!JsonSetValue(text, u"zz_bench", u"1").ok) std::abort();
+        });
+        double copy = Best(rounds, [&] {
+            std::u16string c(text);
+            if (c.size() != text.size()) std::abort();
+        });
+        Ratio(std::string("edit_vs_copy.") + file, edit / copy);
         Mbps(std::string("dom_parse.") + file, static_cast<double>(bytes->size()), ours);
         Mbps(std::string("rapidjson_utf16_parse.") + file, static_cast<double>(bytes->size()), theirs);
         Mbps(std::string("text_query.") + file, static_cast<double>(bytes->size()), query);
