@@ -15,20 +15,12 @@
 #include <vector>
 
 #include "../tests/native/test_data.h"
+#include "bench_util.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Best(int rounds, const std::function<void()>& fn) {
-    double best = 1e30;
-    for (int i = 0; i < rounds; ++i) {
-        auto t0 = Clock::now();
-        fn();
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count());
-    }
-    return best;
-}
+using CorvaneBench::Best;
+using CorvaneBench::Ratio;
 
 // A late-bound call by name, as VBA makes it: arguments in reverse order.
 struct LateBound {
@@ -48,7 +40,6 @@ struct LateBound {
 
 VARIANT Str(BSTR b) { VARIANT x; VariantInit(&x); x.vt = VT_BSTR; x.bstrVal = b; return x; }
 
-void Ratio(const std::string& name, double value) { std::printf("RATIO %s %.3f\n", name.c_str(), value); }
 
 }  // namespace
 

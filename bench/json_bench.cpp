@@ -16,24 +16,14 @@
 #include "json_edit.h"
 #include "json_query.h"
 #include "../tests/native/test_data.h"
+#include "bench_util.h"
 
 using namespace Corvane;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// Best of `rounds` timings of `fn`, in seconds. The minimum is the figure least
-// disturbed by the other core's work.
-double Best(int rounds, const std::function<void()>& fn) {
-    double best = 1e30;
-    for (int i = 0; i < rounds; ++i) {
-        auto t0 = Clock::now();
-        fn();
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count());
-    }
-    return best;
-}
+using CorvaneBench::Best;
+using CorvaneBench::Ratio;
 
 // The path of the document's last scalar: always the last member or element.
 std::u16string LastMemberPath(const JsonNode& root) {
@@ -54,7 +44,6 @@ std::u16string LastMemberPath(const JsonNode& root) {
     return path;
 }
 
-void Ratio(const std::string& name, double value) { std::printf("RATIO %s %.3f\n", name.c_str(), value); }
 void Mbps(const std::string& name, double bytes, double seconds) {
     std::printf("MBPS %s %.1f\n", name.c_str(), bytes / seconds / 1e6);
 }
