@@ -5,31 +5,11 @@
 #include <string>
 
 #include "json_edit.h"
+#include "json_edit_support.h"
 
 namespace Corvane {
 namespace {
 
-std::u16string Repeat(std::u16string_view unit, int times) {
-    std::u16string out;
-    for (int i = 0; i < times; ++i) out += unit;
-    return out;
-}
-
-std::u16string Deep(int levels) { return Repeat(u"[", levels) + u"1" + Repeat(u"]", levels); }
-
-void Check(const JsonEditResult& r, std::u16string_view input, std::u16string_view expected, std::int32_t hr) {
-    if (hr == kS_OK) {
-        EXPECT_TRUE(r.ok) << ::testing::PrintToString(r.message);
-        EXPECT_EQ(r.hresult, kS_OK);
-        EXPECT_EQ(r.message, u"");
-        EXPECT_EQ(r.text, expected);
-    } else {
-        EXPECT_FALSE(r.ok);
-        EXPECT_EQ(r.hresult, hr);
-        EXPECT_EQ(r.message, expected);
-        EXPECT_EQ(r.text, input);
-    }
-}
 
 std::string Show(std::u16string_view text) { return ::testing::PrintToString(std::u16string(text)); }
 
