@@ -4,12 +4,14 @@
 #pragma once
 
 #include "com_object.h"
+#include "com_ptr.h"
 #include "connection_point.h"
 #include "control_errors.h"
 #include "corvane_h.h"
 #include "dispatch.h"
 #include "error_info.h"
 #include "notimpl.h"
+#include "settings_table.h"
 
 namespace Corvane {
 
@@ -53,7 +55,166 @@ public:
     HRESULT STDMETHODCALLTYPE JsonUnwrapString(BSTR jsonValue, BSTR* result) override;
     HRESULT STDMETHODCALLTYPE JsonCompact(BSTR json, BSTR path, BSTR* result) override;
 
+    // Settings, state and the members that need no browser (control_settings.cpp).
+    HRESULT STDMETHODCALLTYPE get_AdditionalBrowserArguments(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE put_AdditionalBrowserArguments(BSTR value) override;
+    HRESULT STDMETHODCALLTYPE get_EnableHardwareAcceleration(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_EnableHardwareAcceleration(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_Language(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE put_Language(BSTR value) override;
+    HRESULT STDMETHODCALLTYPE get_BrowserExecutableFolder(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE put_BrowserExecutableFolder(BSTR value) override;
+    HRESULT STDMETHODCALLTYPE get_proxyServer(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE put_proxyServer(BSTR value) override;
+    HRESULT STDMETHODCALLTYPE get_ProxyBypassList(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE put_ProxyBypassList(BSTR value) override;
+    HRESULT STDMETHODCALLTYPE get_AllowSingleSignOnUsingOSPrimaryAccount(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_AllowSingleSignOnUsingOSPrimaryAccount(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_IgnoreCertificateErrors(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_IgnoreCertificateErrors(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_UserDataFolder(BSTR* value) override;
+
+    HRESULT STDMETHODCALLTYPE get_IsScriptEnabled(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_IsScriptEnabled(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_IsWebMessageEnabled(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_IsWebMessageEnabled(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_DefaultScriptDialogsEnabled(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_DefaultScriptDialogsEnabled(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_IsStatusBarEnabled(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_IsStatusBarEnabled(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_AreDevToolsEnabled(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_AreDevToolsEnabled(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_AreDefaultContextMenusEnabled(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_AreDefaultContextMenusEnabled(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_AreHostObjectsAllowed(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_AreHostObjectsAllowed(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_IsZoomControlEnabled(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_IsZoomControlEnabled(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_IsBuiltInErrorPageEnabled(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_IsBuiltInErrorPageEnabled(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_AreBrowserAcceleratorKeysEnabled(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_AreBrowserAcceleratorKeysEnabled(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_IsPasswordAutosaveEnabled(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_IsPasswordAutosaveEnabled(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_IsGeneralAutofillEnabled(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_IsGeneralAutofillEnabled(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_IsPinchZoomEnabled(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_IsPinchZoomEnabled(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_IsSwipeNavigationEnabled(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_IsSwipeNavigationEnabled(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_HiddenPdfToolbarItems(LONG* value) override;
+    HRESULT STDMETHODCALLTYPE put_HiddenPdfToolbarItems(LONG value) override;
+    HRESULT STDMETHODCALLTYPE get_IsReputationCheckingRequired(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_IsReputationCheckingRequired(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_NonClientRegionSupportEnabled(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_NonClientRegionSupportEnabled(VARIANT_BOOL value) override;
+
+    HRESULT STDMETHODCALLTYPE get_zoomFactor(double* value) override;
+    HRESULT STDMETHODCALLTYPE put_zoomFactor(double value) override;
+    HRESULT STDMETHODCALLTYPE get_userAgent(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE put_userAgent(BSTR value) override;
+    HRESULT STDMETHODCALLTYPE get_IsVisible(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_IsVisible(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE put_IsDragDropEnabled(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_IsMuted(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_IsMuted(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_IsDocumentPlayingAudio(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE get_MemoryUsageTargetLevel(CVN_MEMORY_USAGE* value) override;
+    HRESULT STDMETHODCALLTYPE put_MemoryUsageTargetLevel(CVN_MEMORY_USAGE value) override;
+
+    HRESULT STDMETHODCALLTYPE get_SynchronousTimeOut(LONG* value) override;
+    HRESULT STDMETHODCALLTYPE put_SynchronousTimeOut(LONG value) override;
+    HRESULT STDMETHODCALLTYPE get_AutoRecoverOnCrash(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_AutoRecoverOnCrash(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_EventsUseHexadecimal(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_EventsUseHexadecimal(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_RequiredMinimumVersion(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE put_RequiredMinimumVersion(BSTR value) override;
+    HRESULT STDMETHODCALLTYPE get_SmartResize(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_SmartResize(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_PopupMode(CVN_POPUP_MODE* value) override;
+    HRESULT STDMETHODCALLTYPE put_PopupMode(CVN_POPUP_MODE value) override;
+    HRESULT STDMETHODCALLTYPE get_OpenPopupsInSameWindow(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_OpenPopupsInSameWindow(VARIANT_BOOL value) override;
+
+    HRESULT STDMETHODCALLTYPE get_ControlVersion(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE IsReady(VARIANT_BOOL* ready) override;
+    HRESULT STDMETHODCALLTYPE get_WebViewCreated(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE get_IsLoading(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE get_DocumentTitle(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE get_StatusBarText(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE get_ContainsFullScreenElement(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE get_InPrivateMode(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE GetDiagnostics(BSTR* diagnostics) override;
+    HRESULT STDMETHODCALLTYPE MoveFocus(CVN_FOCUS_REASON reason) override;
+    HRESULT STDMETHODCALLTYPE NotifyParentWindowPositionChanged() override;
+    HRESULT STDMETHODCALLTYPE SetDefaultBackgroundColor(LONG argbColor) override;
+    HRESULT STDMETHODCALLTYPE get_BrowserVersionString(BSTR* value) override;
+
+    // Office document editing was removed; the members stay and do no work.
+    HRESULT STDMETHODCALLTYPE OpenOfficeDocument(BSTR filePath) override;
+    HRESULT STDMETHODCALLTYPE CloseOfficeDocument() override;
+    HRESULT STDMETHODCALLTYPE SaveOfficeDocument() override;
+    HRESULT STDMETHODCALLTYPE SaveOfficeDocumentAs(BSTR filePath) override;
+    HRESULT STDMETHODCALLTYPE get_IsOfficeDocumentOpen(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE get_OfficeDocumentPath(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE get_OfficeDocumentType(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE get_WordApplication(IDispatch** value) override;
+    HRESULT STDMETHODCALLTYPE get_WordDocument(IDispatch** value) override;
+
+    // Automation stealth and CAPTCHA services are not part of this build.
+    HRESULT STDMETHODCALLTYPE EnableStealthMode() override;
+    HRESULT STDMETHODCALLTYPE HideWebDriver() override;
+    HRESULT STDMETHODCALLTYPE SpoofWebGL(BSTR vendor, BSTR renderer) override;
+    HRESULT STDMETHODCALLTYPE RandomizeCanvasFingerprint() override;
+    HRESULT STDMETHODCALLTYPE SpoofScreenSize(LONG width, LONG height) override;
+    HRESULT STDMETHODCALLTYPE DisableWebRTC() override;
+    HRESULT STDMETHODCALLTYPE EnableMouseNoise() override;
+    HRESULT STDMETHODCALLTYPE EnableTimingNoise() override;
+    HRESULT STDMETHODCALLTYPE get_IsStealthEnabled(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE SetCaptchaService(BSTR serviceName, BSTR apiKey) override;
+    HRESULT STDMETHODCALLTYPE DetectCaptcha(BSTR* captchaKind) override;
+    HRESULT STDMETHODCALLTYPE SolveCaptcha(BSTR* token) override;
+    HRESULT STDMETHODCALLTYPE SolveRecaptchaV2(BSTR siteKey, BSTR pageUrl, BSTR* token) override;
+    HRESULT STDMETHODCALLTYPE SolveHCaptcha(BSTR siteKey, BSTR pageUrl, BSTR* token) override;
+    HRESULT STDMETHODCALLTYPE SubmitCaptchaToken(BSTR token) override;
+
 private:
+    // How a call reached the browser's settings object.
+    enum class SettingsReach { NoWebView, RevisionMissing, Answered };
+    SettingsReach ReachBrowserSettings(BrowserSetting setting, LONG* read, const LONG* write, HRESULT& hr);
+    HRESULT GetBrowserSetting(BrowserSetting setting, LONG* value);
+    HRESULT GetBrowserSetting(BrowserSetting setting, VARIANT_BOOL* value);
+    HRESULT PutBrowserSetting(BrowserSetting setting, LONG value);
+    HRESULT PutPreInit(const PreInitRow& row, std::u16string& slot, BSTR value);
+    HRESULT PutPreInit(const PreInitRow& row, bool& slot, VARIANT_BOOL value);
+    HRESULT NotInThisBuild(std::u16string_view member);
+    static HRESULT QueryAvailableBrowserVersion(std::u16string& version);
+
+    ControlSettings settings_;
+    BrowserStage stage_;                  // the ready flag and the foreign-window flag
+
+    // The browser's objects; the browser work gives them their WebView2 types.
+    HWND window_ = nullptr;
+    ComPtr<IUnknown> environment_;
+    ComPtr<IUnknown> controller_;
+    ComPtr<IUnknown> webView_;
+
+    // Navigation caches kept by the browser's events.
+    std::u16string pendingUrl_;
+    std::u16string currentUrl_;
+    std::u16string documentTitle_;
+    std::u16string statusBarText_;
+    std::u16string userDataFolder_;
+    bool canGoBack_ = false;
+    bool canGoForward_ = false;
+    bool isLoading_ = false;
+    bool containsFullScreenElement_ = false;
+    bool inPrivateMode_ = false;
+
+    bool transparentBackground_ = false;
+    COLORREF backgroundColor_ = RGB(255, 255, 255);
+
     ControlErrorSlot errors_;
     LONG jsonToArrayMaxSize_ = 52428800;
 };

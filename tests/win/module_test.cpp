@@ -531,3 +531,28 @@ TEST(Resources, ManifestDeclaresTheClassesInOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+// Early-bound callers (VB6, C++) can hand any VARIANT_BOOL value; script
+// hosts always coerce to -1 or 0 first, so only this path can check it.
+TEST(ControlSettings, TruthValuesCountOnlyWhenExactlyVariantTrue) {
+    IClassFactory* f = Factory(CLSID_CorvaneCtrl);
+    ICorvaneCtrl* ctrl = nullptr;
+    ASSERT_EQ(f->CreateInstance(nullptr, IID_ICorvaneCtrl, reinterpret_cast<void**>(&ctrl)), S_OK);
+    f->Release();
+    VARIANT_BOOL value = 123;
+    EXPECT_EQ(ctrl->put_AutoRecoverOnCrash(1), S_OK);
+    EXPECT_EQ(ctrl->get_AutoRecoverOnCrash(&value), S_OK);
+    EXPECT_EQ(value, VARIANT_FALSE);
+    EXPECT_EQ(ctrl->put_AutoRecoverOnCrash(VARIANT_TRUE), S_OK);
+    EXPECT_EQ(ctrl->get_AutoRecoverOnCrash(&value), S_OK);
+    EXPECT_EQ(value, VARIANT_TRUE);
+    EXPECT_EQ(ctrl->put_EventsUseHexadecimal(2), S_OK);
+    EXPECT_EQ(ctrl->get_EventsUseHexadecimal(&value), S_OK);
+    EXPECT_EQ(value, VARIANT_FALSE);
+    EXPECT_EQ(ctrl->get_AutoRecoverOnCrash(nullptr), E_POINTER);
+    EXPECT_EQ(ctrl->Release(), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,462 @@
+// The control's settings and state members (settings_table.h holds the
+// table they follow), its diagnostics, and the members that stay in the
+// interface without doing any work. No browser exists yet: browser settings
+// answer their defaults, and what needs a controller or web view fails.
+#include <string>
+
+#include "barrier.h"
+#include "bstr.h"
+#include "corvane_ctrl.h"
+
+namespace Corvane {
+
+namespace {
+
+constexpr std::u16string_view kRuntimeNotInstalled = u"not installed";
+constexpr std::u16string_view kOfficeEditingRemoved =
+    u"Office document editing has been removed. Use ShowDocumentPreview() for read-only preview.";
+
+HRESULT ReadText(std::u16string_view text, BSTR* out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    return ComBarrier([&] {
+        *out = MakeBstr(text);
+        return S_OK;
+    });
+}
+
+HRESULT ReadBool(bool flag, VARIANT_BOOL* out) {
+    if (!out) return E_POINTER;
+    *out = ToVariantBool(flag);
+    return S_OK;
+}
+
+HRESULT ReadLong(LONG number, LONG* out) {
+    if (!out) return E_POINTER;
+    *out = number;
+    return S_OK;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// The browser's settings object.
+
+// The one place browser settings meet the browser. The browser work answers
+// here from the web view's settings object (a versioned row through the
+// revision that carries it, RevisionMissing when the runtime lacks it) and
+// reloads the page after a successful IsStatusBarEnabled put.
+CCorvaneCtrl::SettingsReach CCorvaneCtrl::ReachBrowserSettings(BrowserSetting, LONG*, const LONG*, HRESULT& hr) {
+    hr = E_FAIL;
+    return SettingsReach::NoWebView;
+}
+
+HRESULT CCorvaneCtrl::GetBrowserSetting(BrowserSetting setting, LONG* value) {
+    if (!value) return E_POINTER;
+    const BrowserSettingRow& row = RowOf(setting);
+    *value = row.fallback;
+    HRESULT hr = S_OK;
+    switch (ReachBrowserSettings(setting, value, nullptr, hr)) {
+    case SettingsReach::NoWebView:
+        *value = row.fallback;
+        return S_OK;
+    case SettingsReach::RevisionMissing:
+        *value = row.fallback;
+        return ControlErrorSlot::ComErrorOnly(row.requirement, CVN_E_RUNTIME_TOO_OLD);
+    case SettingsReach::Answered:
+        return hr;
+    }
+    return E_UNEXPECTED;
+}
+
+HRESULT CCorvaneCtrl::GetBrowserSetting(BrowserSetting setting, VARIANT_BOOL* value) {
+    if (!value) return E_POINTER;
+    LONG raw = VARIANT_FALSE;
+    HRESULT hr = GetBrowserSetting(setting, &raw);
+    *value = ToVariantBool(raw != 0);
+    return hr;
+}
+
+HRESULT CCorvaneCtrl::PutBrowserSetting(BrowserSetting setting, LONG value) {
+    HRESULT hr = E_FAIL;
+    switch (ReachBrowserSettings(setting, nullptr, &value, hr)) {
+    case SettingsReach::NoWebView:
+        return E_FAIL;
+    case SettingsReach::RevisionMissing:
+        return ControlErrorSlot::ComErrorOnly(RowOf(setting).requirement, CVN_E_RUNTIME_TOO_OLD);
+    case SettingsReach::Answered:
+        return hr;
+    }
+    return E_UNEXPECTED;
+}
+
+#define CVN_BROWSER_BOOL(Name)                                                                      \
+    HRESULT CCorvaneCtrl::get_##Name(VARIANT_BOOL* value) {                                         \
+        return GetBrowserSetting(BrowserSetting::Name, value);                                      \
+    }                                                                                               \
+    HRESULT CCorvaneCtrl::put_##Name(VARIANT_BOOL value) {                                          \
+        return PutBrowserSetting(BrowserSetting::Name, IsTrue(value) ? VARIANT_TRUE : VARIANT_FALSE); \
+    }
+
+CVN_BROWSER_BOOL(IsScriptEnabled)
+CVN_BROWSER_BOOL(IsWebMessageEnabled)
+CVN_BROWSER_BOOL(DefaultScriptDialogsEnabled)
+CVN_BROWSER_BOOL(IsStatusBarEnabled)
+CVN_BROWSER_BOOL(AreDevToolsEnabled)
+CVN_BROWSER_BOOL(AreDefaultContextMenusEnabled)
+CVN_BROWSER_BOOL(AreHostObjectsAllowed)
+CVN_BROWSER_BOOL(IsZoomControlEnabled)
+CVN_BROWSER_BOOL(IsBuiltInErrorPageEnabled)
+CVN_BROWSER_BOOL(AreBrowserAcceleratorKeysEnabled)
+CVN_BROWSER_BOOL(IsPasswordAutosaveEnabled)
+CVN_BROWSER_BOOL(IsGeneralAutofillEnabled)
+CVN_BROWSER_BOOL(IsPinchZoomEnabled)
+CVN_BROWSER_BOOL(IsSwipeNavigationEnabled)
+CVN_BROWSER_BOOL(IsReputationCheckingRequired)
+CVN_BROWSER_BOOL(NonClientRegionSupportEnabled)
+
+#undef CVN_BROWSER_BOOL
+
+HRESULT CCorvaneCtrl::get_HiddenPdfToolbarItems(LONG* value) {
+    return GetBrowserSetting(BrowserSetting::HiddenPdfToolbarItems, value);
+}
+
+HRESULT CCorvaneCtrl::put_HiddenPdfToolbarItems(LONG value) {
+    return PutBrowserSetting(BrowserSetting::HiddenPdfToolbarItems, value);
+}
+
+// ---------------------------------------------------------------------------
+// The controller and web view themselves. Each member's no-browser answer is
+// final; the browser work adds the branch that asks the browser.
+
+HRESULT CCorvaneCtrl::get_zoomFactor(double* value) {
+    if (!value) return E_POINTER;
+    *value = 1.0;
+    return S_OK;
+}
+
+HRESULT CCorvaneCtrl::put_zoomFactor(double value) {
+    // With a controller: ClampZoom, then the controller's zoom factor.
+    return E_FAIL;
+}
+
+HRESULT CCorvaneCtrl::get_userAgent(BSTR* value) { return ReadText({}, value); }
+
+HRESULT CCorvaneCtrl::put_userAgent(BSTR value) { return E_FAIL; }
+
+HRESULT CCorvaneCtrl::get_IsVisible(VARIANT_BOOL* value) { return ReadBool(false, value); }
+
+HRESULT CCorvaneCtrl::put_IsVisible(VARIANT_BOOL value) {
+    return ComBarrier([&] { return errors_.LastErrorOnly(kWebViewNotInitialized, E_FAIL); });
+}
+
+HRESULT CCorvaneCtrl::put_IsDragDropEnabled(VARIANT_BOOL value) { return E_FAIL; }
+
+HRESULT CCorvaneCtrl::get_IsMuted(VARIANT_BOOL* value) { return ReadBool(false, value); }
+
+HRESULT CCorvaneCtrl::put_IsMuted(VARIANT_BOOL value) { return E_FAIL; }
+
+HRESULT CCorvaneCtrl::get_IsDocumentPlayingAudio(VARIANT_BOOL* value) { return ReadBool(false, value); }
+
+HRESULT CCorvaneCtrl::get_MemoryUsageTargetLevel(CVN_MEMORY_USAGE* value) {
+    if (!value) return E_POINTER;
+    *value = CVN_MEMORY_NORMAL;
+    return S_OK;
+}
+
+HRESULT CCorvaneCtrl::put_MemoryUsageTargetLevel(CVN_MEMORY_USAGE value) { return E_FAIL; }
+
+HRESULT CCorvaneCtrl::MoveFocus(CVN_FOCUS_REASON reason) { return E_FAIL; }
+
+HRESULT CCorvaneCtrl::NotifyParentWindowPositionChanged() { return S_OK; }
+
+HRESULT CCorvaneCtrl::SetDefaultBackgroundColor(LONG argbColor) {
+    const DWORD argb = static_cast<DWORD>(argbColor);
+    transparentBackground_ = (argb >> 24) == 0;
+    backgroundColor_ = RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+    if (window_) {
+        // Transparent: the children must not be clipped out of the parent's paint.
+        LONG_PTR style = GetWindowLongPtrW(window_, GWL_STYLE);
+        style = transparentBackground_ ? (style & ~static_cast<LONG_PTR>(WS_CLIPCHILDREN)) : (style | WS_CLIPCHILDREN);
+        SetWindowLongPtrW(window_, GWL_STYLE, style);
+        SetWindowPos(window_, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
+    // The flag and colour stay set for the browser work to apply once a
+    // controller exists.
+    return E_FAIL;
+}
+
+// The environment's version once it exists; before that the runtime loader's.
+HRESULT CCorvaneCtrl::get_BrowserVersionString(BSTR* value) {
+    if (!value) return E_POINTER;
+    *value = nullptr;
+    return ComBarrier([&] {
+        std::u16string version;
+        if (FAILED(QueryAvailableBrowserVersion(version)) || version.empty()) version.assign(kRuntimeNotInstalled);
+        *value = MakeBstr(version);
+        return S_OK;
+    });
+}
+
+// No runtime loader is linked into this build: nothing can be found.
+HRESULT CCorvaneCtrl::QueryAvailableBrowserVersion(std::u16string& version) {
+    version.clear();
+    return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+}
+
+// ---------------------------------------------------------------------------
+// Pre-init settings.
+
+HRESULT CCorvaneCtrl::PutPreInit(const PreInitRow& row, std::u16string& slot, BSTR value) {
+    return ComBarrier([&] {
+        HRESULT hr = S_OK;
+        if (AdmitPreInit(row, stage_, errors_, hr)) slot.assign(BstrView(value));
+        return hr;
+    });
+}
+
+HRESULT CCorvaneCtrl::PutPreInit(const PreInitRow& row, bool& slot, VARIANT_BOOL value) {
+    return ComBarrier([&] {
+        HRESULT hr = S_OK;
+        if (AdmitPreInit(row, stage_, errors_, hr)) slot = IsTrue(value);
+        return hr;
+    });
+}
+
+HRESULT CCorvaneCtrl::get_AdditionalBrowserArguments(BSTR* value) {
+    return ReadText(settings_.additionalBrowserArguments, value);
+}
+HRESULT CCorvaneCtrl::put_AdditionalBrowserArguments(BSTR value) {
+    return PutPreInit(PreInit::AdditionalBrowserArguments, settings_.additionalBrowserArguments, value);
+}
+
+HRESULT CCorvaneCtrl::get_EnableHardwareAcceleration(VARIANT_BOOL* value) {
+    return ReadBool(settings_.enableHardwareAcceleration, value);
+}
+HRESULT CCorvaneCtrl::put_EnableHardwareAcceleration(VARIANT_BOOL value) {
+    return PutPreInit(PreInit::EnableHardwareAcceleration, settings_.enableHardwareAcceleration, value);
+}
+
+HRESULT CCorvaneCtrl::get_Language(BSTR* value) { return ReadText(settings_.language, value); }
+HRESULT CCorvaneCtrl::put_Language(BSTR value) { return PutPreInit(PreInit::Language, settings_.language, value); }
+
+HRESULT CCorvaneCtrl::get_BrowserExecutableFolder(BSTR* value) {
+    return ReadText(settings_.browserExecutableFolder, value);
+}
+HRESULT CCorvaneCtrl::put_BrowserExecutableFolder(BSTR value) {
+    return PutPreInit(PreInit::BrowserExecutableFolder, settings_.browserExecutableFolder, value);
+}
+
+HRESULT CCorvaneCtrl::get_proxyServer(BSTR* value) { return ReadText(settings_.proxyServer, value); }
+HRESULT CCorvaneCtrl::put_proxyServer(BSTR value) {
+    return PutPreInit(PreInit::ProxyServer, settings_.proxyServer, value);
+}
+
+HRESULT CCorvaneCtrl::get_ProxyBypassList(BSTR* value) { return ReadText(settings_.proxyBypassList, value); }
+HRESULT CCorvaneCtrl::put_ProxyBypassList(BSTR value) {
+    return PutPreInit(PreInit::ProxyBypassList, settings_.proxyBypassList, value);
+}
+
+HRESULT CCorvaneCtrl::get_AllowSingleSignOnUsingOSPrimaryAccount(VARIANT_BOOL* value) {
+    return ReadBool(settings_.allowSingleSignOnUsingOSPrimaryAccount, value);
+}
+HRESULT CCorvaneCtrl::put_AllowSingleSignOnUsingOSPrimaryAccount(VARIANT_BOOL value) {
+    return PutPreInit(PreInit::AllowSingleSignOnUsingOSPrimaryAccount,
+                      settings_.allowSingleSignOnUsingOSPrimaryAccount, value);
+}
+
+HRESULT CCorvaneCtrl::get_IgnoreCertificateErrors(VARIANT_BOOL* value) {
+    return ReadBool(settings_.ignoreCertificateErrors, value);
+}
+HRESULT CCorvaneCtrl::put_IgnoreCertificateErrors(VARIANT_BOOL value) {
+    return PutPreInit(PreInit::IgnoreCertificateErrors, settings_.ignoreCertificateErrors, value);
+}
+
+HRESULT CCorvaneCtrl::get_UserDataFolder(BSTR* value) { return ReadText(userDataFolder_, value); }
+
+// ---------------------------------------------------------------------------
+// Stored settings.
+
+HRESULT CCorvaneCtrl::get_SynchronousTimeOut(LONG* value) { return ReadLong(settings_.synchronousTimeOut, value); }
+
+HRESULT CCorvaneCtrl::put_SynchronousTimeOut(LONG value) {
+    if (value < 0) return ControlErrorSlot::ComErrorOnly(u"SynchronousTimeOut cannot be negative.", E_INVALIDARG);
+    settings_.synchronousTimeOut = value;
+    return S_OK;
+}
+
+HRESULT CCorvaneCtrl::get_AutoRecoverOnCrash(VARIANT_BOOL* value) {
+    return ReadBool(settings_.autoRecoverOnCrash, value);
+}
+HRESULT CCorvaneCtrl::put_AutoRecoverOnCrash(VARIANT_BOOL value) {
+    settings_.autoRecoverOnCrash = IsTrue(value);
+    return S_OK;
+}
+
+HRESULT CCorvaneCtrl::get_EventsUseHexadecimal(VARIANT_BOOL* value) {
+    return ReadBool(settings_.eventsUseHexadecimal, value);
+}
+HRESULT CCorvaneCtrl::put_EventsUseHexadecimal(VARIANT_BOOL value) {
+    settings_.eventsUseHexadecimal = IsTrue(value);
+    return S_OK;
+}
+
+HRESULT CCorvaneCtrl::get_RequiredMinimumVersion(BSTR* value) {
+    return ReadText(settings_.requiredMinimumVersion, value);
+}
+HRESULT CCorvaneCtrl::put_RequiredMinimumVersion(BSTR value) {
+    return ComBarrier([&] {
+        settings_.requiredMinimumVersion.assign(BstrView(value));
+        return S_OK;
+    });
+}
+
+HRESULT CCorvaneCtrl::get_SmartResize(VARIANT_BOOL* value) { return ReadBool(settings_.smartResize, value); }
+HRESULT CCorvaneCtrl::put_SmartResize(VARIANT_BOOL value) {
+    settings_.smartResize = IsTrue(value);
+    return S_OK;
+}
+
+HRESULT CCorvaneCtrl::get_PopupMode(CVN_POPUP_MODE* value) {
+    if (!value) return E_POINTER;
+    *value = settings_.popupMode;
+    return S_OK;
+}
+HRESULT CCorvaneCtrl::put_PopupMode(CVN_POPUP_MODE value) {
+    settings_.popupMode = value;
+    return S_OK;
+}
+
+HRESULT CCorvaneCtrl::get_OpenPopupsInSameWindow(VARIANT_BOOL* value) {
+    return ReadBool(settings_.OpenPopupsInSameWindow(), value);
+}
+HRESULT CCorvaneCtrl::put_OpenPopupsInSameWindow(VARIANT_BOOL value) {
+    settings_.SetOpenPopupsInSameWindow(IsTrue(value));
+    return S_OK;
+}
+
+// ---------------------------------------------------------------------------
+// State.
+
+HRESULT CCorvaneCtrl::get_ControlVersion(BSTR* value) { return ReadText(kControlVersion, value); }
+HRESULT CCorvaneCtrl::IsReady(VARIANT_BOOL* ready) { return ReadBool(stage_.ready, ready); }
+HRESULT CCorvaneCtrl::get_WebViewCreated(VARIANT_BOOL* value) { return ReadBool(stage_.ready, value); }
+HRESULT CCorvaneCtrl::get_IsLoading(VARIANT_BOOL* value) { return ReadBool(isLoading_, value); }
+HRESULT CCorvaneCtrl::get_DocumentTitle(BSTR* value) { return ReadText(documentTitle_, value); }
+HRESULT CCorvaneCtrl::get_StatusBarText(BSTR* value) { return ReadText(statusBarText_, value); }
+HRESULT CCorvaneCtrl::get_ContainsFullScreenElement(VARIANT_BOOL* value) {
+    return ReadBool(containsFullScreenElement_, value);
+}
+HRESULT CCorvaneCtrl::get_InPrivateMode(VARIANT_BOOL* value) { return ReadBool(inPrivateMode_, value); }
+
+HRESULT CCorvaneCtrl::GetDiagnostics(BSTR* diagnostics) {
+    if (!diagnostics) return E_POINTER;
+    *diagnostics = nullptr;
+    return ComBarrier([&] {
+        std::u16string text;
+        auto line = [&](std::u16string_view label, std::u16string_view value) {
+            if (!text.empty()) text += u'\n';
+            text += label;
+            text += value;
+        };
+        auto created = [](bool exists) { return exists ? u"Created" : u"NULL"; };
+        auto yesNo = [](bool flag) { return flag ? u"Yes" : u"No"; };
+        auto orNone = [](const std::u16string& s) { return s.empty() ? std::u16string_view(u"(none)") : s; };
+        line(u"Window Handle: ", window_ ? u"Valid" : u"NULL");
+        line(u"WebView Ready: ", yesNo(stage_.ready));
+        line(u"Environment: ", created(static_cast<bool>(environment_)));
+        line(u"Controller: ", created(static_cast<bool>(controller_)));
+        line(u"WebView: ", created(static_cast<bool>(webView_)));
+        line(u"Pending URL: ", orNone(pendingUrl_));
+        line(u"Can Go Back: ", yesNo(canGoBack_));
+        line(u"Can Go Forward: ", yesNo(canGoForward_));
+        line(u"Is Loading: ", yesNo(isLoading_));
+        line(u"Current URL: ", orNone(currentUrl_));
+        line(u"Document Title: ", orNone(documentTitle_));
+        *diagnostics = MakeBstr(text);
+        return S_OK;
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Office document members: kept for old macros, doing no work.
+
+HRESULT CCorvaneCtrl::OpenOfficeDocument(BSTR filePath) {
+    return ComBarrier([&] { return errors_.LastErrorOnly(kOfficeEditingRemoved, E_NOTIMPL); });
+}
+HRESULT CCorvaneCtrl::CloseOfficeDocument() { return E_NOTIMPL; }
+HRESULT CCorvaneCtrl::SaveOfficeDocument() { return E_NOTIMPL; }
+HRESULT CCorvaneCtrl::SaveOfficeDocumentAs(BSTR filePath) { return E_NOTIMPL; }
+HRESULT CCorvaneCtrl::get_IsOfficeDocumentOpen(VARIANT_BOOL* value) { return ReadBool(false, value); }
+HRESULT CCorvaneCtrl::get_OfficeDocumentPath(BSTR* value) { return ReadText({}, value); }
+HRESULT CCorvaneCtrl::get_OfficeDocumentType(BSTR* value) { return ReadText({}, value); }
+
+HRESULT CCorvaneCtrl::get_WordApplication(IDispatch** value) {
+    if (!value) return E_POINTER;
+    *value = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT CCorvaneCtrl::get_WordDocument(IDispatch** value) {
+    if (!value) return E_POINTER;
+    *value = nullptr;
+    return E_NOTIMPL;
+}
+
+// ---------------------------------------------------------------------------
+// Stealth and CAPTCHA members: refused, with the reason in LastError.
+
+HRESULT CCorvaneCtrl::NotInThisBuild(std::u16string_view member) {
+    return ComBarrier([&] {
+        std::u16string text(member);
+        text += u" is not available in this build.";
+        return errors_.LastErrorOnly(text, E_NOTIMPL);
+    });
+}
+
+HRESULT CCorvaneCtrl::EnableStealthMode() { return NotInThisBuild(u"EnableStealthMode"); }
+HRESULT CCorvaneCtrl::HideWebDriver() { return NotInThisBuild(u"HideWebDriver"); }
+HRESULT CCorvaneCtrl::SpoofWebGL(BSTR, BSTR) { return NotInThisBuild(u"SpoofWebGL"); }
+HRESULT CCorvaneCtrl::RandomizeCanvasFingerprint() { return NotInThisBuild(u"RandomizeCanvasFingerprint"); }
+HRESULT CCorvaneCtrl::SpoofScreenSize(LONG, LONG) { return NotInThisBuild(u"SpoofScreenSize"); }
+HRESULT CCorvaneCtrl::DisableWebRTC() { return NotInThisBuild(u"DisableWebRTC"); }
+HRESULT CCorvaneCtrl::EnableMouseNoise() { return NotInThisBuild(u"EnableMouseNoise"); }
+HRESULT CCorvaneCtrl::EnableTimingNoise() { return NotInThisBuild(u"EnableTimingNoise"); }
+
+HRESULT CCorvaneCtrl::get_IsStealthEnabled(VARIANT_BOOL* value) {
+    if (!value) return E_POINTER;
+    *value = VARIANT_FALSE;
+    return NotInThisBuild(u"IsStealthEnabled");
+}
+
+HRESULT CCorvaneCtrl::SetCaptchaService(BSTR, BSTR) { return NotInThisBuild(u"SetCaptchaService"); }
+
+HRESULT CCorvaneCtrl::DetectCaptcha(BSTR* captchaKind) {
+    if (!captchaKind) return E_POINTER;
+    *captchaKind = nullptr;
+    return NotInThisBuild(u"DetectCaptcha");
+}
+
+HRESULT CCorvaneCtrl::SolveCaptcha(BSTR* token) {
+    if (!token) return E_POINTER;
+    *token = nullptr;
+    return NotInThisBuild(u"SolveCaptcha");
+}
+
+HRESULT CCorvaneCtrl::SolveRecaptchaV2(BSTR, BSTR, BSTR* token) {
+    if (!token) return E_POINTER;
+    *token = nullptr;
+    return NotInThisBuild(u"SolveRecaptchaV2");
+}
+
+HRESULT CCorvaneCtrl::SolveHCaptcha(BSTR, BSTR, BSTR* token) {
+    if (!token) return E_POINTER;
+    *token = nullptr;
+    return NotInThisBuild(u"SolveHCaptcha");
+}
+
+HRESULT CCorvaneCtrl::SubmitCaptchaToken(BSTR) { return NotInThisBuild(u"SubmitCaptchaToken"); }
+
+}  // namespace Corvane
