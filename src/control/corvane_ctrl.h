@@ -3,6 +3,14 @@
 // aggregated by a host's form machinery.
 #pragma once
 
+#include <cstdint>
+
+#include <objsafe.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <initializer_list>
+
 #include "com_object.h"
 #include "com_ptr.h"
 #include "connection_point.h"
@@ -11,18 +19,140 @@
 #include "dispatch.h"
 #include "error_info.h"
 #include "notimpl.h"
+#include "raise_event.h"
 #include "settings_table.h"
+
+#ifndef CORVANE_OBJECTSAFETY_UUID
+#define CORVANE_OBJECTSAFETY_UUID
+// mingw's objsafe.h declares the IID but not the __uuidof binding.
+__CRT_UUID_DECL(IObjectSafety, 0xcb5bdc81, 0x93c1, 0x11cf, 0x8f, 0x20, 0x00, 0x80, 0x5f, 0x2c, 0xd0, 0x64)
+#endif
 
 namespace Corvane {
 
+LRESULT CALLBACK ControlWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+// Unregisters the control's window class once no window of it is left.
+void ReleaseWindowClass();
+
 class CCorvaneCtrl final
     : public ComObject<CCorvaneCtrl, DispatchImpl<ICorvaneCtrl, ICorvaneCtrlNotImplemented>,
+                       IViewObjectEx, IOleInPlaceObjectWindowless, IOleInPlaceActiveObject, IOleControl, IOleObject,
+                       IPersistStreamInit, IPersistPropertyBag, ISpecifyPropertyPages, IQuickActivate,
+                       IPersistStorage, IDataObject, IObjectSafety, IProvideClassInfo2,
                        SupportErrorInfoImpl<&IID_ICorvaneCtrl>, SingleConnectionPointContainer<&DIID__DCorvaneCtrlEvents>> {
 public:
-    using Exposed = InterfaceList<ICorvaneCtrl, ISupportErrorInfo, IConnectionPointContainer>;
+    // IPersist and IOleWindow have several paths here; QueryExtra answers them.
+    using Exposed = InterfaceList<ICorvaneCtrl, IViewObjectEx, IViewObject2, IViewObject, IOleInPlaceObjectWindowless,
+                                  IOleInPlaceObject, IOleInPlaceActiveObject, IOleControl, IOleObject,
+                                  IPersistStreamInit, IPersistPropertyBag, ISpecifyPropertyPages, IQuickActivate,
+                                  IPersistStorage, IDataObject, IObjectSafety,
+                                  IProvideClassInfo, IProvideClassInfo2, IConnectionPointContainer, ISupportErrorInfo>;
     static constexpr bool kAggregatable = true;
 
-    explicit CCorvaneCtrl(IUnknown* outer) : ComObject(outer) {}
+    explicit CCorvaneCtrl(IUnknown* outer);
+    ~CCorvaneCtrl() override;
+
+    // (process id << 16) | per-process counter, fixed at construction.
+    std::uint32_t InstanceId() const { return instanceId_; }
+
+    // IViewObject, IViewObject2, IViewObjectEx (view_drawing.cpp).
+    HRESULT STDMETHODCALLTYPE Draw(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* target, HDC targetDc,
+                                   HDC dc, LPCRECTL bounds, LPCRECTL metaBounds, BOOL(STDMETHODCALLTYPE* cont)(ULONG_PTR),
+                                   ULONG_PTR contArg) override;
+    HRESULT STDMETHODCALLTYPE GetColorSet(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* target,
+                                          HDC targetDc, LOGPALETTE** colors) override;
+    HRESULT STDMETHODCALLTYPE Freeze(DWORD aspect, LONG index, void* aspectInfo, DWORD* freeze) override;
+    HRESULT STDMETHODCALLTYPE Unfreeze(DWORD freeze) override;
+    HRESULT STDMETHODCALLTYPE SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) override;
+    HRESULT STDMETHODCALLTYPE GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) override;
+    HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE* target, LPSIZEL size) override;
+    HRESULT STDMETHODCALLTYPE GetRect(DWORD aspect, LPRECTL rect) override;
+    HRESULT STDMETHODCALLTYPE GetViewStatus(DWORD* status) override;
+    HRESULT STDMETHODCALLTYPE QueryHitPoint(DWORD aspect, LPCRECT bounds, POINT location, LONG closeHint,
+                                            DWORD* result) override;
+    HRESULT STDMETHODCALLTYPE QueryHitRect(DWORD aspect, LPCRECT bounds, LPCRECT location, LONG closeHint,
+                                           DWORD* result) override;
+    HRESULT STDMETHODCALLTYPE GetNaturalExtent(DWORD aspect, LONG index, DVTARGETDEVICE* target, HDC targetDc,
+                                               DVEXTENTINFO* info, LPSIZEL size) override;
+
+    // IOleWindow, IOleInPlaceObject(Windowless), IOleInPlaceActiveObject (in_place.cpp).
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL enter) override;
+    HRESULT STDMETHODCALLTYPE InPlaceDeactivate() override;
+    HRESULT STDMETHODCALLTYPE UIDeactivate() override;
+    HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT clip) override;
+    HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override;
+    HRESULT STDMETHODCALLTYPE OnWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    HRESULT STDMETHODCALLTYPE GetDropTarget(IDropTarget** target) override;
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg) override;
+    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL activate) override;
+    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL activate) override;
+    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* window, BOOL frame) override;
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL enable) override;
+
+    // IOleControl, IOleObject (ole_object.cpp).
+    HRESULT STDMETHODCALLTYPE GetControlInfo(CONTROLINFO* info) override;
+    HRESULT STDMETHODCALLTYPE OnMnemonic(MSG* msg) override;
+    HRESULT STDMETHODCALLTYPE OnAmbientPropertyChange(DISPID id) override;
+    HRESULT STDMETHODCALLTYPE FreezeEvents(BOOL freeze) override;
+    HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override;
+    HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** site) override;
+    HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR app, LPCOLESTR object) override;
+    HRESULT STDMETHODCALLTYPE Close(DWORD saveOption) override;
+    HRESULT STDMETHODCALLTYPE SetMoniker(DWORD which, IMoniker* moniker) override;
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD assign, DWORD which, IMoniker** moniker) override;
+    HRESULT STDMETHODCALLTYPE InitFromData(IDataObject* data, BOOL creation, DWORD reserved) override;
+    HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD reserved, IDataObject** data) override;
+    HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG msg, IOleClientSite* site, LONG index, HWND parent,
+                                     LPCRECT position) override;
+    HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB** verbs) override;
+    HRESULT STDMETHODCALLTYPE Update() override;
+    HRESULT STDMETHODCALLTYPE IsUpToDate() override;
+    HRESULT STDMETHODCALLTYPE GetUserClassID(CLSID* clsid) override;
+    HRESULT STDMETHODCALLTYPE GetUserType(DWORD form, LPOLESTR* type) override;
+    HRESULT STDMETHODCALLTYPE SetExtent(DWORD aspect, SIZEL* size) override;
+    HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, SIZEL* size) override;
+    HRESULT STDMETHODCALLTYPE Advise(IAdviseSink* sink, DWORD* cookie) override;
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
+    HRESULT STDMETHODCALLTYPE EnumAdvise(IEnumSTATDATA** advise) override;
+    HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD aspect, DWORD* status) override;
+    HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE* palette) override;
+
+    // IObjectSafety, IProvideClassInfo2 (ole_object.cpp).
+    HRESULT STDMETHODCALLTYPE GetInterfaceSafetyOptions(REFIID iid, DWORD* supported, DWORD* enabled) override;
+    HRESULT STDMETHODCALLTYPE SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD enabled) override;
+    HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override;
+    HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* guid) override;
+
+    // IPersist, IPersistStreamInit, IPersistPropertyBag, IPersistStorage (persistence.cpp).
+    HRESULT STDMETHODCALLTYPE GetClassID(CLSID* clsid) override;
+    HRESULT STDMETHODCALLTYPE IsDirty() override;
+    HRESULT STDMETHODCALLTYPE Load(LPSTREAM stream) override;
+    HRESULT STDMETHODCALLTYPE Save(LPSTREAM stream, BOOL clearDirty) override;
+    HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER* size) override;
+    HRESULT STDMETHODCALLTYPE InitNew() override;
+    HRESULT STDMETHODCALLTYPE Load(IPropertyBag* bag, IErrorLog* log) override;
+    HRESULT STDMETHODCALLTYPE Save(IPropertyBag* bag, BOOL clearDirty, BOOL saveAll) override;
+    HRESULT STDMETHODCALLTYPE InitNew(IStorage* storage) override;
+    HRESULT STDMETHODCALLTYPE Load(IStorage* storage) override;
+    HRESULT STDMETHODCALLTYPE Save(IStorage* storage, BOOL sameAsLoad) override;
+    HRESULT STDMETHODCALLTYPE SaveCompleted(IStorage* storage) override;
+    HRESULT STDMETHODCALLTYPE HandsOffStorage() override;
+
+    // ISpecifyPropertyPages, IQuickActivate, IDataObject (quick_activate.cpp).
+    HRESULT STDMETHODCALLTYPE GetPages(CAUUID* pages) override;
+    HRESULT STDMETHODCALLTYPE QuickActivate(QACONTAINER* container, QACONTROL* control) override;
+    HRESULT STDMETHODCALLTYPE SetContentExtent(LPSIZEL size) override;
+    HRESULT STDMETHODCALLTYPE GetContentExtent(LPSIZEL size) override;
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override;
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC* format, STGMEDIUM* medium) override;
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override;
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC* in, FORMATETC* out) override;
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC* format, STGMEDIUM* medium, BOOL release) override;
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** formats) override;
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC* format, DWORD flags, IAdviseSink* sink, DWORD* cookie) override;
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD cookie) override;
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA** advise) override;
 
     // The error slot (control_errors.h).
     HRESULT STDMETHODCALLTYPE get_LastError(BSTR* value) override;
@@ -179,7 +309,30 @@ public:
     HRESULT STDMETHODCALLTYPE SolveHCaptcha(BSTR siteKey, BSTR pageUrl, BSTR* token) override;
     HRESULT STDMETHODCALLTYPE SubmitCaptchaToken(BSTR token) override;
 
+protected:
+    HRESULT QueryExtra(REFIID iid, void** out) override;
+
 private:
+    std::uint32_t instanceId_;
+    friend LRESULT CALLBACK ControlWindowProc(HWND, UINT, WPARAM, LPARAM);
+
+    // Broadcasts one event to every connected sink (raise_event.h); the
+    // window's own events go through RaiseWindowEvent, which honours the
+    // closing and events-suppressed flags.
+    HRESULT RaiseEvent(DISPID id, std::initializer_list<EventArg> args = {});
+    void RaiseWindowEvent(DISPID id, std::initializer_list<EventArg> args = {});
+
+    // Drawing shared by WM_PAINT, WM_PRINTCLIENT and IViewObject::Draw.
+    void DrawContent(HDC dc, const RECT& bounds) const;
+    void ReadAmbientUserMode();
+    void SetDesignMode(bool design);
+    HRESULT ActivateInPlace(LONG verb, IOleClientSite* site, HWND parent, LPCRECT position);
+    HRESULT CreateControlWindow(HWND parent, const RECT& position);
+    LRESULT OnMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
+    HRESULT SaveToStream(IStream* stream);
+    HRESULT LoadFromStream(IStream* stream);
+    std::u16string UrlForSaving() const;
+
     // How a call reached the browser's settings object.
     enum class SettingsReach { NoWebView, RevisionMissing, Answered };
     SettingsReach ReachBrowserSettings(BrowserSetting setting, LONG* read, const LONG* write, HRESULT& hr);
@@ -214,6 +367,26 @@ private:
 
     bool transparentBackground_ = false;
     COLORREF backgroundColor_ = RGB(255, 255, 255);
+
+    // OLE embedding state.
+    ComPtr<IOleClientSite> clientSite_;
+    ComPtr<IOleInPlaceSite> inPlaceSite_;
+    ComPtr<IOleAdviseHolder> oleAdvise_;
+    ComPtr<IDataAdviseHolder> dataAdvise_;
+    ComPtr<IAdviseSink> viewAdvise_;
+    DWORD viewAdviseAspects_ = 0;
+    DWORD viewAdviseFlags_ = 0;
+    SIZEL extent_{5080, 5080};            // HIMETRIC, two inches like other controls start with
+    bool inPlaceActive_ = false;
+    bool uiActive_ = false;
+    bool dirty_ = false;
+    LONG eventsFrozen_ = 0;
+    DWORD safetyOptions_ = 0;
+
+    bool designMode_ = false;             // the container's ambient user mode is FALSE
+    bool closing_ = false;
+    bool eventsSuppressed_ = false;
+    bool trackingMouseLeave_ = false;
 
     ControlErrorSlot errors_;
     LONG jsonToArrayMaxSize_ = 52428800;

@@ -556,3 +556,31 @@ TEST(ControlSettings, TruthValuesCountOnlyWhenExactlyVariantTrue) {
 }
 
 }  // namespace
+
+#include "control/live_controls.h"
+
+namespace {
+
+TEST(LiveControls, InstanceIdsCarryTheProcessAndTheSetTracksLifetimes) {
+    using namespace Corvane;
+    std::uint32_t a = LiveControls::NextInstanceId();
+    std::uint32_t b = LiveControls::NextInstanceId();
+    EXPECT_EQ(a >> 16, (GetCurrentProcessId() << 16) >> 16);
+    EXPECT_EQ((b & 0xFFFFu), ((a + 1) & 0xFFFFu));
+    // Stand-ins: the set only compares addresses.
+    auto* one = reinterpret_cast<const CCorvaneCtrl*>(0x1000);
+    auto* two = reinterpret_cast<const CCorvaneCtrl*>(0x2000);
+    std::size_t before = LiveControls::Count();
+    LiveControls::Add(one);
+    LiveControls::Add(two);
+    EXPECT_TRUE(LiveControls::IsLive(one));
+    EXPECT_EQ(LiveControls::Count(), before + 2);
+    LiveControls::Remove(one);
+    EXPECT_FALSE(LiveControls::IsLive(one));
+    EXPECT_TRUE(LiveControls::IsLive(two));
+    LiveControls::Remove(one);   // twice is harmless
+    LiveControls::Remove(two);
+    EXPECT_EQ(LiveControls::Count(), before);
+}
+
+}  // namespace
