@@ -243,6 +243,31 @@ HRESULT CCVNJsonCOM::RouteHP(LONG jsonHandle, LONG pathHandle, Route& route) con
     return S_OK;
 }
 
+// The H and HP forms differ only in how their route is found; these answer
+// on a route once it is (or failed to be) resolved.
+template <class R>
+HRESULT AnswerValue(HRESULT resolved, const R& route, VARIANT* value) {
+    if (FAILED(resolved)) return resolved;
+    return ReturnNode(route.Lookup(), value);
+}
+template <class R>
+HRESULT AnswerItem(HRESULT resolved, const R& route, LONG index, BSTR* item) {
+    if (FAILED(resolved)) return resolved;
+    return ReturnText(DocGetItem(*route.document, route.segments, route.count, index), item);
+}
+template <class R>
+HRESULT AnswerCount(HRESULT resolved, const R& route, LONG* result) {
+    if (FAILED(resolved)) return resolved;
+    *result = DocCount(*route.document, route.segments, route.count);
+    return Succeeded();
+}
+template <class R>
+HRESULT AnswerExists(HRESULT resolved, const R& route, VARIANT_BOOL* result) {
+    if (FAILED(resolved)) return resolved;
+    *result = route.Lookup() ? VARIANT_TRUE : VARIANT_FALSE;
+    return Succeeded();
+}
+
 // ---- queries on text ----
 
 HRESULT CCVNJsonCOM::GetValue(BSTR json, BSTR path, VARIANT* value) {
@@ -483,9 +508,7 @@ HRESULT CCVNJsonCOM::GetValueH(LONG jsonHandle, BSTR path, VARIANT* value) {
         if (!value) return NullOut();
         VariantInit(value);
         Route route;
-        const HRESULT hr = RouteH(jsonHandle, path, route);
-        if (FAILED(hr)) return hr;
-        return ReturnNode(route.Lookup(), value);
+        return AnswerValue(RouteH(jsonHandle, path, route), route, value);
     });
 }
 
@@ -494,9 +517,7 @@ HRESULT CCVNJsonCOM::GetItemH(LONG jsonHandle, BSTR path, LONG index, BSTR* item
         if (!item) return NullOut();
         *item = nullptr;
         Route route;
-        const HRESULT hr = RouteH(jsonHandle, path, route);
-        if (FAILED(hr)) return hr;
-        return ReturnText(DocGetItem(*route.document, route.segments, route.count, index), item);
+        return AnswerItem(RouteH(jsonHandle, path, route), route, index, item);
     });
 }
 
@@ -516,10 +537,7 @@ HRESULT CCVNJsonCOM::CountH(LONG jsonHandle, BSTR path, LONG* result) {
         if (!result) return NullOut();
         *result = -1;
         Route route;
-        const HRESULT hr = RouteH(jsonHandle, path, route);
-        if (FAILED(hr)) return hr;
-        *result = DocCount(*route.document, route.segments, route.count);
-        return Succeeded();
+        return AnswerCount(RouteH(jsonHandle, path, route), route, result);
     });
 }
 
@@ -528,10 +546,7 @@ HRESULT CCVNJsonCOM::ExistsH(LONG jsonHandle, BSTR path, VARIANT_BOOL* result) {
         if (!result) return NullOut();
         *result = VARIANT_FALSE;
         Route route;
-        const HRESULT hr = RouteH(jsonHandle, path, route);
-        if (FAILED(hr)) return hr;
-        *result = route.Lookup() ? VARIANT_TRUE : VARIANT_FALSE;
-        return Succeeded();
+        return AnswerExists(RouteH(jsonHandle, path, route), route, result);
     });
 }
 
@@ -559,9 +574,7 @@ HRESULT CCVNJsonCOM::GetValueHP(LONG jsonHandle, LONG pathHandle, VARIANT* value
         if (!value) return NullOut();
         VariantInit(value);
         Route route;
-        const HRESULT hr = RouteHP(jsonHandle, pathHandle, route);
-        if (FAILED(hr)) return hr;
-        return ReturnNode(route.Lookup(), value);
+        return AnswerValue(RouteHP(jsonHandle, pathHandle, route), route, value);
     });
 }
 
@@ -570,9 +583,7 @@ HRESULT CCVNJsonCOM::GetItemHP(LONG jsonHandle, LONG pathHandle, LONG index, BST
         if (!item) return NullOut();
         *item = nullptr;
         Route route;
-        const HRESULT hr = RouteHP(jsonHandle, pathHandle, route);
-        if (FAILED(hr)) return hr;
-        return ReturnText(DocGetItem(*route.document, route.segments, route.count, index), item);
+        return AnswerItem(RouteHP(jsonHandle, pathHandle, route), route, index, item);
     });
 }
 
@@ -581,10 +592,7 @@ HRESULT CCVNJsonCOM::CountHP(LONG jsonHandle, LONG pathHandle, LONG* result) {
         if (!result) return NullOut();
         *result = -1;
         Route route;
-        const HRESULT hr = RouteHP(jsonHandle, pathHandle, route);
-        if (FAILED(hr)) return hr;
-        *result = DocCount(*route.document, route.segments, route.count);
-        return Succeeded();
+        return AnswerCount(RouteHP(jsonHandle, pathHandle, route), route, result);
     });
 }
 
@@ -593,10 +601,7 @@ HRESULT CCVNJsonCOM::ExistsHP(LONG jsonHandle, LONG pathHandle, VARIANT_BOOL* re
         if (!result) return NullOut();
         *result = VARIANT_FALSE;
         Route route;
-        const HRESULT hr = RouteHP(jsonHandle, pathHandle, route);
-        if (FAILED(hr)) return hr;
-        *result = route.Lookup() ? VARIANT_TRUE : VARIANT_FALSE;
-        return Succeeded();
+        return AnswerExists(RouteHP(jsonHandle, pathHandle, route), route, result);
     });
 }
 
