@@ -678,18 +678,6 @@ public:
     void Put(const wchar_t* name, VARIANT v) { items.push_back({name, v}); }
 };
 
-VARIANT Text(const wchar_t* s) {
-    VARIANT v;
-    v.vt = VT_BSTR;
-    v.bstrVal = SysAllocString(s);
-    return v;
-}
-VARIANT Long(LONG n) {
-    VARIANT v;
-    v.vt = VT_I4;
-    v.lVal = n;
-    return v;
-}
 
 IStream* SavedStream(IPersistStreamInit* p) {
     IStream* s = nullptr;
@@ -712,9 +700,9 @@ TEST(Persistence, ExtentAndUrlRoundTripThroughBagStreamAndStorage) {
     IPersistPropertyBag* first = NewControl<IPersistPropertyBag>(IID_IPersistPropertyBag);
     ASSERT_TRUE(first);
     MemoryBag in;
-    in.Put(L"_cx", Long(2000));   // any type the bag holds converts
-    in.Put(L"_cy", Long(3000));
-    in.Put(L"Url", Text(L"https://example.org/start"));
+    in.Put(L"_cx", I4(2000));   // any type the bag holds converts
+    in.Put(L"_cy", I4(3000));
+    in.Put(L"Url", Str(L"https://example.org/start"));
     ASSERT_EQ(first->Load(&in, nullptr), S_OK);
 
     // Bag -> stream -> second control.
@@ -819,12 +807,12 @@ TEST(Persistence, AnIncompleteStreamChangesNothing) {
 TEST(Persistence, ABagWithoutSomePropertiesKeepsTheRest) {
     IPersistPropertyBag* p = NewControl<IPersistPropertyBag>(IID_IPersistPropertyBag);
     MemoryBag in;
-    in.Put(L"_cy", Long(700));
+    in.Put(L"_cy", I4(700));
     ASSERT_EQ(p->Load(&in, nullptr), S_OK);
     EXPECT_EQ(ExtentOf(p).cx, 5080);
     EXPECT_EQ(ExtentOf(p).cy, 700);
     MemoryBag bad;
-    bad.Put(L"_cx", Text(L"wide"));
+    bad.Put(L"_cx", Str(L"wide"));
     EXPECT_TRUE(FAILED(p->Load(&bad, nullptr)));
     EXPECT_EQ(ExtentOf(p).cx, 5080);
     EXPECT_EQ(p->Release(), 0u);

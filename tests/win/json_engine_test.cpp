@@ -181,34 +181,6 @@ SAFEARRAY* VariantArray(const std::vector<VARIANT>& items, LONG lowerBound = 0) 
     return a;
 }
 
-VARIANT S(const wchar_t* text) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = SysAllocString(text);
-    return v;
-}
-VARIANT I4(LONG n) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = n;
-    return v;
-}
-VARIANT I2(SHORT n) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_I2;
-    V_I2(&v) = n;
-    return v;
-}
-VARIANT R8(double d) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_R8;
-    V_R8(&v) = d;
-    return v;
-}
 
 // Owns the items and the array built from them.
 class ArrayArg {
@@ -303,7 +275,7 @@ TEST_F(Engine, InvalidHandlesReportEHandleWithTheNumber) {
     Str s;
     LONG n = 5;
     VARIANT_BOOL b = VARIANT_TRUE;
-    ArrayArg paths({S(L"a")});
+    ArrayArg paths({CorvaneTest::Str(L"a")});
     ArrayArg handles({I4(path)});
 
     struct Case {
@@ -575,7 +547,7 @@ TEST_F(Engine, GetValuesAnswersEachStringAndEmptiesTheRest) {
     EXPECT_SUCCESS(json->GetValues(text, none.get(), v.put()));
     EXPECT_EQ(v.vt(), VT_EMPTY);
 
-    ArrayArg mixed({S(L"a"), I4(5), S(L"b.c"), S(L""), S(L"a..b"), S(L"arr[0]"), R8(1.0), S(L"missing")}, 3);
+    ArrayArg mixed({CorvaneTest::Str(L"a"), I4(5), CorvaneTest::Str(L"b.c"), CorvaneTest::Str(L""), CorvaneTest::Str(L"a..b"), CorvaneTest::Str(L"arr[0]"), R8(1.0), CorvaneTest::Str(L"missing")}, 3);
     EXPECT_SUCCESS(json->GetValues(text, mixed.get(), v.put()));
     EXPECT_EQ(CellsOf(v.get()), (Cells{L"i4:1", L"empty", L"s:x", L"s:{\"a\":1,\"b\":{\"c\":\"x\"},\"arr\":[true]}",
                                      L"empty", L"true", L"empty", L"empty"}));
@@ -598,7 +570,7 @@ TEST_F(Engine, GetValuesAnswersEachStringAndEmptiesTheRest) {
 TEST_F(Engine, BulkReadsRefuseWhatIsNotAnArray) {
     const LONG doc = Parse(L"[1]");
     Var v;
-    VARIANT notArray = S(L"a");
+    VARIANT notArray = CorvaneTest::Str(L"a");
     VARIANT nullArray;
     VariantInit(&nullArray);
     V_VT(&nullArray) = VT_ARRAY | VT_VARIANT;
@@ -625,7 +597,7 @@ TEST_F(Engine, BulkReadsRefuseWhatIsNotAnArray) {
 
 TEST_F(Engine, GetValuesHReadsPathsAgainstOneDocument) {
     const LONG doc = Parse(LR"({"a":{"b":[5,6]},"s":"t"})");
-    ArrayArg paths({S(L"a.b[1]"), S(L""), S(L"a..b"), S(L"nope"), I4(1), S(L"s")});
+    ArrayArg paths({CorvaneTest::Str(L"a.b[1]"), CorvaneTest::Str(L""), CorvaneTest::Str(L"a..b"), CorvaneTest::Str(L"nope"), I4(1), CorvaneTest::Str(L"s")});
     Var v;
     EXPECT_SUCCESS(json->GetValuesH(doc, paths.get(), v.put()));
     EXPECT_EQ(CellsOf(v.get()), (Cells{L"i4:6", L"s:{\"a\":{\"b\":[5,6]},\"s\":\"t\"}", L"empty", L"empty", L"empty", L"s:t"}));
@@ -651,7 +623,7 @@ TEST_F(Engine, GetValuesHPTakesPathHandlesAsI4OrI2) {
     const LONG a = Compile(L"a");
     const LONG root = Compile(L"");
     const LONG b1 = Compile(L"b[1]");
-    ArrayArg handles({I4(a), I2(static_cast<SHORT>(b1)), I4(99), I4(0), S(L"a"), R8(1), I4(root)});
+    ArrayArg handles({I4(a), I2(static_cast<SHORT>(b1)), I4(99), I4(0), CorvaneTest::Str(L"a"), R8(1), I4(root)});
     Var v;
     EXPECT_SUCCESS(json->GetValuesHP(doc, handles.get(), v.put()));
     EXPECT_EQ(CellsOf(v.get()), (Cells{L"i4:1", L"i4:3", L"empty", L"empty", L"empty", L"empty", L"s:{\"a\":1,\"b\":[2,3]}"}));
@@ -680,7 +652,7 @@ TEST_F(Engine, BulkReadsUseOnlyTheFirstDimension) {
     for (LONG r = 0; r < 3; ++r)
         for (LONG c = 0; c < 2; ++c) {
             LONG index[2] = {r, c};
-            VARIANT s = S(cells[r][c]);
+            VARIANT s = CorvaneTest::Str(cells[r][c]);
             SafeArrayPutElement(grid, index, &s);
             VariantClear(&s);
         }
@@ -707,7 +679,7 @@ TEST_F(Engine, NullOutPointersAreRefused) {
     Str text(L"{\"a\":[1]}");
     Str path(L"a");
     VARIANT value = I4(1);
-    ArrayArg paths({S(L"a")});
+    ArrayArg paths({CorvaneTest::Str(L"a")});
     const LONG doc = Parse(L"{\"a\":[1]}");
     const LONG p = Compile(L"a");
     const std::function<HRESULT()> calls[] = {
@@ -765,7 +737,7 @@ TEST_F(Engine, NullOutPointersAreRefused) {
 
 TEST_F(Engine, EditsReturnTheNewTextOrTheOperationsFailure) {
     VARIANT nine = I4(9);
-    VARIANT objectText = S(L"{\"b\":1}");
+    VARIANT objectText = CorvaneTest::Str(L"{\"b\":1}");
     Str s;
     EXPECT_SUCCESS(json->SetValue(Str(L"{}"), Str(L"a"), objectText, s.put()));
     EXPECT_EQ(s.Text(), L"{\"a\":\"{\\\"b\\\":1}\"}") << "a string value is stored as a string";
@@ -832,7 +804,7 @@ TEST_F(Engine, EditsConvertHostValuesAndLeaveTheHandlesAlone) {
     EXPECT_EQ(ValueH(doc, L"a"), L"i4:1");
 
     Str built;
-    ArrayArg list({I4(1), S(L"a"), empty});
+    ArrayArg list({I4(1), CorvaneTest::Str(L"a"), empty});
     EXPECT_SUCCESS(json->BuildJson(list.get(), built.put()));
     EXPECT_EQ(built.Text(), L"[1,\"a\",null]");
 }

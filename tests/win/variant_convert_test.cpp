@@ -17,6 +17,8 @@
 
 using namespace Corvane;
 
+using namespace CorvaneTest;
+
 namespace {
 
 std::string Narrow(std::u16string_view s) {
@@ -31,12 +33,6 @@ std::string Json(const VARIANT& v) {
     return Narrow(out);
 }
 
-VARIANT Var(VARTYPE vt) {
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = vt;
-    return v;
-}
 
 // A 1-D array of `vt` with `count` elements from `lower`.
 SAFEARRAY* Vector(VARTYPE vt, ULONG count, LONG lower = 0) {
@@ -80,9 +76,6 @@ void DictAdd(IDispatch* d, VARIANT key, VARIANT item) {
     ASSERT_EQ(d->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
 }
 
-VARIANT Str(const wchar_t* s) { VARIANT v = Var(VT_BSTR); v.bstrVal = SysAllocString(s); return v; }
-VARIANT I4(LONG n) { VARIANT v = Var(VT_I4); v.lVal = n; return v; }
-VARIANT Disp(IDispatch* d) { VARIANT v = Var(VT_DISPATCH); v.pdispVal = d; return v; }
 
 TEST(VariantToJson, ScalarsFollowTheNumberTable) {
     struct Case { VARTYPE vt; LONGLONG bits; const char* json; };
@@ -362,7 +355,6 @@ public:
 
 HRESULT Give(VARIANT* r, VARIANT v) { *r = v; return S_OK; }
 
-VARIANT Bool(bool b) { VARIANT v = Var(VT_BOOL); v.boolVal = b ? VARIANT_TRUE : VARIANT_FALSE; return v; }
 
 // A recordset over `rows` rows whose fields are (Name, Value) pairs; a field with an
 // EMPTY name VARIANT has no Name member at all.

@@ -33,6 +33,20 @@ F Export(const char* name) {
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(Ocx(), name)));
 }
 
+// VARIANTs for arguments; the caller owns them (VariantClear).
+inline VARIANT Var(VARTYPE vt) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = vt;
+    return v;
+}
+inline VARIANT Str(const wchar_t* s) { VARIANT v = Var(VT_BSTR); v.bstrVal = SysAllocString(s); return v; }
+inline VARIANT I4(LONG n) { VARIANT v = Var(VT_I4); v.lVal = n; return v; }
+inline VARIANT I2(SHORT n) { VARIANT v = Var(VT_I2); v.iVal = n; return v; }
+inline VARIANT R8(double d) { VARIANT v = Var(VT_R8); v.dblVal = d; return v; }
+inline VARIANT Bool(bool b) { VARIANT v = Var(VT_BOOL); v.boolVal = b ? VARIANT_TRUE : VARIANT_FALSE; return v; }
+inline VARIANT Disp(IDispatch* d) { VARIANT v = Var(VT_DISPATCH); v.pdispVal = d; return v; }
+
 // COM for the whole test program, single-threaded apartment like every host.
 class ComEnvironment : public ::testing::Environment {
 public:
