@@ -2,6 +2,7 @@
 // copies always use SysStringLen so embedded U+0000 survives.
 #pragma once
 
+#include <windows.h>
 #include <oleauto.h>
 
 #include <new>

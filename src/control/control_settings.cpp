@@ -1,12 +1,13 @@
 // The control's settings and state members (settings_table.h holds the
 // table they follow), its diagnostics, and the members that stay in the
-// interface without doing any work. No browser exists yet: browser settings
-// answer their defaults, and what needs a controller or web view fails.
+// interface without doing any work. Without a browser, browser settings
+// answer their defaults and what needs a controller or web view fails.
 #include <string>
 
 #include "barrier.h"
 #include "bstr.h"
 #include "corvane_ctrl.h"
+#include "runtime_loader.h"
 
 namespace Corvane {
 
@@ -42,13 +43,90 @@ HRESULT ReadLong(LONG number, LONG* out) {
 // ---------------------------------------------------------------------------
 // The browser's settings object.
 
-// The one place browser settings meet the browser. The browser work answers
-// here from the web view's settings object (a versioned row through the
-// revision that carries it, RevisionMissing when the runtime lacks it) and
-// reloads the page after a successful IsStatusBarEnabled put.
-CCorvaneCtrl::SettingsReach CCorvaneCtrl::ReachBrowserSettings(BrowserSetting, LONG*, const LONG*, HRESULT& hr) {
+// The one place browser settings meet the browser: a versioned row goes
+// through the settings revision that carries it; a successful
+// IsStatusBarEnabled put reloads the page so the bar follows at once.
+CCorvaneCtrl::SettingsReach CCorvaneCtrl::ReachBrowserSettings(BrowserSetting setting, LONG* read, const LONG* write,
+                                                              HRESULT& hr) {
     hr = E_FAIL;
-    return SettingsReach::NoWebView;
+    if (!webView_) return SettingsReach::NoWebView;
+    ComPtr<ICoreWebView2Settings> base;
+    hr = webView_->get_Settings(base.put());
+    if (FAILED(hr) || !base) {
+        if (SUCCEEDED(hr)) hr = E_FAIL;
+        return SettingsReach::Answered;
+    }
+    auto flag = [&](auto object, auto getter, auto putter) {
+        if (!object) return SettingsReach::RevisionMissing;
+        if (read) {
+            BOOL value = FALSE;
+            hr = (object.get()->*getter)(&value);
+            if (SUCCEEDED(hr)) *read = value ? VARIANT_TRUE : VARIANT_FALSE;
+        } else {
+            hr = (object.get()->*putter)(*write != 0 ? TRUE : FALSE);
+        }
+        return SettingsReach::Answered;
+    };
+    using S = ICoreWebView2Settings;
+    switch (setting) {
+    case BrowserSetting::IsScriptEnabled: return flag(base, &S::get_IsScriptEnabled, &S::put_IsScriptEnabled);
+    case BrowserSetting::IsWebMessageEnabled:
+        return flag(base, &S::get_IsWebMessageEnabled, &S::put_IsWebMessageEnabled);
+    case BrowserSetting::DefaultScriptDialogsEnabled:
+        return flag(base, &S::get_AreDefaultScriptDialogsEnabled, &S::put_AreDefaultScriptDialogsEnabled);
+    case BrowserSetting::IsStatusBarEnabled: {
+        SettingsReach reach = flag(base, &S::get_IsStatusBarEnabled, &S::put_IsStatusBarEnabled);
+        if (write && SUCCEEDED(hr)) webView_->Reload();
+        return reach;
+    }
+    case BrowserSetting::AreDevToolsEnabled:
+        return flag(base, &S::get_AreDevToolsEnabled, &S::put_AreDevToolsEnabled);
+    case BrowserSetting::AreDefaultContextMenusEnabled:
+        return flag(base, &S::get_AreDefaultContextMenusEnabled, &S::put_AreDefaultContextMenusEnabled);
+    case BrowserSetting::AreHostObjectsAllowed:
+        return flag(base, &S::get_AreHostObjectsAllowed, &S::put_AreHostObjectsAllowed);
+    case BrowserSetting::IsZoomControlEnabled:
+        return flag(base, &S::get_IsZoomControlEnabled, &S::put_IsZoomControlEnabled);
+    case BrowserSetting::IsBuiltInErrorPageEnabled:
+        return flag(base, &S::get_IsBuiltInErrorPageEnabled, &S::put_IsBuiltInErrorPageEnabled);
+    case BrowserSetting::AreBrowserAcceleratorKeysEnabled:
+        return flag(base.TryQuery<ICoreWebView2Settings3>(), &ICoreWebView2Settings3::get_AreBrowserAcceleratorKeysEnabled,
+                    &ICoreWebView2Settings3::put_AreBrowserAcceleratorKeysEnabled);
+    case BrowserSetting::IsPasswordAutosaveEnabled:
+        return flag(base.TryQuery<ICoreWebView2Settings4>(), &ICoreWebView2Settings4::get_IsPasswordAutosaveEnabled,
+                    &ICoreWebView2Settings4::put_IsPasswordAutosaveEnabled);
+    case BrowserSetting::IsGeneralAutofillEnabled:
+        return flag(base.TryQuery<ICoreWebView2Settings4>(), &ICoreWebView2Settings4::get_IsGeneralAutofillEnabled,
+                    &ICoreWebView2Settings4::put_IsGeneralAutofillEnabled);
+    case BrowserSetting::IsPinchZoomEnabled:
+        return flag(base.TryQuery<ICoreWebView2Settings5>(), &ICoreWebView2Settings5::get_IsPinchZoomEnabled,
+                    &ICoreWebView2Settings5::put_IsPinchZoomEnabled);
+    case BrowserSetting::IsSwipeNavigationEnabled:
+        return flag(base.TryQuery<ICoreWebView2Settings6>(), &ICoreWebView2Settings6::get_IsSwipeNavigationEnabled,
+                    &ICoreWebView2Settings6::put_IsSwipeNavigationEnabled);
+    case BrowserSetting::IsReputationCheckingRequired:
+        return flag(base.TryQuery<ICoreWebView2Settings8>(),
+                    &ICoreWebView2Settings8::get_IsReputationCheckingRequired,
+                    &ICoreWebView2Settings8::put_IsReputationCheckingRequired);
+    case BrowserSetting::NonClientRegionSupportEnabled:
+        return flag(base.TryQuery<ICoreWebView2Settings9>(),
+                    &ICoreWebView2Settings9::get_IsNonClientRegionSupportEnabled,
+                    &ICoreWebView2Settings9::put_IsNonClientRegionSupportEnabled);
+    case BrowserSetting::HiddenPdfToolbarItems: {
+        auto seventh = base.TryQuery<ICoreWebView2Settings7>();
+        if (!seventh) return SettingsReach::RevisionMissing;
+        if (read) {
+            COREWEBVIEW2_PDF_TOOLBAR_ITEMS items = COREWEBVIEW2_PDF_TOOLBAR_ITEMS_NONE;
+            hr = seventh->get_HiddenPdfToolbarItems(&items);
+            if (SUCCEEDED(hr)) *read = static_cast<LONG>(items);
+        } else {
+            hr = seventh->put_HiddenPdfToolbarItems(static_cast<COREWEBVIEW2_PDF_TOOLBAR_ITEMS>(*write));
+        }
+        return SettingsReach::Answered;
+    }
+    }
+    hr = E_UNEXPECTED;
+    return SettingsReach::Answered;
 }
 
 HRESULT CCorvaneCtrl::GetBrowserSetting(BrowserSetting setting, LONG* value) {
@@ -126,49 +204,149 @@ HRESULT CCorvaneCtrl::put_HiddenPdfToolbarItems(LONG value) {
 }
 
 // ---------------------------------------------------------------------------
-// The controller and web view themselves. Each member's no-browser answer is
-// final; the browser work adds the branch that asks the browser.
+// The controller and web view themselves.
 
 HRESULT CCorvaneCtrl::get_zoomFactor(double* value) {
     if (!value) return E_POINTER;
     *value = 1.0;
-    return S_OK;
+    return controller_ ? controller_->get_ZoomFactor(value) : S_OK;
 }
 
 HRESULT CCorvaneCtrl::put_zoomFactor(double value) {
-    // With a controller: ClampZoom, then the controller's zoom factor.
-    return E_FAIL;
+    if (!controller_) return E_FAIL;
+    double zoom = 1.0;
+    if (!ClampZoom(value, zoom)) return E_INVALIDARG;
+    return controller_->put_ZoomFactor(zoom);
 }
 
-HRESULT CCorvaneCtrl::get_userAgent(BSTR* value) { return ReadText({}, value); }
+HRESULT CCorvaneCtrl::get_userAgent(BSTR* value) {
+    if (!value) return E_POINTER;
+    *value = nullptr;
+    return ComBarrier([&]() -> HRESULT {
+        ComPtr<ICoreWebView2Settings> base;
+        if (!webView_ || FAILED(webView_->get_Settings(base.put())) || !base) {
+            *value = MakeBstr({});
+            return S_OK;
+        }
+        auto second = base.TryQuery<ICoreWebView2Settings2>();
+        if (!second) return E_NOTIMPL;
+        LPWSTR raw = nullptr;
+        HRESULT hr = second->get_UserAgent(&raw);
+        std::u16string text;
+        if (raw)
+            for (const wchar_t* p = raw; *p; ++p) text.push_back(static_cast<char16_t>(*p));
+        CoTaskMemFree(raw);
+        *value = MakeBstr(text);
+        return hr;
+    });
+}
 
-HRESULT CCorvaneCtrl::put_userAgent(BSTR value) { return E_FAIL; }
+HRESULT CCorvaneCtrl::put_userAgent(BSTR value) {
+    return ComBarrier([&]() -> HRESULT {
+        ComPtr<ICoreWebView2Settings> base;
+        if (!webView_ || FAILED(webView_->get_Settings(base.put())) || !base) return E_FAIL;
+        auto second = base.TryQuery<ICoreWebView2Settings2>();
+        if (!second) return E_NOTIMPL;
+        std::u16string_view text = BstrView(value);
+        return second->put_UserAgent(std::wstring(text.begin(), text.end()).c_str());
+    });
+}
 
-HRESULT CCorvaneCtrl::get_IsVisible(VARIANT_BOOL* value) { return ReadBool(false, value); }
+HRESULT CCorvaneCtrl::get_IsVisible(VARIANT_BOOL* value) {
+    if (!value) return E_POINTER;
+    *value = VARIANT_FALSE;
+    BOOL visible = FALSE;
+    if (controller_ && SUCCEEDED(controller_->get_IsVisible(&visible))) *value = ToVariantBool(visible != FALSE);
+    return S_OK;
+}
 
 HRESULT CCorvaneCtrl::put_IsVisible(VARIANT_BOOL value) {
-    return ComBarrier([&] { return errors_.LastErrorOnly(kWebViewNotInitialized, E_FAIL); });
+    return ComBarrier([&] {
+        if (!controller_) return errors_.LastErrorOnly(kWebViewNotInitialized, E_FAIL);
+        return controller_->put_IsVisible(IsTrue(value) ? TRUE : FALSE);
+    });
 }
 
-HRESULT CCorvaneCtrl::put_IsDragDropEnabled(VARIANT_BOOL value) { return E_FAIL; }
+HRESULT CCorvaneCtrl::put_IsDragDropEnabled(VARIANT_BOOL value) {
+    if (!controller_) return E_FAIL;
+    auto fourth = controller_.TryQuery<ICoreWebView2Controller4>();
+    if (!fourth)
+        return ControlErrorSlot::ComErrorOnly(u"IsDragDropEnabled (AllowExternalDrop) requires WebView2 Runtime 1.0.961+",
+                                              CVN_E_RUNTIME_TOO_OLD);
+    return fourth->put_AllowExternalDrop(IsTrue(value) ? TRUE : FALSE);
+}
 
-HRESULT CCorvaneCtrl::get_IsMuted(VARIANT_BOOL* value) { return ReadBool(false, value); }
+namespace {
+constexpr std::u16string_view kMutedTooOld = u"IsMuted requires WebView2 runtime version 1.0.1072.54 or later";
+constexpr std::u16string_view kAudioTooOld =
+    u"IsDocumentPlayingAudio requires WebView2 runtime version 1.0.1072.54 or later";
+}  // namespace
 
-HRESULT CCorvaneCtrl::put_IsMuted(VARIANT_BOOL value) { return E_FAIL; }
+HRESULT CCorvaneCtrl::get_IsMuted(VARIANT_BOOL* value) {
+    if (!value) return E_POINTER;
+    *value = VARIANT_FALSE;
+    if (!webView_) return S_OK;
+    return ComBarrier([&] {
+        auto eighth = webView_.TryQuery<ICoreWebView2_8>();
+        if (!eighth) return errors_.LastErrorOnly(kMutedTooOld, E_NOTIMPL);
+        BOOL muted = FALSE;
+        HRESULT hr = eighth->get_IsMuted(&muted);
+        *value = ToVariantBool(muted != FALSE);
+        return hr;
+    });
+}
 
-HRESULT CCorvaneCtrl::get_IsDocumentPlayingAudio(VARIANT_BOOL* value) { return ReadBool(false, value); }
+HRESULT CCorvaneCtrl::put_IsMuted(VARIANT_BOOL value) {
+    if (!webView_) return E_FAIL;
+    return ComBarrier([&] {
+        auto eighth = webView_.TryQuery<ICoreWebView2_8>();
+        if (!eighth) return errors_.LastErrorOnly(kMutedTooOld, E_NOTIMPL);
+        return eighth->put_IsMuted(IsTrue(value) ? TRUE : FALSE);
+    });
+}
+
+HRESULT CCorvaneCtrl::get_IsDocumentPlayingAudio(VARIANT_BOOL* value) {
+    if (!value) return E_POINTER;
+    *value = VARIANT_FALSE;
+    if (!webView_) return S_OK;
+    return ComBarrier([&] {
+        auto eighth = webView_.TryQuery<ICoreWebView2_8>();
+        if (!eighth) return errors_.LastErrorOnly(kAudioTooOld, E_NOTIMPL);
+        BOOL playing = FALSE;
+        HRESULT hr = eighth->get_IsDocumentPlayingAudio(&playing);
+        *value = ToVariantBool(playing != FALSE);
+        return hr;
+    });
+}
 
 HRESULT CCorvaneCtrl::get_MemoryUsageTargetLevel(CVN_MEMORY_USAGE* value) {
     if (!value) return E_POINTER;
     *value = CVN_MEMORY_NORMAL;
-    return S_OK;
+    if (!webView_) return E_FAIL;
+    auto nineteenth = webView_.TryQuery<ICoreWebView2_19>();
+    if (!nineteenth) return S_OK;
+    COREWEBVIEW2_MEMORY_USAGE_TARGET_LEVEL level = COREWEBVIEW2_MEMORY_USAGE_TARGET_LEVEL_NORMAL;
+    HRESULT hr = nineteenth->get_MemoryUsageTargetLevel(&level);
+    *value = level == COREWEBVIEW2_MEMORY_USAGE_TARGET_LEVEL_LOW ? CVN_MEMORY_LOW : CVN_MEMORY_NORMAL;
+    return hr;
 }
 
-HRESULT CCorvaneCtrl::put_MemoryUsageTargetLevel(CVN_MEMORY_USAGE value) { return E_FAIL; }
+HRESULT CCorvaneCtrl::put_MemoryUsageTargetLevel(CVN_MEMORY_USAGE value) {
+    if (!webView_) return E_FAIL;
+    auto nineteenth = webView_.TryQuery<ICoreWebView2_19>();
+    if (!nineteenth) return E_NOTIMPL;
+    return nineteenth->put_MemoryUsageTargetLevel(value == CVN_MEMORY_LOW ? COREWEBVIEW2_MEMORY_USAGE_TARGET_LEVEL_LOW
+                                                                          : COREWEBVIEW2_MEMORY_USAGE_TARGET_LEVEL_NORMAL);
+}
 
-HRESULT CCorvaneCtrl::MoveFocus(CVN_FOCUS_REASON reason) { return E_FAIL; }
+HRESULT CCorvaneCtrl::MoveFocus(CVN_FOCUS_REASON reason) {
+    if (!controller_) return E_FAIL;
+    return controller_->MoveFocus(static_cast<COREWEBVIEW2_MOVE_FOCUS_REASON>(reason));
+}
 
-HRESULT CCorvaneCtrl::NotifyParentWindowPositionChanged() { return S_OK; }
+HRESULT CCorvaneCtrl::NotifyParentWindowPositionChanged() {
+    return controller_ ? controller_->NotifyParentWindowPositionChanged() : S_OK;
+}
 
 HRESULT CCorvaneCtrl::SetDefaultBackgroundColor(LONG argbColor) {
     const DWORD argb = static_cast<DWORD>(argbColor);
@@ -183,9 +361,14 @@ HRESULT CCorvaneCtrl::SetDefaultBackgroundColor(LONG argbColor) {
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
         RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     }
-    // The flag and colour stay set for the browser work to apply once a
-    // controller exists.
-    return E_FAIL;
+    if (!controller_) return E_FAIL;   // the flag and colour stay set
+    auto second = controller_.TryQuery<ICoreWebView2Controller2>();
+    if (!second)
+        return errors_.LastErrorOnly(u"SetDefaultBackgroundColor requires WebView2 runtime version 1.0.774.44 or later",
+                                     E_NOTIMPL);
+    COREWEBVIEW2_COLOR color{static_cast<BYTE>(argb >> 24), static_cast<BYTE>((argb >> 16) & 0xFF),
+                             static_cast<BYTE>((argb >> 8) & 0xFF), static_cast<BYTE>(argb & 0xFF)};
+    return second->put_DefaultBackgroundColor(color);
 }
 
 // The environment's version once it exists; before that the runtime loader's.
@@ -194,16 +377,23 @@ HRESULT CCorvaneCtrl::get_BrowserVersionString(BSTR* value) {
     *value = nullptr;
     return ComBarrier([&] {
         std::u16string version;
-        if (FAILED(QueryAvailableBrowserVersion(version)) || version.empty()) version.assign(kRuntimeNotInstalled);
+        LPWSTR raw = nullptr;
+        if (environment_ && SUCCEEDED(environment_->get_BrowserVersionString(&raw)) && raw)
+            for (const wchar_t* p = raw; *p; ++p) version.push_back(static_cast<char16_t>(*p));
+        CoTaskMemFree(raw);
+        if (version.empty() && (FAILED(QueryAvailableBrowserVersion(version)) || version.empty()))
+            version.assign(kRuntimeNotInstalled);
         *value = MakeBstr(version);
         return S_OK;
     });
 }
 
-// No runtime loader is linked into this build: nothing can be found.
 HRESULT CCorvaneCtrl::QueryAvailableBrowserVersion(std::u16string& version) {
     version.clear();
-    return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+    std::wstring found;
+    HRESULT hr = GetAvailableBrowserVersion(nullptr, found);
+    version.assign(found.begin(), found.end());
+    return hr;
 }
 
 // ---------------------------------------------------------------------------

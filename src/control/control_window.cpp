@@ -64,7 +64,21 @@ LRESULT CCorvaneCtrl::OnMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
         closing_ = false;
         // The view paints every pixel; an erase brush would only flicker.
         SetClassLongPtrW(window, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(GetStockObject(NULL_BRUSH)));
-        // The browser work starts initialisation here, and never in design mode.
+        window_ = window;
+        InitializeBrowser();
+        return 0;
+    case WM_DESTROY:
+        // Run by the default procedure afterwards; the browser's own windows are
+        // still alive here and move to the parking window with the controller.
+        if (!closing_) ParkBrowser();
+        handled = false;
+        return 0;
+    case WM_SIZE:
+        if (controller_) {
+            RECT bounds{0, 0, LOWORD(lParam), HIWORD(lParam)};
+            controller_->put_Bounds(bounds);
+        }
+        handled = false;
         return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;
@@ -159,7 +173,13 @@ CCorvaneCtrl::~CCorvaneCtrl() {
     // Leave the live set first: a late callback must find the control gone.
     LiveControls::Remove(this);
     closing_ = true;
+    TeardownBrowser();
+    closing_ = true;
     if (window_) DestroyWindow(window_);
+    if (parkingWindow_) DestroyWindow(parkingWindow_);
+    parkingWindow_ = nullptr;
+    if (navigationEvent_) CloseHandle(navigationEvent_);
+    PurgeDeferredEvents(this);
     ReleaseWindowClass();
 }
 

@@ -9,7 +9,10 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <functional>
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "com_object.h"
 #include "com_ptr.h"
@@ -18,9 +21,11 @@
 #include "corvane_h.h"
 #include "dispatch.h"
 #include "error_info.h"
+#include "event_dispatch.h"
 #include "notimpl.h"
 #include "raise_event.h"
 #include "settings_table.h"
+#include "webview2.h"
 
 #ifndef CORVANE_OBJECTSAFETY_UUID
 #define CORVANE_OBJECTSAFETY_UUID
@@ -281,6 +286,32 @@ public:
     HRESULT STDMETHODCALLTYPE SetDefaultBackgroundColor(LONG argbColor) override;
     HRESULT STDMETHODCALLTYPE get_BrowserVersionString(BSTR* value) override;
 
+    // The browser's life (browser_init.cpp).
+    HRESULT STDMETHODCALLTYPE Dispose() override;
+    HRESULT STDMETHODCALLTYPE CloseBrowserProcess() override;
+    HRESULT STDMETHODCALLTYPE get_BrowserProcessId(LONG* value) override;
+    HRESULT STDMETHODCALLTYPE TrySuspend() override;
+    HRESULT STDMETHODCALLTYPE Resume() override;
+    HRESULT STDMETHODCALLTYPE get_IsSuspended(VARIANT_BOOL* value) override;
+
+    // Navigation, plain and blocking, and the script core (navigation.cpp).
+    HRESULT STDMETHODCALLTYPE Navigate(BSTR url) override;
+    HRESULT STDMETHODCALLTYPE get_url(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE put_url(BSTR value) override;
+    HRESULT STDMETHODCALLTYPE GoBack() override;
+    HRESULT STDMETHODCALLTYPE GoForward() override;
+    HRESULT STDMETHODCALLTYPE Refresh() override;
+    HRESULT STDMETHODCALLTYPE Stop() override;
+    HRESULT STDMETHODCALLTYPE get_CanGoBack(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE get_CanGoForward(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE NavigateToString(BSTR html) override;
+    HRESULT STDMETHODCALLTYPE NavigateSync(BSTR url) override;
+    HRESULT STDMETHODCALLTYPE NavigateToStringSync(BSTR html) override;
+    HRESULT STDMETHODCALLTYPE ExecuteScript(BSTR script, BSTR* result) override;
+    HRESULT STDMETHODCALLTYPE ExecuteScriptAsync(BSTR script) override;
+    HRESULT STDMETHODCALLTYPE PostWebMessageAsJson(BSTR webMessageAsJson) override;
+    HRESULT STDMETHODCALLTYPE PostWebMessageAsString(BSTR webMessageAsString) override;
+
     // Office document editing was removed; the members stay and do no work.
     HRESULT STDMETHODCALLTYPE OpenOfficeDocument(BSTR filePath) override;
     HRESULT STDMETHODCALLTYPE CloseOfficeDocument() override;
@@ -347,11 +378,88 @@ private:
     ControlSettings settings_;
     BrowserStage stage_;                  // the ready flag and the foreign-window flag
 
-    // The browser's objects; the browser work gives them their WebView2 types.
+    // Browser creation, parking and teardown (browser_init.cpp).
+    void InitializeBrowser();
+    HRESULT OnEnvironmentCreated(HRESULT hr, ICoreWebView2Environment* environment);
+    HRESULT OnControllerCreated(HRESULT hr, ICoreWebView2Controller* controller, HWND firstParent);
+    void ApplyInitialSettings();
+    void DrainEarlyQueues(bool hostObjects);
+    void OnBridgeReady();
+    void ParkBrowser();
+    void TeardownBrowser();
+    bool InitialisationUnderWay() const { return initializing_ && !stage_.ready && !closing_; }
+    void RecoverAfterCrash(COREWEBVIEW2_PROCESS_FAILED_KIND kind);
+
+    // Browser events (browser_events.cpp, raise rules in event_dispatch.h).
+    void RegisterBrowserEvents();
+    void ListenToFrame(ICoreWebView2Frame* frame);
+    void RefreshHistoryCaches();
+    void RunPopupOverride();
+    template <class F>
+    void RaiseNow(std::u16string_view name, F&& call) {
+        if (closing_ || eventsSuppressed_) return;
+        ComPtr<IUnknown> keepAlive(Controlling());
+        RunImmediateEvent(name, std::function<void()>(std::forward<F>(call)));
+    }
+    template <class F>
+    void RaiseLater(std::u16string_view name, F call) {
+        if (closing_ || eventsSuppressed_) return;
+        auto deferred = [this, call]() {
+            if (closing_ || eventsSuppressed_) return;
+            ComPtr<IUnknown> keepAlive(Controlling());
+            call();
+        };
+        if (!QueueDeferredEvent(this, deferred)) RaiseNow(name, call);
+    }
+
+    // Blocking calls (navigation.cpp).
+    HRESULT Refused(std::u16string_view message);
+    HRESULT BlockingNavigation(std::u16string_view operation, std::u16string_view alternative,
+                               const std::function<HRESULT()>& start);
+    DWORD ScriptTimeOut() const { return settings_.synchronousTimeOut > 0 ? settings_.synchronousTimeOut : 30000; }
+
+    // The browser's objects.
     HWND window_ = nullptr;
-    ComPtr<IUnknown> environment_;
-    ComPtr<IUnknown> controller_;
-    ComPtr<IUnknown> webView_;
+    HWND parkingWindow_ = nullptr;
+    ComPtr<ICoreWebView2Environment> environment_;
+    ComPtr<ICoreWebView2EnvironmentOptions> environmentOptions_;
+    ComPtr<ICoreWebView2Controller> controller_;
+    ComPtr<ICoreWebView2> webView_;
+    bool initializing_ = false;           // environment creation started, not ready yet
+    bool disposed_ = false;
+    bool suspended_ = false;
+
+    // Each registration knows how to remove itself with its token; teardown
+    // runs the web view's, then the controller's, then the environment's.
+    std::vector<std::function<void()>> webViewRemovals_;
+    std::vector<std::function<void()>> controllerRemovals_;
+    std::vector<std::function<void()>> environmentRemovals_;
+    struct FrameEntry {
+        ComPtr<ICoreWebView2Frame> frame;
+        std::u16string id;
+        std::vector<std::function<void()>> removals;
+    };
+    std::vector<FrameEntry> frames_;
+    UINT32 nextFrameNumber_ = 0;
+
+    // Work queued by callers before the browser is ready.
+    struct PendingMessage {
+        bool json;
+        std::u16string text;
+    };
+    struct PendingHostObject {
+        std::u16string name;
+        ComPtr<IDispatch> object;
+    };
+    std::vector<std::u16string> pendingScripts_;
+    std::vector<std::u16string> pendingDocumentScripts_;
+    std::vector<PendingMessage> pendingMessages_;
+    std::vector<PendingHostObject> pendingHostObjects_;
+    bool bridgeBootstrapped_ = false;
+
+    // One blocking navigation waits at a time.
+    HANDLE navigationEvent_ = nullptr;
+    bool navigationWaiting_ = false;
 
     // Navigation caches kept by the browser's events.
     std::u16string pendingUrl_;

@@ -52,6 +52,13 @@ bool IsLive(const CCorvaneCtrl* control) {
     return Set().controls.count(control) != 0;
 }
 
+bool RunIfLive(const CCorvaneCtrl* control, const std::function<void()>& body) {
+    Guard g;
+    if (Set().controls.count(control) == 0) return false;
+    body();
+    return true;
+}
+
 std::size_t Count() {
     Guard g;
     return Set().controls.size();

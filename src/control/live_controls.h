@@ -3,6 +3,8 @@
 // control up here and do nothing once it is gone.
 #pragma once
 
+#include <functional>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -18,6 +20,9 @@ std::uint32_t NextInstanceId();
 void Add(const CCorvaneCtrl* control);
 void Remove(const CCorvaneCtrl* control);
 bool IsLive(const CCorvaneCtrl* control);
+// Runs `body` with the process-wide lock held, only while `control` is live;
+// false when it is not. `body` must not destroy a control.
+bool RunIfLive(const CCorvaneCtrl* control, const std::function<void()>& body);
 std::size_t Count();
 
 }  // namespace LiveControls

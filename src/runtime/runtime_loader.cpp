@@ -9,8 +9,9 @@ namespace Corvane {
 namespace {
 
 using VersionFn = HRESULT(STDAPICALLTYPE*)(PCWSTR browserFolder, LPWSTR* version);
-using CreateFn = HRESULT(STDAPICALLTYPE*)(PCWSTR browserFolder, PCWSTR userDataFolder, IUnknown* options,
-                                          IUnknown* handler);
+using CreateFn = HRESULT(STDAPICALLTYPE*)(PCWSTR browserFolder, PCWSTR userDataFolder,
+                                          ICoreWebView2EnvironmentOptions* options,
+                                          ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* handler);
 
 struct Runtime {
     HMODULE module = nullptr;
@@ -147,8 +148,9 @@ HRESULT GetAvailableBrowserVersion(const wchar_t* browserFolder, std::wstring& v
     return version.empty() ? HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) : S_OK;
 }
 
-HRESULT CreateEnvironment(const wchar_t* browserFolder, const wchar_t* userDataFolder, IUnknown* options,
-                          IUnknown* completedHandler) {
+HRESULT CreateEnvironment(const wchar_t* browserFolder, const wchar_t* userDataFolder,
+                          ICoreWebView2EnvironmentOptions* options,
+                          ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* completedHandler) {
     if (!completedHandler) return E_POINTER;  // creation could never be reported
     Runtime runtime;
     HRESULT hr = Current(runtime);

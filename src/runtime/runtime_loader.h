@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "webview2.h"
+
 namespace Corvane {
 
 // Environment variable naming a runtime DLL to use before anything else.
@@ -22,11 +24,10 @@ inline constexpr const wchar_t* kPlatformLoaderName = L"WebView2Loader.dll";
 HRESULT GetAvailableBrowserVersion(const wchar_t* browserFolder, std::wstring& version);
 
 // Starts environment creation; the runtime completes it through
-// `completedHandler`. `options` and `completedHandler` are IUnknown until our
-// declarations of the environment interfaces exist; they are passed through
-// unchanged, so callers hand in the real interface pointers.
-HRESULT CreateEnvironment(const wchar_t* browserFolder, const wchar_t* userDataFolder, IUnknown* options,
-                          IUnknown* completedHandler);
+// `completedHandler`, on this thread, through its message loop.
+HRESULT CreateEnvironment(const wchar_t* browserFolder, const wchar_t* userDataFolder,
+                          ICoreWebView2EnvironmentOptions* options,
+                          ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* completedHandler);
 
 // Full path of the runtime DLL in use; empty until one was chosen.
 std::wstring RuntimePath();

@@ -14,6 +14,18 @@ using CorvaneTest::ExeFolder;
 
 namespace {
 
+// The loader passes both pointers through untouched; stand-ins count calls.
+ICoreWebView2EnvironmentOptions* AsOptions(IUnknown* unknown) {
+    return reinterpret_cast<ICoreWebView2EnvironmentOptions*>(unknown);
+}
+ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* AsHandler(IUnknown* unknown) {
+    return reinterpret_cast<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*>(unknown);
+}
+
+}  // namespace
+
+namespace {
+
 const HRESULT kNotInstalled = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
 const HRESULT kNotUsable = HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
 const HRESULT kFakeCreation = static_cast<HRESULT>(0x8004DEADL);
@@ -92,14 +104,14 @@ TEST_F(RuntimeLoader, SuccessWithoutVersionStringIsNotInstalled) {
 TEST_F(RuntimeLoader, CreationIsForwardedWithEveryArgument) {
     SetRuntimeVariable(FakePath());
     CountingUnknown options, handler;
-    EXPECT_EQ(CreateEnvironment(L"C:\\browser", L"C:\\data", &options, &handler), kFakeCreation);
+    EXPECT_EQ(CreateEnvironment(L"C:\\browser", L"C:\\data", AsOptions(&options), AsHandler(&handler)), kFakeCreation);
     Creation c = LastCreation(FakePath());
     EXPECT_EQ(c.browserFolder, L"C:\\browser");
     EXPECT_EQ(c.userDataFolder, L"C:\\data");
     EXPECT_EQ(c.options, static_cast<IUnknown*>(&options));
     EXPECT_EQ(c.handler, static_cast<IUnknown*>(&handler));
 
-    EXPECT_EQ(CreateEnvironment(nullptr, L"C:\\data", nullptr, &handler), kFakeCreation);
+    EXPECT_EQ(CreateEnvironment(nullptr, L"C:\\data", nullptr, AsHandler(&handler)), kFakeCreation);
     c = LastCreation(FakePath());
     EXPECT_EQ(c.browserFolder, L"(null)");
     EXPECT_EQ(c.options, nullptr);
@@ -120,7 +132,7 @@ TEST_F(RuntimeLoader, NothingFoundIsNotInstalled) {
     EXPECT_EQ(GetAvailableBrowserVersion(nullptr, version), kNotInstalled);
     EXPECT_EQ(version, L"");
     CountingUnknown handler;
-    EXPECT_EQ(CreateEnvironment(nullptr, L"C:\\data", nullptr, &handler), kNotInstalled);
+    EXPECT_EQ(CreateEnvironment(nullptr, L"C:\\data", nullptr, AsHandler(&handler)), kNotInstalled);
     EXPECT_EQ(RuntimePath(), L"");
 }
 
@@ -159,7 +171,7 @@ TEST_F(RuntimeLoader, DllWithoutBothExportsIsNotUsableAndReleased) {
     EXPECT_EQ(GetAvailableBrowserVersion(nullptr, version), kNotUsable);
     EXPECT_EQ(version, L"");
     CountingUnknown handler;
-    EXPECT_EQ(CreateEnvironment(nullptr, L"C:\\data", nullptr, &handler), kNotUsable);
+    EXPECT_EQ(CreateEnvironment(nullptr, L"C:\\data", nullptr, AsHandler(&handler)), kNotUsable);
     EXPECT_EQ(GetModuleHandleW(PartialPath().c_str()), nullptr);
     EXPECT_EQ(RuntimePath(), L"");
 }

@@ -1,0 +1,245 @@
+// Navigation, plain and blocking, the script core, and web messages. Blocking
+// calls wait with PumpWait and refuse to start where their completion could
+// only arrive after the current event or page call has returned.
+#include <memory>
+#include <string>
+
+#include "bstr.h"
+#include "callback.h"
+#include "corvane_ctrl.h"
+#include "error_info.h"
+
+namespace Corvane {
+
+namespace {
+
+constexpr HRESULT CVN_E_SYNC_REENTRANT = static_cast<HRESULT>(0x80040203);
+constexpr HRESULT kTimeout = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
+
+bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        char16_t a = text[i], b = prefix[i];
+        if (a >= u'A' && a <= u'Z') a = static_cast<char16_t>(a - u'A' + u'a');
+        if (a != b) return false;
+    }
+    return true;
+}
+
+bool IsLocalPage(std::u16string_view url) { return StartsWithNoCase(url, u"data:") || StartsWithNoCase(url, u"about:"); }
+
+std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+
+std::u16string Decimal(long value) {
+    std::wstring digits = std::to_wstring(value);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+// What a blocking script call and its completion handler share.
+struct ScriptCompletion {
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HRESULT code = S_OK;
+    std::wstring json;
+    ~ScriptCompletion() {
+        if (event) CloseHandle(event);
+    }
+};
+
+}  // namespace
+
+HRESULT CCorvaneCtrl::Refused(std::u16string_view message) {
+    ReportError(IID_ICorvaneCtrl, message, CVN_E_SYNC_REENTRANT);
+    return errors_.LastErrorOnly(message, CVN_E_SYNC_REENTRANT, CVN_E_SYNC_REENTRANT);
+}
+
+HRESULT CCorvaneCtrl::Navigate(BSTR url) {
+    if (!url) return E_INVALIDARG;
+    return ComBarrier([&]() -> HRESULT {
+        std::u16string_view target = BstrView(url);
+        if (!StartsWithNoCase(target, u"https://") && !StartsWithNoCase(target, u"http://") &&
+            !StartsWithNoCase(target, u"about:"))
+            return E_ACCESSDENIED;
+        if (stage_.ready && webView_) {
+            if (!controller_) return E_POINTER;
+            return webView_->Navigate(Wide(target).c_str());
+        }
+        pendingUrl_.assign(target);
+        return S_OK;
+    });
+}
+
+HRESULT CCorvaneCtrl::get_url(BSTR* value) {
+    if (!value) return E_POINTER;
+    *value = nullptr;
+    return ComBarrier([&] {
+        *value = MakeBstr(IsLocalPage(currentUrl_) ? std::u16string_view() : std::u16string_view(currentUrl_));
+        return S_OK;
+    });
+}
+
+// Never navigates a ready browser: the URL waits for the next readiness.
+HRESULT CCorvaneCtrl::put_url(BSTR value) {
+    if (!value) return S_OK;
+    return ComBarrier([&] {
+        if (!IsLocalPage(BstrView(value))) pendingUrl_.assign(BstrView(value));
+        return S_OK;
+    });
+}
+
+HRESULT CCorvaneCtrl::GoBack() {
+    if (!webView_) return E_FAIL;
+    BOOL can = FALSE;
+    if (FAILED(webView_->get_CanGoBack(&can)) || !can) return S_FALSE;
+    return webView_->GoBack();
+}
+
+HRESULT CCorvaneCtrl::GoForward() {
+    if (!webView_) return E_FAIL;
+    BOOL can = FALSE;
+    if (FAILED(webView_->get_CanGoForward(&can)) || !can) return S_FALSE;
+    return webView_->GoForward();
+}
+
+HRESULT CCorvaneCtrl::Refresh() { return webView_ ? webView_->Reload() : E_FAIL; }
+
+HRESULT CCorvaneCtrl::Stop() { return webView_ ? webView_->Stop() : E_FAIL; }
+
+HRESULT CCorvaneCtrl::get_CanGoBack(VARIANT_BOOL* value) {
+    if (!value) return E_POINTER;
+    BOOL can = FALSE;
+    *value = ToVariantBool(webView_ && SUCCEEDED(webView_->get_CanGoBack(&can)) ? can != FALSE : canGoBack_);
+    return S_OK;
+}
+
+HRESULT CCorvaneCtrl::get_CanGoForward(VARIANT_BOOL* value) {
+    if (!value) return E_POINTER;
+    BOOL can = FALSE;
+    *value = ToVariantBool(webView_ && SUCCEEDED(webView_->get_CanGoForward(&can)) ? can != FALSE : canGoForward_);
+    return S_OK;
+}
+
+HRESULT CCorvaneCtrl::NavigateToString(BSTR html) {
+    if (!html) return E_POINTER;
+    if (!webView_) return E_FAIL;
+    return ComBarrier([&] { return webView_->NavigateToString(Wide(BstrView(html)).c_str()); });
+}
+
+// One blocking navigation per control: a second one started from inside the
+// first one's wait is refused as nested, because the first holds the event.
+HRESULT CCorvaneCtrl::BlockingNavigation(std::u16string_view operation, std::u16string_view alternative,
+                                         const std::function<HRESULT()>& start) {
+    if (!webView_) return errors_.LastErrorOnly(kWebViewNotInitialized, E_FAIL);
+    std::u16string message;
+    if (RefuseIfNested(operation, message, GuardKind::Completion, alternative)) return Refused(message);
+    if (navigationWaiting_) {
+        message.assign(operation);
+        message += u" cannot start while another synchronous navigation of this control is waiting. ";
+        message += alternative;
+        message += u" or call it after the first one has returned.";
+        return Refused(message);
+    }
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!event) return E_OUTOFMEMORY;
+    navigationEvent_ = event;
+    navigationWaiting_ = true;
+    ComPtr<IUnknown> keepAlive(Controlling());
+    auto finish = [this, event] {
+        navigationWaiting_ = false;
+        navigationEvent_ = nullptr;
+        CloseHandle(event);
+    };
+    HRESULT hr = start();
+    if (FAILED(hr)) {
+        finish();
+        return hr;
+    }
+    hr = PumpWait(event, static_cast<DWORD>(settings_.synchronousTimeOut < 0 ? 0 : settings_.synchronousTimeOut));
+    finish();
+    return SUCCEEDED(hr) ? S_OK : hr;
+}
+
+HRESULT CCorvaneCtrl::NavigateSync(BSTR url) {
+    if (!url) return E_INVALIDARG;
+    return ComBarrier([&] {
+        return BlockingNavigation(u"NavigateSync",
+                                  u"Use Navigate instead (NavigationCompleted reports the end of the load),",
+                                  [&] { return Navigate(url); });
+    });
+}
+
+HRESULT CCorvaneCtrl::NavigateToStringSync(BSTR html) {
+    if (!html) return E_INVALIDARG;
+    return ComBarrier([&] {
+        return BlockingNavigation(u"NavigateToStringSync",
+                                  u"Use NavigateToString instead (NavigationCompleted reports the end of the load),",
+                                  [&] { return NavigateToString(html); });
+    });
+}
+
+HRESULT CCorvaneCtrl::ExecuteScript(BSTR script, BSTR* result) {
+    if (result) *result = nullptr;
+    if (!script || !result) return E_POINTER;
+    if (!webView_) return E_FAIL;
+    return ComBarrier([&]() -> HRESULT {
+        std::u16string message;
+        if (RefuseIfNested(u"ExecuteScript", message, GuardKind::ScriptResult)) return Refused(message);
+        auto state = std::make_shared<ScriptCompletion>();
+        if (!state->event) return E_OUTOFMEMORY;
+        auto completed = Callback<ICoreWebView2ExecuteScriptCompletedHandler>([state](HRESULT code, LPCWSTR json) {
+            state->code = code;
+            if (SUCCEEDED(code) && json) state->json = json;
+            SetEvent(state->event);
+            return S_OK;
+        });
+        if (!completed) return E_OUTOFMEMORY;
+        ComPtr<IUnknown> keepAlive(Controlling());
+        HRESULT hr = webView_->ExecuteScript(Wide(BstrView(script)).c_str(), completed.get());
+        if (FAILED(hr)) return hr;
+        const DWORD timeout = ScriptTimeOut();
+        hr = PumpWait(state->event, timeout);
+        if (hr == kTimeout) {
+            std::u16string text = u"ExecuteScript got no result from the page within " +
+                                  Decimal(static_cast<long>(timeout)) +
+                                  u" ms (SynchronousTimeOut). The page's JavaScript may still be busy.";
+            ReportError(IID_ICorvaneCtrl, text, kTimeout);
+            return errors_.LastErrorOnly(text, kTimeout, kTimeout);
+        }
+        if (FAILED(hr)) return hr;
+        if (FAILED(state->code)) return state->code;
+        *result = SysAllocStringLen(state->json.c_str(), static_cast<UINT>(state->json.size()));
+        if (!*result && !state->json.empty()) return E_OUTOFMEMORY;
+        return S_OK;
+    });
+}
+
+HRESULT CCorvaneCtrl::ExecuteScriptAsync(BSTR script) {
+    if (!script) return E_POINTER;
+    return ComBarrier([&]() -> HRESULT {
+        if (webView_) return webView_->ExecuteScript(Wide(BstrView(script)).c_str(), nullptr);
+        if (!InitialisationUnderWay()) return E_FAIL;
+        pendingScripts_.emplace_back(BstrView(script));
+        return S_OK;
+    });
+}
+
+HRESULT CCorvaneCtrl::PostWebMessageAsJson(BSTR webMessageAsJson) {
+    if (!webMessageAsJson) return E_POINTER;
+    return ComBarrier([&]() -> HRESULT {
+        if (webView_) return webView_->PostWebMessageAsJson(Wide(BstrView(webMessageAsJson)).c_str());
+        if (!InitialisationUnderWay()) return E_FAIL;
+        pendingMessages_.push_back({true, std::u16string(BstrView(webMessageAsJson))});
+        return S_OK;
+    });
+}
+
+HRESULT CCorvaneCtrl::PostWebMessageAsString(BSTR webMessageAsString) {
+    if (!webMessageAsString) return E_POINTER;
+    return ComBarrier([&]() -> HRESULT {
+        if (webView_) return webView_->PostWebMessageAsString(Wide(BstrView(webMessageAsString)).c_str());
+        if (!InitialisationUnderWay()) return E_FAIL;
+        pendingMessages_.push_back({false, std::u16string(BstrView(webMessageAsString))});
+        return S_OK;
+    });
+}
+
+}  // namespace Corvane
