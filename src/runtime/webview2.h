@@ -14,6 +14,10 @@
 //  - events are add_X(handler, &token) / remove_X(token);
 //  - navigation ids are UINT64, frame ids UINT32;
 //  - get_State on permission args returns COREWEBVIEW2_PERMISSION_STATE*.
+//
+// IIDs not checked against the SDK header: none. Every IID and method order
+// below was read from Microsoft's WebView2.h (release 1.0.3719.77, which goes
+// up to ICoreWebView2_28); keep it that way when adding interfaces.
 #pragma once
 
 #include <windows.h>
@@ -220,6 +224,9 @@ struct ICoreWebView2WebResourceResponseReceivedEventArgs;
 struct ICoreWebView2ProcessInfoCollection;
 struct ICoreWebView2FindOptions;
 struct ICoreWebView2Find;
+struct ICoreWebView2_28;
+struct ICoreWebView2ObjectCollection;
+struct ICoreWebView2ShowSaveAsUICompletedHandler;
 
 // ---------------------------------------------------------------------------
 // Enumerations and structures (values as in the SDK).
@@ -635,6 +642,27 @@ enum COREWEBVIEW2_NON_CLIENT_REGION_KIND {
     COREWEBVIEW2_NON_CLIENT_REGION_KIND_CAPTION = 2,
 };
 
+enum COREWEBVIEW2_TEXT_DIRECTION_KIND {
+    COREWEBVIEW2_TEXT_DIRECTION_KIND_DEFAULT = 0,
+    COREWEBVIEW2_TEXT_DIRECTION_KIND_LEFT_TO_RIGHT = 1,
+    COREWEBVIEW2_TEXT_DIRECTION_KIND_RIGHT_TO_LEFT = 2,
+};
+
+enum COREWEBVIEW2_SAVE_AS_KIND {
+    COREWEBVIEW2_SAVE_AS_KIND_DEFAULT = 0,
+    COREWEBVIEW2_SAVE_AS_KIND_HTML_ONLY = 1,
+    COREWEBVIEW2_SAVE_AS_KIND_SINGLE_FILE = 2,
+    COREWEBVIEW2_SAVE_AS_KIND_COMPLETE = 3,
+};
+
+enum COREWEBVIEW2_SAVE_AS_UI_RESULT {
+    COREWEBVIEW2_SAVE_AS_UI_RESULT_SUCCESS = 0,
+    COREWEBVIEW2_SAVE_AS_UI_RESULT_INVALID_PATH = 1,
+    COREWEBVIEW2_SAVE_AS_UI_RESULT_FILE_ALREADY_EXISTS = 2,
+    COREWEBVIEW2_SAVE_AS_UI_RESULT_KIND_NOT_SUPPORTED = 3,
+    COREWEBVIEW2_SAVE_AS_UI_RESULT_CANCELLED = 4,
+};
+
 // ---------------------------------------------------------------------------
 // The loader's exports (WebView2Loader.dll), taken with GetProcAddress.
 
@@ -716,8 +744,6 @@ WV2_INTERFACE(ICoreWebView2ExecuteScriptCompletedHandler, IUnknown, "49511172-cc
 WV2_INTERFACE(ICoreWebView2ExecuteScriptWithResultCompletedHandler, IUnknown, "1BB5317B-8238-4C67-A7FF-BAF6558F289D") {
     virtual HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, ICoreWebView2ExecuteScriptResult* result) = 0;
 };
-
-//@@COMPLETIONS@@
 
 // ---------------------------------------------------------------------------
 // Accelerator keys (raised by the controller).
@@ -989,7 +1015,41 @@ WV2_INTERFACE(ICoreWebView2_22, ICoreWebView2_21, "DB75DFC7-A857-4632-A398-6969D
         const COREWEBVIEW2_WEB_RESOURCE_REQUEST_SOURCE_KINDS requestSourceKinds) = 0;
 };
 
-//@@WEBVIEW_REVISIONS@@
+WV2_INTERFACE(ICoreWebView2_23, ICoreWebView2_22, "508f0db5-90c4-5872-90a7-267a91377502") {
+    virtual HRESULT STDMETHODCALLTYPE PostWebMessageAsJsonWithAdditionalObjects(
+        LPCWSTR webMessageAsJson, ICoreWebView2ObjectCollectionView* additionalObjects) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2_24, ICoreWebView2_23, "39a7ad55-4287-5cc1-88a1-c6f458593824") {
+    virtual HRESULT STDMETHODCALLTYPE add_NotificationReceived(ICoreWebView2NotificationReceivedEventHandler* eventHandler,
+                                                               EventRegistrationToken* token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE remove_NotificationReceived(EventRegistrationToken token) = 0;
+};
+
+// Not only an event: ShowSaveAsUI came in the same revision.
+WV2_INTERFACE(ICoreWebView2_25, ICoreWebView2_24, "b5a86092-df50-5b4f-a17b-6c8f8b40b771") {
+    virtual HRESULT STDMETHODCALLTYPE add_SaveAsUIShowing(ICoreWebView2SaveAsUIShowingEventHandler* eventHandler,
+                                                          EventRegistrationToken* token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE remove_SaveAsUIShowing(EventRegistrationToken token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ShowSaveAsUI(ICoreWebView2ShowSaveAsUICompletedHandler* handler) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2_26, ICoreWebView2_25, "806268b8-f897-5685-88e5-c45fca0b1a48") {
+    virtual HRESULT STDMETHODCALLTYPE add_SaveFileSecurityCheckStarting(
+        ICoreWebView2SaveFileSecurityCheckStartingEventHandler* eventHandler, EventRegistrationToken* token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE remove_SaveFileSecurityCheckStarting(EventRegistrationToken token) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2_27, ICoreWebView2_26, "00fbe33b-8c07-517c-aa23-0ddd4b5f6fa0") {
+    virtual HRESULT STDMETHODCALLTYPE add_ScreenCaptureStarting(
+        ICoreWebView2ScreenCaptureStartingEventHandler* eventHandler, EventRegistrationToken* token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE remove_ScreenCaptureStarting(EventRegistrationToken token) = 0;
+};
+
+// Find-in-page; ICoreWebView2Find itself is not declared yet.
+WV2_INTERFACE(ICoreWebView2_28, ICoreWebView2_27, "62e50381-5bf5-51a8-aae0-f20a3a9c8a90") {
+    virtual HRESULT STDMETHODCALLTYPE get_Find(ICoreWebView2Find** value) = 0;
+};
 
 // ---------------------------------------------------------------------------
 // The environment: one browser process group, shared by the web views it creates.
@@ -1746,4 +1806,112 @@ WV2_INTERFACE(ICoreWebView2DocumentTitleChangedEventHandler, IUnknown, "f5f2b923
     virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, IUnknown* args) = 0;
 };
 
-//@@EVENTS@@
+// ---------------------------------------------------------------------------
+// Web notifications (ICoreWebView2_24).
+
+WV2_INTERFACE(ICoreWebView2NotificationCloseRequestedEventHandler, IUnknown, "47c32d23-1e94-4733-85f1-d9bf4acd0974") {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2Notification* sender, IUnknown* args) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2Notification, IUnknown, "B7434D98-6BC8-419D-9DA5-FB5A96D4DACD") {
+    virtual HRESULT STDMETHODCALLTYPE add_CloseRequested(ICoreWebView2NotificationCloseRequestedEventHandler* eventHandler,
+                                                         EventRegistrationToken* token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE remove_CloseRequested(EventRegistrationToken token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ReportShown() = 0;
+    virtual HRESULT STDMETHODCALLTYPE ReportClicked() = 0;
+    virtual HRESULT STDMETHODCALLTYPE ReportClosed() = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Body(LPWSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Direction(COREWEBVIEW2_TEXT_DIRECTION_KIND* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Language(LPWSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Tag(LPWSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_IconUri(LPWSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Title(LPWSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_BadgeUri(LPWSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_BodyImageUri(LPWSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ShouldRenotify(BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_RequiresInteraction(BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_IsSilent(BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Timestamp(double* value) = 0;
+    // The pattern array is CoTaskMemAlloc'ed; the caller frees it.
+    virtual HRESULT STDMETHODCALLTYPE GetVibrationPattern(UINT32* count, UINT64** vibrationPattern) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2NotificationReceivedEventArgs, IUnknown, "1512DD5B-5514-4F85-886E-21C3A4C9CFE6") {
+    virtual HRESULT STDMETHODCALLTYPE get_SenderOrigin(LPWSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Notification(ICoreWebView2Notification** value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Handled(BOOL value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Handled(BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral** deferral) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2NotificationReceivedEventHandler, IUnknown, "89c5d598-8788-423b-be97-e6e01c0f9ee3") {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, ICoreWebView2NotificationReceivedEventArgs* args) = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Save As (ICoreWebView2_25), save-file checks (_26), screen capture (_27).
+
+WV2_INTERFACE(ICoreWebView2SaveAsUIShowingEventArgs, IUnknown, "55902952-0e0d-5aaa-a7d0-e833cdb34f62") {
+    virtual HRESULT STDMETHODCALLTYPE get_ContentMimeType(LPWSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Cancel(BOOL value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_SuppressDefaultDialog(BOOL value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_SuppressDefaultDialog(BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral** value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_SaveAsFilePath(LPCWSTR value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_SaveAsFilePath(LPWSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_AllowReplace(BOOL value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_AllowReplace(BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Kind(COREWEBVIEW2_SAVE_AS_KIND value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Kind(COREWEBVIEW2_SAVE_AS_KIND* value) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2SaveAsUIShowingEventHandler, IUnknown, "6baa177e-3a2e-5ccf-9a13-fad676cd0522") {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, ICoreWebView2SaveAsUIShowingEventArgs* args) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2ShowSaveAsUICompletedHandler, IUnknown, "e24b07e3-8169-5c34-994a-7f6478946a3c") {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, COREWEBVIEW2_SAVE_AS_UI_RESULT result) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2SaveFileSecurityCheckStartingEventArgs, IUnknown, "cf4ff1d1-5a67-5660-8d63-ef699881ea65") {
+    virtual HRESULT STDMETHODCALLTYPE get_CancelSave(BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_CancelSave(BOOL value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_DocumentOriginUri(LPWSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_FileExtension(LPWSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_FilePath(LPWSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_SuppressDefaultPolicy(BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_SuppressDefaultPolicy(BOOL value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral** value) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2SaveFileSecurityCheckStartingEventHandler, IUnknown, "7899576c-19e3-57c8-b7d1-55808292de57") {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender,
+                                             ICoreWebView2SaveFileSecurityCheckStartingEventArgs* args) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2ScreenCaptureStartingEventArgs, IUnknown, "892c03fd-aee3-5eba-a1fa-6fd2f6484b2b") {
+    virtual HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Cancel(BOOL value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Handled(BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Handled(BOOL value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_OriginalSourceFrameInfo(ICoreWebView2FrameInfo** value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral** value) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2ScreenCaptureStartingEventHandler, IUnknown, "e24ff05a-1db5-59d9-89f3-3c864268db4a") {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, ICoreWebView2ScreenCaptureStartingEventArgs* args) = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Host objects posted along with a web message (ICoreWebView2_23).
+
+WV2_INTERFACE(ICoreWebView2ObjectCollectionView, IUnknown, "0f36fd87-4f69-4415-98da-888f89fb9a33") {
+    virtual HRESULT STDMETHODCALLTYPE get_Count(UINT32* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetValueAtIndex(UINT32 index, IUnknown** value) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2ObjectCollection, ICoreWebView2ObjectCollectionView, "5cfec11c-25bd-4e8d-9e1a-7acdaeeec047") {
+    virtual HRESULT STDMETHODCALLTYPE RemoveValueAtIndex(UINT32 index) = 0;
+    virtual HRESULT STDMETHODCALLTYPE InsertValueAtIndex(UINT32 index, IUnknown* value) = 0;
+};

@@ -183,6 +183,7 @@ TestRuntime& Runtime() {
 
 HostedControl::HostedControl() {
     Runtime();
+    AtlHost();   // registers the AtlAxWin100 class
     top = NewTop();
     axWindow = CreateWindowExW(0, L"AtlAxWin100", L"", WS_CHILD | WS_VISIBLE, 10, 10, 320, 200, top, nullptr,
                                GetModuleHandleW(nullptr), nullptr);
