@@ -393,6 +393,8 @@ TEST_F(Browser, NavigationEventsAreDeferredAndKeepTheCaches) {
                                           Ev::NavigationCompleted};
     EXPECT_EQ(ids, expected);
     EXPECT_EQ(host->sink.events.back().Text(), L"0x2(https://one.test/,true)");
+    // Same-window popups (the default): every loaded page gets the override.
+    EXPECT_TRUE(Has(Log(), L"WebView.ExecuteScript((function(){window.open=function(u)")) << Log();
 
     // The deferred event arrives after the runtime's callback has returned.
     const int before = host->sink.Count(Ev::NavigationCompleted);
@@ -671,6 +673,28 @@ TEST_F(Browser, NavigateSyncWaitsForTheDeferredCompletion) {
     url = SysAllocString(L"https://broken.test/");
     EXPECT_EQ(ctrl->NavigateSync(url), S_OK);
     KillTimer(nullptr, timer);
+
+    // A second blocking navigation from inside the first one's wait is refused.
+    static HRESULT s_nested;
+    static std::wstring s_nestedError;
+    static ICorvaneCtrl* s_ctrl;
+    s_ctrl = ctrl;
+    s_nested = S_OK;
+    timer = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        BSTR inner = SysAllocString(L"https://nested.test/");
+        s_nested = s_ctrl->NavigateSync(inner);
+        SysFreeString(inner);
+        s_nestedError = LastError(s_ctrl);
+        Runtime().CompleteNavigation(-1, true, 0);
+    });
+    EXPECT_EQ(ctrl->NavigateSync(url), S_OK);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(s_nested, kReentrant);
+    EXPECT_TRUE(Has(s_nestedError, L"NavigateSync cannot start while another synchronous navigation of this control "
+                                   L"is waiting."))
+        << s_nestedError;
+    Runtime().HoldNavigations(false);
 
     // No time at all: started, then timed out at once.
     ctrl->put_SynchronousTimeOut(0);

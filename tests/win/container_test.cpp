@@ -17,6 +17,11 @@ using namespace CorvaneTest;
 
 namespace {
 
+// Controls activated in run mode create their browser: the test runtime
+// stands in for it (without any runtime a modal message box would wait).
+const bool g_runtimeChosen =
+    SetEnvironmentVariableW(L"CORVANE_WEBVIEW2_RUNTIME", (ExeFolder() + L"corvane_test_runtime.dll").c_str());
+
 using GetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);

@@ -1,0 +1,237 @@
+// The runtime's objects. Each derives from its generated method base and
+// overrides what behaves; every other method is a logged property or a
+// logged E_NOTIMPL (see gen_runtime_bases.py).
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "runtime_bases.h"
+#include "runtime_core.h"
+
+namespace CorvaneTest::Runtime {
+
+class Environment;
+class Controller;
+class WebView;
+
+// A property bag object with defaults (settings, profile, controller options).
+template <class Methods>
+class BagObject final : public Com<Methods> {
+public:
+    BagObject(const wchar_t* logName, Bag defaults) : Com<Methods>(logName) { this->props = std::move(defaults); }
+};
+
+using SettingsObject = BagObject<SettingsMethods<RuntimeObject>>;
+using ProfileObject = BagObject<ProfileMethods<RuntimeObject>>;
+using ControllerOptionsObject = BagObject<ControllerOptionsMethods<RuntimeObject>>;
+
+Bag SettingsDefaults();
+
+class Environment final : public Com<EnvironmentMethods<RuntimeObject>> {
+public:
+    Environment(const std::wstring& browserFolder, const std::wstring& userDataFolder);
+    ~Environment() override;
+
+    HRESULT STDMETHODCALLTYPE CreateCoreWebView2Controller(
+        HWND parentWindow, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) override;
+#ifdef CORVANE_TRT_HAS_ICoreWebView2Environment10
+    HRESULT STDMETHODCALLTYPE CreateCoreWebView2ControllerOptions(ICoreWebView2ControllerOptions** options) override;
+    HRESULT STDMETHODCALLTYPE CreateCoreWebView2ControllerWithOptions(
+        HWND parentWindow, ICoreWebView2ControllerOptions* options,
+        ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) override;
+#endif
+
+private:
+    HRESULT StartController(HWND parentWindow, const std::wstring& profileName,
+                            ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler);
+};
+
+class Controller final : public Com<ControllerMethods<RuntimeObject>> {
+public:
+    Controller(Environment* environment, HWND parentWindow, const std::wstring& profileName);
+    ~Controller() override;
+
+    HRESULT Gate() override;
+    bool Closed() const { return closed_; }
+    WebView* View() const { return view_.get(); }
+
+    HRESULT STDMETHODCALLTYPE get_CoreWebView2(ICoreWebView2** coreWebView2) override;
+    HRESULT STDMETHODCALLTYPE put_ZoomFactor(double zoomFactor) override;
+    HRESULT STDMETHODCALLTYPE SetBoundsAndZoomFactor(RECT bounds, double zoomFactor) override;
+    HRESULT STDMETHODCALLTYPE MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON reason) override;
+    HRESULT STDMETHODCALLTYPE NotifyParentWindowPositionChanged() override;
+    HRESULT STDMETHODCALLTYPE Close() override;
+
+private:
+    void SetZoom(double zoomFactor);
+    ComPtr<WebView> view_;
+    int index_;
+    bool closed_ = false;
+};
+
+class Frame final : public Com<FrameMethods<RuntimeObject>> {
+public:
+    Frame(const std::wstring& name, UINT32 id);
+    bool destroyed = false;
+    HRESULT STDMETHODCALLTYPE IsDestroyed(BOOL* destroyed) override;
+};
+
+// One navigation in flight.
+struct Navigation {
+    UINT64 id = 0;
+    std::wstring uri;
+    std::wstring title;
+    COREWEBVIEW2_NAVIGATION_KIND kind = COREWEBVIEW2_NAVIGATION_KIND_NEW_DOCUMENT;
+    int historyTarget = -1;   // back/forward: the entry it goes to
+    bool canceled = false;    // stopped or overtaken: completes as cancelled at its next step
+    bool finished = false;
+    LONG failStatus = 0;      // CompleteNavigation(false, status)
+};
+
+class WebView final : public Com<WebViewMethods<RuntimeObject>> {
+public:
+    WebView(Environment* environment, Controller* controller, int index, const std::wstring& profileName);
+    ~WebView() override;
+
+    HRESULT Gate() override;
+    void ControllerGone(const Bag& lastProps) {
+        controller_ = nullptr;
+        controllerProps_ = lastProps;
+    }
+    Controller* OwningController() const { return controller_; }
+    Environment* OwningEnvironment() const { return environment_.get(); }
+    void MarkClosed();
+    void MarkBrowserGone() { browserGone_ = true; }
+
+    // Test control.
+    HRESULT CompleteHeldNavigation(bool success, LONG webErrorStatus);
+    HRESULT CompleteHeldScript(HRESULT hr, const std::wstring& resultJson);
+    std::wstring StateJson(bool released = false);
+    void DropHeldWork();
+    // Frames made by FrameCreated, by id.
+    struct FrameEntry {
+        UINT32 id;
+        ComPtr<Frame> frame;
+    };
+    std::vector<FrameEntry> frames;
+    UINT32 nextFrameId = 1;
+    // Starts a navigation as Navigate does (a popup given to NewWindowRequested).
+    void StartNavigation(const std::wstring& uri, const std::wstring& title, COREWEBVIEW2_NAVIGATION_KIND kind,
+                         int historyTarget);
+
+    HRESULT STDMETHODCALLTYPE get_Settings(ICoreWebView2Settings** settings) override;
+    HRESULT STDMETHODCALLTYPE Navigate(LPCWSTR uri) override;
+    HRESULT STDMETHODCALLTYPE NavigateToString(LPCWSTR htmlContent) override;
+    HRESULT STDMETHODCALLTYPE GoBack() override;
+    HRESULT STDMETHODCALLTYPE GoForward() override;
+    HRESULT STDMETHODCALLTYPE Reload() override;
+    HRESULT STDMETHODCALLTYPE Stop() override;
+    HRESULT STDMETHODCALLTYPE get_CanGoBack(BOOL* canGoBack) override;
+    HRESULT STDMETHODCALLTYPE get_CanGoForward(BOOL* canGoForward) override;
+    HRESULT STDMETHODCALLTYPE ExecuteScript(LPCWSTR javaScript, ICoreWebView2ExecuteScriptCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE AddScriptToExecuteOnDocumentCreated(
+        LPCWSTR javaScript, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE RemoveScriptToExecuteOnDocumentCreated(LPCWSTR id) override;
+    HRESULT STDMETHODCALLTYPE PostWebMessageAsJson(LPCWSTR webMessageAsJson) override;
+    HRESULT STDMETHODCALLTYPE PostWebMessageAsString(LPCWSTR webMessageAsString) override;
+    HRESULT STDMETHODCALLTYPE AddHostObjectToScript(LPCWSTR name, VARIANT* object) override;
+    HRESULT STDMETHODCALLTYPE RemoveHostObjectFromScript(LPCWSTR name) override;
+    HRESULT STDMETHODCALLTYPE OpenDevToolsWindow() override;
+    HRESULT STDMETHODCALLTYPE get_BrowserProcessId(UINT32* value) override;
+    HRESULT STDMETHODCALLTYPE get_Environment(ICoreWebView2Environment** environment) override;
+    HRESULT STDMETHODCALLTYPE TrySuspend(ICoreWebView2TrySuspendCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE Resume() override;
+    HRESULT STDMETHODCALLTYPE put_IsMuted(BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_Profile(ICoreWebView2Profile** value) override;
+
+private:
+    struct HeldScript {
+        ComPtr<ICoreWebView2ExecuteScriptCompletedHandler> handler;
+    };
+    struct HostObject {
+        std::wstring name;
+        VARIANT value;
+    };
+
+    void Step(const std::shared_ptr<Navigation>& nav, int step);
+    void PostStep(const std::shared_ptr<Navigation>& nav, int step);
+    void FinishNavigation(const std::shared_ptr<Navigation>& nav, bool success, LONG status);
+    void ClearHostObjects();
+
+    ComPtr<Environment> environment_;
+    Controller* controller_;   // the controller owns this web view
+    Bag controllerProps_;      // the controller's last values, once it is gone
+    int index_;
+    bool closed_ = false;
+    bool browserGone_ = false;
+    ComPtr<SettingsObject> settings_;
+    ComPtr<ProfileObject> profile_;
+    std::vector<std::pair<std::wstring, std::wstring>> history_;   // (uri, title)
+    int historyIndex_ = -1;
+    UINT64 lastNavigationId_ = 0;
+    std::vector<std::shared_ptr<Navigation>> inFlight_;
+    std::deque<std::shared_ptr<Navigation>> held_;
+    std::deque<HeldScript> heldScripts_;
+    std::vector<std::pair<std::wstring, std::wstring>> documentScripts_;
+    int nextDocumentScript_ = 1;
+    std::vector<HostObject> hostObjects_;
+    std::vector<std::pair<bool, std::wstring>> postedMessages_;   // (as JSON, text)
+};
+
+// One object answers every event's arguments, limited by QueryInterface to
+// the family of its event; its properties are the argument values.
+class EventArgs final : public Com<ArgsMethods<RuntimeObject>> {
+public:
+    EventArgs(std::string family, std::string secondFamily = {});
+
+    int deferrals = 0;
+    int deferralsCompleted = 0;
+    std::function<void()> afterDeferrals;   // the default action, when a handler deferred it
+
+    void DeferralCompleted();
+
+    HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral** deferral) override;
+    HRESULT STDMETHODCALLTYPE TryGetWebMessageAsString(LPWSTR* webMessageAsString) override;
+    HRESULT STDMETHODCALLTYPE Accept() override;
+    HRESULT STDMETHODCALLTYPE get_Location(POINT* value) override;
+    HRESULT STDMETHODCALLTYPE get_NewWindow(ICoreWebView2** newWindow) override;
+    HRESULT STDMETHODCALLTYPE get_ContextMenuTarget(ICoreWebView2ContextMenuTarget** target) override;
+    HRESULT STDMETHODCALLTYPE get_FrameInfosForFailedProcess(ICoreWebView2FrameInfoCollection** frames) override;
+
+protected:
+    bool Accepts(const char* interfaceName) override;
+    const Value* Lookup(const std::wstring& key) override;
+
+private:
+    std::string family_, secondFamily_;
+};
+
+// Raises `event` (an SDK event name, "Frame.X" for a frame's) on the web view
+// in `slot` (-1: none) or its controller, environment or frame, with the given argument
+// values, after the event's own effects (FrameCreated makes the frame, ...).
+// Null on failure with `error` set; else the arguments after the handlers
+// ran (null for events without arguments) and `called`, the handlers called.
+struct Raised {
+    bool ok = false;
+    std::wstring error;
+    int called = 0;
+    ComPtr<EventArgs> args;
+};
+Raised RaiseEvent(int slot, const std::wstring& event, const Bag& values);
+// The answer Raise gives a test: what handlers can set, as JSON.
+std::wstring AnswerJson(const std::wstring& event, const Raised& raised);
+
+// JSON text of a value (objects: whether one is set).
+void AppendJson(std::wstring& out, const Value& v);
+void AppendJsonString(std::wstring& out, const std::wstring& text);
+
+// The slot of a test's web view number (-1: the newest), or -1.
+int ResolveIndex(int index);
+// The live web view a test numbers `index`, or null.
+WebView* FindWebView(int index);
+
+}  // namespace CorvaneTest::Runtime
