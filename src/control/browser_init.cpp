@@ -67,8 +67,11 @@ void CCorvaneCtrl::InitializeBrowser() {
     }
     if (disposed_ || initializing_) return;
 
+    // Asked for the browser folder the environment will use, so a fixed-version
+    // runtime there counts as installed.
+    const std::wstring browserFolder = Wide(settings_.browserExecutableFolder);
     std::wstring version;
-    HRESULT hr = GetAvailableBrowserVersion(nullptr, version);
+    HRESULT hr = GetAvailableBrowserVersion(browserFolder.empty() ? nullptr : browserFolder.c_str(), version);
     if (FAILED(hr) || version.empty()) {
         errors_.LastErrorOnly(kRuntimeRequired, FAILED(hr) ? hr : E_FAIL, FAILED(hr) ? hr : E_FAIL);
         std::wstring text = Wide(kRuntimeRequired);
@@ -119,7 +122,6 @@ void CCorvaneCtrl::InitializeBrowser() {
                               E_OUTOFMEMORY, E_OUTOFMEMORY);
         return;
     }
-    const std::wstring browserFolder = Wide(settings_.browserExecutableFolder);
     const std::wstring dataFolder = Wide(userDataFolder_);
     initializing_ = true;
     hr = CreateEnvironment(browserFolder.empty() ? nullptr : browserFolder.c_str(), dataFolder.c_str(),
@@ -336,6 +338,7 @@ HRESULT CCorvaneCtrl::Dispose() {
         TeardownBrowser();
         disposed_ = true;
         stage_.ready = false;
+        initializing_ = false;   // a creation still under way is ignored when it completes
         return S_OK;
     });
 }

@@ -322,7 +322,7 @@ HRESULT CCorvaneCtrl::get_IsDocumentPlayingAudio(VARIANT_BOOL* value) {
 HRESULT CCorvaneCtrl::get_MemoryUsageTargetLevel(CVN_MEMORY_USAGE* value) {
     if (!value) return E_POINTER;
     *value = CVN_MEMORY_NORMAL;
-    if (!webView_) return E_FAIL;
+    if (!webView_) return S_OK;   // the default, like every live setting
     auto nineteenth = webView_.TryQuery<ICoreWebView2_19>();
     if (!nineteenth) return S_OK;
     COREWEBVIEW2_MEMORY_USAGE_TARGET_LEVEL level = COREWEBVIEW2_MEMORY_USAGE_TARGET_LEVEL_NORMAL;

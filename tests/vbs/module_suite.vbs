@@ -1,6 +1,7 @@
 ' What a macro sees of the registered DLL: creation by ProgID, names in any
 ' letter case, and members that are not written yet reaching Err.
 Const E_NOTIMPL = &H80004001
+Const E_FAIL = &H80004005
 
 Dim progIds, p, o
 progIds = Array("Corvane.CorvaneCtrl", "Corvane.CorvaneCtrl.1", "Corvane.Json", "Corvane.Json.1", _
@@ -31,10 +32,21 @@ CheckErr E_NOTIMPL, "GetUrl is not implemented yet.", "pool.geturl"
 v = pool.GETURL(1)
 CheckErr E_NOTIMPL, "GetUrl is not implemented yet.", "pool.GETURL"
 ' A property read and a property write are told apart.
+v = ctrl.defaultdownloadfolderpath
+CheckErr E_NOTIMPL, "DefaultDownloadFolderPath (read) is not implemented yet.", "ctrl.DefaultDownloadFolderPath read"
+ctrl.DefaultDownloadFolderPath = "C:\"
+CheckErr E_NOTIMPL, "DefaultDownloadFolderPath (write) is not implemented yet.", "ctrl.DefaultDownloadFolderPath write"
+' Navigation answers without a browser: the URL waits for one, schemes are checked.
 v = ctrl.url
-CheckErr E_NOTIMPL, "url (read) is not implemented yet.", "ctrl.url read"
-ctrl.URL = "about:blank"
-CheckErr E_NOTIMPL, "url (write) is not implemented yet.", "ctrl.URL write"
+CheckErr 0, "", "ctrl.url read"
+Check v = "", "ctrl.url before any page: " & v
+ctrl.URL = "https://later.test/"
+CheckErr 0, "", "ctrl.URL write"
+ctrl.Navigate "file:///C:/x.html"
+CheckErr &H80070005, "", "ctrl.Navigate to a file URL"
+ctrl.NavigateSync "https://x.test/"
+CheckErr E_FAIL, "", "ctrl.NavigateSync without a browser"
+Check ctrl.LastError = "WebView not initialized.", "LastError after NavigateSync: " & ctrl.LastError
 pool.Navigate 1, "about:blank"
 CheckErr E_NOTIMPL, "Navigate is not implemented yet.", "pool.Navigate"
 ' A name the library does not have is the host's own error.

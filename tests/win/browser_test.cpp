@@ -414,6 +414,87 @@ TEST_F(Browser, NavigationEventsAreDeferredAndKeepTheCaches) {
     ASSERT_TRUE(PumpUntil([] { return Has(State(), L"\"source\":\"https://one.test/\""); }));
 }
 
+// Every other routed event: what the host receives, and for the ones with an
+// in-out argument, that exactly TRUE reaches the browser.
+TEST_F(Browser, EachBrowserEventReachesTheHostWithItsArguments) {
+    Ready();
+    struct Case {
+        const wchar_t* event;
+        const wchar_t* args;
+        const wchar_t* seen;       // the host event as raised (in-out arguments before the answer)
+        const wchar_t* answerKey;  // set to TRUE by the host; null: no in-out argument
+    } cases[] = {
+        {L"WebMessageReceived", L"{\"source\":\"https://m.test/\",\"webMessageAsString\":\"hi\"}",
+         L"0x3(hi,https://m.test/)", nullptr},
+        {L"WebMessageReceived", L"{\"source\":\"https://m.test/\",\"webMessageAsJson\":\"{\\\"a\\\":1}\"}",
+         L"0x3({\"a\":1},https://m.test/)", nullptr},
+        {L"ScriptDialogOpening", L"{\"kind\":2,\"message\":\"Sure?\"}", L"0x7(Sure?,2)", nullptr},
+        {L"ZoomFactorChanged", L"{\"zoomFactor\":1.5}", L"0x1a(1.5)", nullptr},
+        {L"MoveFocusRequested", L"{\"reason\":2}", L"0x25c(2,&false)", L"\"handled\":true"},
+        {L"ContainsFullScreenElementChanged", L"{\"containsFullScreenElement\":true}", L"0x1c(true)", nullptr},
+        {L"StatusBarTextChanged", L"{\"statusBarText\":\"Loading\"}", L"0x1d(Loading)", nullptr},
+        {L"WindowCloseRequested", L"{}", L"0x1b()", nullptr},
+        {L"IsMutedChanged", L"{\"isMuted\":true}", L"0x1f(true)", nullptr},
+        {L"IsDocumentPlayingAudioChanged", L"{\"isDocumentPlayingAudio\":true}", L"0x20(true)", nullptr},
+        {L"FaviconChanged", L"{\"faviconUri\":\"https://f.test/i.ico\"}", L"0x258(https://f.test/i.ico)", nullptr},
+        {L"LaunchingExternalUriScheme", L"{\"uri\":\"mailto:a@b.test\"}", L"0x25a(mailto:a@b.test,&false)",
+         L"\"cancel\":true"},
+        {L"NotificationReceived", L"{}", L"0x25b()", nullptr},
+        {L"SaveAsUIShowing", L"{}", L"0x25f(&false)", L"\"cancel\":true"},
+        {L"ScreenCaptureStarting", L"{}", L"0x260(&false)", L"\"cancel\":true"},
+        {L"SaveFileSecurityCheckStarting", L"{\"filePath\":\"C:\\\\d\\\\a.exe\"}", L"0x261(C:\\d\\a.exe,&false)",
+         L"\"cancelSave\":true"},
+        {L"IsDefaultDownloadDialogOpenChanged", L"{}", L"0x25e()", nullptr},
+        {L"BrowserProcessExited", L"{\"browserProcessExitKind\":1,\"browserProcessId\":4242}", L"0x25d(1,4242)",
+         nullptr},
+    };
+    host->sink.onEvent = [](DISPID, DISPPARAMS* params) {
+        for (UINT i = 0; i < params->cArgs; ++i)
+            if (params->rgvarg[i].vt == (VT_BYREF | VT_BOOL)) *params->rgvarg[i].pboolVal = VARIANT_TRUE;
+    };
+    for (const Case& c : cases) {
+        const std::size_t before = host->sink.events.size();
+        const std::wstring answer = Raise(c.event, c.args);
+        ASSERT_TRUE(PumpUntil([&] { return host->sink.events.size() > before; }, 1000)) << c.event << L" " << answer;
+        EXPECT_EQ(host->sink.events.back().Text(), c.seen) << c.event;
+        if (c.answerKey) EXPECT_TRUE(Has(answer, c.answerKey)) << c.event << L" " << answer;
+    }
+    BSTR text = nullptr;
+    ctrl->get_StatusBarText(&text);
+    EXPECT_EQ(TakeBstr(text), L"Loading");
+    VARIANT_BOOL full = VARIANT_FALSE;
+    ctrl->get_ContainsFullScreenElement(&full);
+    EXPECT_EQ(full, VARIANT_TRUE);
+
+    // An empty string message has no text of its own: its JSON form is used.
+    Raise(L"WebMessageReceived", L"{\"webMessageAsString\":\"\"}");
+    ASSERT_TRUE(PumpUntil([&] { return host->sink.events.back().Text() == L"0x3(\"\",)"; }, 1000))
+        << host->sink.events.back().Text();
+}
+
+TEST_F(Browser, CallbacksForAControlThatIsGoneOrDisposedAreIgnored) {
+    Runtime().HoldCreation(true);
+    ASSERT_TRUE(host->Attach());
+    PumpFor(30);
+    host.reset();   // the control goes while its environment is being made
+    EXPECT_EQ(Runtime().ReleaseCreation(), 1);
+    PumpFor(50);
+    EXPECT_FALSE(Has(Log(), L"Environment.CreateCoreWebView2Controller"));
+
+    HostedControl disposed;
+    ASSERT_TRUE(disposed.Attach());
+    PumpFor(30);
+    EXPECT_EQ(disposed.ctrl->Dispose(), S_OK);
+    EXPECT_EQ(Runtime().ReleaseCreation(), 1);
+    Runtime().HoldCreation(false);
+    PumpFor(50);
+    EXPECT_FALSE(Has(Log(), L"Environment.CreateCoreWebView2Controller"));
+    EXPECT_TRUE(disposed.sink.events.empty());
+    BSTR script = SysAllocString(L"1");
+    EXPECT_EQ(disposed.ctrl->ExecuteScriptAsync(script), E_FAIL);   // nothing is being made any more
+    SysFreeString(script);
+}
+
 TEST_F(Browser, HexadecimalEventsReplaceThePlainOnes) {
     Ready();
     ctrl->put_EventsUseHexadecimal(VARIANT_TRUE);
