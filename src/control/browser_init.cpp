@@ -103,25 +103,19 @@ void CCorvaneCtrl::InitializeBrowser() {
         arguments += u"--disable-gpu";
     }
     ComPtr<ICoreWebView2EnvironmentOptions> options = CreateEnvironmentOptions();
-    if (!options) {
-        errors_.LastErrorOnly(u"WebView2 environment creation failed. Error code: -2147024882", E_OUTOFMEMORY,
-                              E_OUTOFMEMORY);
+    auto completed = Callback<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(
+        [this](HRESULT result, ICoreWebView2Environment* environment) {
+            return OnEnvironmentCreated(result, environment);
+        });
+    if (!options || !completed) {
+        errors_.LastErrorOnly(WithCode(u"WebView2 environment creation failed. Error code: ", E_OUTOFMEMORY),
+                              E_OUTOFMEMORY, E_OUTOFMEMORY);
         return;
     }
     if (!arguments.empty()) options->put_AdditionalBrowserArguments(Wide(arguments).c_str());
     if (!settings_.language.empty()) options->put_Language(Wide(settings_.language).c_str());
     if (settings_.allowSingleSignOnUsingOSPrimaryAccount) options->put_AllowSingleSignOnUsingOSPrimaryAccount(TRUE);
     environmentOptions_ = options;
-
-    auto completed = Callback<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(
-        [this](HRESULT result, ICoreWebView2Environment* environment) {
-            return OnEnvironmentCreated(result, environment);
-        });
-    if (!completed) {
-        errors_.LastErrorOnly(WithCode(u"WebView2 environment creation failed. Error code: ", E_OUTOFMEMORY),
-                              E_OUTOFMEMORY, E_OUTOFMEMORY);
-        return;
-    }
     const std::wstring dataFolder = Wide(userDataFolder_);
     initializing_ = true;
     hr = CreateEnvironment(browserFolder.empty() ? nullptr : browserFolder.c_str(), dataFolder.c_str(),
