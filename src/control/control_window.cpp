@@ -178,7 +178,6 @@ CCorvaneCtrl::~CCorvaneCtrl() {
     if (window_) DestroyWindow(window_);
     if (parkingWindow_) DestroyWindow(parkingWindow_);
     parkingWindow_ = nullptr;
-    if (navigationEvent_) CloseHandle(navigationEvent_);
     PurgeDeferredEvents(this);
     ReleaseWindowClass();
 }
