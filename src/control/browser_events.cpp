@@ -7,6 +7,7 @@
 #include "context_menu_args.h"
 #include "corvane_ctrl.h"
 #include "live_controls.h"
+#include "runtime_text.h"
 
 namespace Corvane {
 
@@ -66,30 +67,13 @@ constexpr wchar_t kPopupOverrideScript[] =
     L".observe(document.body,{childList:true,subtree:true});}"
     L"})();";
 
-std::u16string Utf16(const wchar_t* text) {
-    std::u16string out;
-    if (text)
-        for (; *text; ++text) out.push_back(static_cast<char16_t>(*text));
-    return out;
-}
-
-// Runtime strings are the caller's to free; a missing one reads as empty.
-template <class Obj, class Getter>
-std::u16string ReadString(Obj* object, Getter getter) {
-    LPWSTR raw = nullptr;
-    std::u16string out;
-    if (object && SUCCEEDED((object->*getter)(&raw)) && raw) out = Utf16(raw);
-    CoTaskMemFree(raw);
-    return out;
-}
-
 template <class Obj, class Getter>
 bool ReadBool(Obj* object, Getter getter) {
     BOOL value = FALSE;
     return object && SUCCEEDED((object->*getter)(&value)) && value;
 }
 
-std::u16string Decimal(UINT64 value) { return Utf16(std::to_wstring(value).c_str()); }
+std::u16string Decimal(UINT64 value) { return FromWide(std::to_wstring(value).c_str()); }
 
 // Upper-case hexadecimal without prefix or leading zeros, like "%llX".
 std::u16string Hex(UINT64 value) {
@@ -117,6 +101,10 @@ void Listen(const ComPtr<Source>& source, HRESULT (Owner::*add)(Handler*, EventR
 
 }  // namespace
 
+bool CCorvaneCtrl::AcceptsBrowserEvent() const {
+    return LiveControls::IsLive(this) && !closing_ && webView_;
+}
+
 void CCorvaneCtrl::RefreshHistoryCaches() {
     if (!webView_) return;
     BOOL flag = FALSE;
@@ -130,22 +118,12 @@ void CCorvaneCtrl::RunPopupOverride() {
 }
 
 void CCorvaneCtrl::RegisterBrowserEvents() {
-    // Every handler answers S_OK and stays quiet once the control is gone,
-    // closing or without its web view.
-    auto guarded = [this](auto body) {
-        return [this, body](auto* sender, auto* args) -> HRESULT {
-            if (!LiveControls::IsLive(this) || closing_ || !webView_) return S_OK;
-            ComPtr<IUnknown> keepAlive(Controlling());
-            body(sender, args);
-            return S_OK;
-        };
-    };
     auto& removals = webViewRemovals_;
     ComPtr<ICoreWebView2> view = webView_;
 
     Listen(view, &ICoreWebView2::add_NavigationStarting, &ICoreWebView2::remove_NavigationStarting, removals,
-           guarded([this](ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs* args) {
-               std::u16string uri = ReadString(args, &ICoreWebView2NavigationStartingEventArgs::get_Uri);
+           Guarded([this](ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs* args) {
+               std::u16string uri = ReadRuntimeString(args, &ICoreWebView2NavigationStartingEventArgs::get_Uri);
                isLoading_ = true;
                currentUrl_ = uri;
                VARIANT_BOOL cancel = VARIANT_FALSE;
@@ -156,14 +134,14 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
            }));
 
     Listen(view, &ICoreWebView2::add_NavigationCompleted, &ICoreWebView2::remove_NavigationCompleted, removals,
-           guarded([this](ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* args) {
+           Guarded([this](ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* args) {
                const bool success = ReadBool(args, &ICoreWebView2NavigationCompletedEventArgs::get_IsSuccess);
                UINT64 navigationId = 0;
                args->get_NavigationId(&navigationId);
                isLoading_ = false;
                RefreshHistoryCaches();
                if (navigationWaiting_ && navigationEvent_) SetEvent(navigationEvent_);
-               std::u16string url = ReadString(webView_.get(), &ICoreWebView2::get_Source);
+               std::u16string url = ReadRuntimeString(webView_.get(), &ICoreWebView2::get_Source);
                if (settings_.eventsUseHexadecimal) {
                    std::u16string hex = Hex(navigationId);
                    RaiseLater(u"NavigationCompletedHex", [this, url, success, hex] {
@@ -179,7 +157,7 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
            }));
 
     Listen(view, &ICoreWebView2::add_ContentLoading, &ICoreWebView2::remove_ContentLoading, removals,
-           guarded([this](ICoreWebView2*, ICoreWebView2ContentLoadingEventArgs* args) {
+           Guarded([this](ICoreWebView2*, ICoreWebView2ContentLoadingEventArgs* args) {
                UINT64 navigationId = 0;
                args->get_NavigationId(&navigationId);
                const bool errorPage = ReadBool(args, &ICoreWebView2ContentLoadingEventArgs::get_IsErrorPage);
@@ -192,8 +170,8 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
            }));
 
     Listen(view, &ICoreWebView2::add_SourceChanged, &ICoreWebView2::remove_SourceChanged, removals,
-           guarded([this](ICoreWebView2*, ICoreWebView2SourceChangedEventArgs*) {
-               std::u16string url = ReadString(webView_.get(), &ICoreWebView2::get_Source);
+           Guarded([this](ICoreWebView2*, ICoreWebView2SourceChangedEventArgs*) {
+               std::u16string url = ReadRuntimeString(webView_.get(), &ICoreWebView2::get_Source);
                currentUrl_ = url;
                RaiseLater(u"SourceChanged", [this, url] {
                    RaiseEvent(Id::SourceChanged, {std::u16string_view(url)});
@@ -201,14 +179,14 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
            }));
 
     Listen(view, &ICoreWebView2::add_HistoryChanged, &ICoreWebView2::remove_HistoryChanged, removals,
-           guarded([this](ICoreWebView2*, IUnknown*) {
+           Guarded([this](ICoreWebView2*, IUnknown*) {
                RefreshHistoryCaches();
                RaiseLater(u"HistoryChanged", [this] { RaiseEvent(Id::HistoryChanged); });
            }));
 
     Listen(view, &ICoreWebView2::add_DocumentTitleChanged, &ICoreWebView2::remove_DocumentTitleChanged, removals,
-           guarded([this](ICoreWebView2*, IUnknown*) {
-               std::u16string title = ReadString(webView_.get(), &ICoreWebView2::get_DocumentTitle);
+           Guarded([this](ICoreWebView2*, IUnknown*) {
+               std::u16string title = ReadRuntimeString(webView_.get(), &ICoreWebView2::get_DocumentTitle);
                documentTitle_ = title;
                RaiseLater(u"DocumentTitleChanged", [this, title] {
                    RaiseEvent(Id::DocumentTitleChanged, {std::u16string_view(title)});
@@ -216,27 +194,27 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
            }));
 
     Listen(view, &ICoreWebView2::add_WebMessageReceived, &ICoreWebView2::remove_WebMessageReceived, removals,
-           guarded([this](ICoreWebView2*, ICoreWebView2WebMessageReceivedEventArgs* args) {
+           Guarded([this](ICoreWebView2*, ICoreWebView2WebMessageReceivedEventArgs* args) {
                std::u16string message =
-                   ReadString(args, &ICoreWebView2WebMessageReceivedEventArgs::TryGetWebMessageAsString);
+                   ReadRuntimeString(args, &ICoreWebView2WebMessageReceivedEventArgs::TryGetWebMessageAsString);
                if (message.empty())
-                   message = ReadString(args, &ICoreWebView2WebMessageReceivedEventArgs::get_WebMessageAsJson);
+                   message = ReadRuntimeString(args, &ICoreWebView2WebMessageReceivedEventArgs::get_WebMessageAsJson);
                if (message.empty()) return;
-               std::u16string source = ReadString(args, &ICoreWebView2WebMessageReceivedEventArgs::get_Source);
+               std::u16string source = ReadRuntimeString(args, &ICoreWebView2WebMessageReceivedEventArgs::get_Source);
                RaiseLater(u"WebMessageReceived", [this, message, source] {
                    RaiseEvent(Id::WebMessageReceived, {std::u16string_view(message), std::u16string_view(source)});
                });
            }));
 
     Listen(view, &ICoreWebView2::add_NewWindowRequested, &ICoreWebView2::remove_NewWindowRequested, removals,
-           guarded([this](ICoreWebView2*, ICoreWebView2NewWindowRequestedEventArgs* args) {
-               std::u16string uri = ReadString(args, &ICoreWebView2NewWindowRequestedEventArgs::get_Uri);
+           Guarded([this](ICoreWebView2*, ICoreWebView2NewWindowRequestedEventArgs* args) {
+               std::u16string uri = ReadRuntimeString(args, &ICoreWebView2NewWindowRequestedEventArgs::get_Uri);
                if (settings_.popupMode == CVN_POPUP_BLOCK) {
                    args->put_Handled(TRUE);
                    return;
                }
                if (settings_.popupMode == CVN_POPUP_SAME_WINDOW) {
-                   webView_->Navigate(std::wstring(uri.begin(), uri.end()).c_str());
+                   webView_->Navigate(ToWide(uri).c_str());
                    args->put_Handled(TRUE);
                    return;
                }
@@ -248,8 +226,8 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
            }));
 
     Listen(view, &ICoreWebView2::add_ScriptDialogOpening, &ICoreWebView2::remove_ScriptDialogOpening, removals,
-           guarded([this](ICoreWebView2*, ICoreWebView2ScriptDialogOpeningEventArgs* args) {
-               std::u16string message = ReadString(args, &ICoreWebView2ScriptDialogOpeningEventArgs::get_Message);
+           Guarded([this](ICoreWebView2*, ICoreWebView2ScriptDialogOpeningEventArgs* args) {
+               std::u16string message = ReadRuntimeString(args, &ICoreWebView2ScriptDialogOpeningEventArgs::get_Message);
                COREWEBVIEW2_SCRIPT_DIALOG_KIND kind = COREWEBVIEW2_SCRIPT_DIALOG_KIND_ALERT;
                args->get_Kind(&kind);
                RaiseNow(u"ScriptDialogOpening", [&] {
@@ -258,8 +236,8 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
            }));
 
     Listen(view, &ICoreWebView2::add_PermissionRequested, &ICoreWebView2::remove_PermissionRequested, removals,
-           guarded([this](ICoreWebView2*, ICoreWebView2PermissionRequestedEventArgs* args) {
-               std::u16string uri = ReadString(args, &ICoreWebView2PermissionRequestedEventArgs::get_Uri);
+           Guarded([this](ICoreWebView2*, ICoreWebView2PermissionRequestedEventArgs* args) {
+               std::u16string uri = ReadRuntimeString(args, &ICoreWebView2PermissionRequestedEventArgs::get_Uri);
                COREWEBVIEW2_PERMISSION_KIND kind = COREWEBVIEW2_PERMISSION_KIND_UNKNOWN_PERMISSION;
                args->get_PermissionKind(&kind);
                const bool user = ReadBool(args, &ICoreWebView2PermissionRequestedEventArgs::get_IsUserInitiated);
@@ -273,7 +251,7 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
            }));
 
     Listen(view, &ICoreWebView2::add_ProcessFailed, &ICoreWebView2::remove_ProcessFailed, removals,
-           guarded([this](ICoreWebView2*, ICoreWebView2ProcessFailedEventArgs* args) {
+           Guarded([this](ICoreWebView2*, ICoreWebView2ProcessFailedEventArgs* args) {
                COREWEBVIEW2_PROCESS_FAILED_KIND kind = COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED;
                args->get_ProcessFailedKind(&kind);
                COREWEBVIEW2_PROCESS_FAILED_REASON reason = COREWEBVIEW2_PROCESS_FAILED_REASON_UNEXPECTED;
@@ -284,7 +262,7 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
                if (auto second = base.TryQuery<ICoreWebView2ProcessFailedEventArgs2>()) {
                    second->get_Reason(&reason);
                    second->get_ExitCode(&exitCode);
-                   description = ReadString(second.get(), &ICoreWebView2ProcessFailedEventArgs2::get_ProcessDescription);
+                   description = ReadRuntimeString(second.get(), &ICoreWebView2ProcessFailedEventArgs2::get_ProcessDescription);
                    ComPtr<ICoreWebView2FrameInfoCollection> frames;
                    ComPtr<ICoreWebView2FrameInfoCollectionIterator> iterator;
                    BOOL hasCurrent = FALSE;
@@ -293,7 +271,7 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
                        SUCCEEDED(frames->GetIterator(iterator.put())) && iterator &&
                        SUCCEEDED(iterator->get_HasCurrent(&hasCurrent)) && hasCurrent &&
                        SUCCEEDED(iterator->GetCurrent(first.put())) && first)
-                       frameName = ReadString(first.get(), &ICoreWebView2FrameInfo::get_Name);
+                       frameName = ReadRuntimeString(first.get(), &ICoreWebView2FrameInfo::get_Name);
                }
                // Raised under the live-control lock: the host must not destroy the control here.
                LiveControls::RunIfLive(this, [&] {
@@ -309,7 +287,7 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
 
     Listen(view, &ICoreWebView2::add_ContainsFullScreenElementChanged,
            &ICoreWebView2::remove_ContainsFullScreenElementChanged, removals,
-           guarded([this](ICoreWebView2*, IUnknown*) {
+           Guarded([this](ICoreWebView2*, IUnknown*) {
                containsFullScreenElement_ = ReadBool(webView_.get(), &ICoreWebView2::get_ContainsFullScreenElement);
                const bool contains = containsFullScreenElement_;
                RaiseNow(u"ContainsFullScreenElementChanged",
@@ -317,13 +295,13 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
            }));
 
     Listen(view, &ICoreWebView2::add_WindowCloseRequested, &ICoreWebView2::remove_WindowCloseRequested, removals,
-           guarded([this](ICoreWebView2*, IUnknown*) {
+           Guarded([this](ICoreWebView2*, IUnknown*) {
                RaiseNow(u"WindowCloseRequested", [&] { RaiseEvent(Id::WindowCloseRequested); });
            }));
 
     if (auto v2 = view.TryQuery<ICoreWebView2_2>()) {
         Listen(v2, &ICoreWebView2_2::add_DOMContentLoaded, &ICoreWebView2_2::remove_DOMContentLoaded, removals,
-               guarded([this](ICoreWebView2*, ICoreWebView2DOMContentLoadedEventArgs* args) {
+               Guarded([this](ICoreWebView2*, ICoreWebView2DOMContentLoadedEventArgs* args) {
                    UINT64 navigationId = 0;
                    args->get_NavigationId(&navigationId);
                    std::u16string id = Decimal(navigationId);
@@ -335,7 +313,7 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
 
     if (auto v4 = view.TryQuery<ICoreWebView2_4>()) {
         Listen(v4, &ICoreWebView2_4::add_FrameCreated, &ICoreWebView2_4::remove_FrameCreated, removals,
-               guarded([this](ICoreWebView2*, ICoreWebView2FrameCreatedEventArgs* args) {
+               Guarded([this](ICoreWebView2*, ICoreWebView2FrameCreatedEventArgs* args) {
                    ComPtr<ICoreWebView2Frame> frame;
                    if (FAILED(args->get_Frame(frame.put())) || !frame) return;
                    ListenToFrame(frame.get());
@@ -344,13 +322,13 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
 
     if (auto v8 = view.TryQuery<ICoreWebView2_8>()) {
         Listen(v8, &ICoreWebView2_8::add_IsMutedChanged, &ICoreWebView2_8::remove_IsMutedChanged, removals,
-               guarded([this, v8](ICoreWebView2*, IUnknown*) {
+               Guarded([this, v8](ICoreWebView2*, IUnknown*) {
                    const bool muted = ReadBool(v8.get(), &ICoreWebView2_8::get_IsMuted);
                    RaiseNow(u"IsMutedChanged", [&] { RaiseEvent(Id::IsMutedChanged, {muted}); });
                }));
         Listen(v8, &ICoreWebView2_8::add_IsDocumentPlayingAudioChanged,
                &ICoreWebView2_8::remove_IsDocumentPlayingAudioChanged, removals,
-               guarded([this, v8](ICoreWebView2*, IUnknown*) {
+               Guarded([this, v8](ICoreWebView2*, IUnknown*) {
                    const bool playing = ReadBool(v8.get(), &ICoreWebView2_8::get_IsDocumentPlayingAudio);
                    RaiseNow(u"IsDocumentPlayingAudioChanged",
                             [&] { RaiseEvent(Id::IsDocumentPlayingAudioChanged, {playing}); });
@@ -360,7 +338,7 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
     if (auto v9 = view.TryQuery<ICoreWebView2_9>()) {
         Listen(v9, &ICoreWebView2_9::add_IsDefaultDownloadDialogOpenChanged,
                &ICoreWebView2_9::remove_IsDefaultDownloadDialogOpenChanged, removals,
-               guarded([this](ICoreWebView2*, IUnknown*) {
+               Guarded([this](ICoreWebView2*, IUnknown*) {
                    RaiseNow(u"IsDefaultDownloadDialogOpenChanged",
                             [&] { RaiseEvent(Id::IsDefaultDownloadDialogOpenChanged); });
                }));
@@ -368,7 +346,7 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
 
     if (auto v11 = view.TryQuery<ICoreWebView2_11>()) {
         Listen(v11, &ICoreWebView2_11::add_ContextMenuRequested, &ICoreWebView2_11::remove_ContextMenuRequested,
-               removals, guarded([this](ICoreWebView2*, ICoreWebView2ContextMenuRequestedEventArgs* args) {
+               removals, Guarded([this](ICoreWebView2*, ICoreWebView2ContextMenuRequestedEventArgs* args) {
                    // The start-up setting turns default menus off: then nothing is shown or raised.
                    ComPtr<ICoreWebView2Settings> settings;
                    BOOL menus = TRUE;
@@ -387,8 +365,8 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
 
     if (auto v12 = view.TryQuery<ICoreWebView2_12>()) {
         Listen(v12, &ICoreWebView2_12::add_StatusBarTextChanged, &ICoreWebView2_12::remove_StatusBarTextChanged,
-               removals, guarded([this, v12](ICoreWebView2*, IUnknown*) {
-                   statusBarText_ = ReadString(v12.get(), &ICoreWebView2_12::get_StatusBarText);
+               removals, Guarded([this, v12](ICoreWebView2*, IUnknown*) {
+                   statusBarText_ = ReadRuntimeString(v12.get(), &ICoreWebView2_12::get_StatusBarText);
                    std::u16string text = statusBarText_;
                    RaiseNow(u"StatusBarTextChanged",
                             [&] { RaiseEvent(Id::StatusBarTextChanged, {std::u16string_view(text)}); });
@@ -398,15 +376,15 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
     if (auto v14 = view.TryQuery<ICoreWebView2_14>()) {
         Listen(v14, &ICoreWebView2_14::add_ServerCertificateErrorDetected,
                &ICoreWebView2_14::remove_ServerCertificateErrorDetected, removals,
-               guarded([this](ICoreWebView2*, ICoreWebView2ServerCertificateErrorDetectedEventArgs* args) {
+               Guarded([this](ICoreWebView2*, ICoreWebView2ServerCertificateErrorDetectedEventArgs* args) {
                    using Args = ICoreWebView2ServerCertificateErrorDetectedEventArgs;
-                   std::u16string uri = ReadString(args, &Args::get_RequestUri);
+                   std::u16string uri = ReadRuntimeString(args, &Args::get_RequestUri);
                    COREWEBVIEW2_WEB_ERROR_STATUS status = COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN;
                    args->get_ErrorStatus(&status);
                    std::u16string subject;
                    ComPtr<ICoreWebView2Certificate> certificate;
                    if (SUCCEEDED(args->get_ServerCertificate(certificate.put())) && certificate)
-                       subject = ReadString(certificate.get(), &ICoreWebView2Certificate::get_Subject);
+                       subject = ReadRuntimeString(certificate.get(), &ICoreWebView2Certificate::get_Subject);
                    LONG action = 0;
                    RaiseNow(u"ServerCertificateErrorDetected", [&] {
                        RaiseEvent(Id::ServerCertificateErrorDetected,
@@ -424,8 +402,8 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
 
     if (auto v15 = view.TryQuery<ICoreWebView2_15>()) {
         Listen(v15, &ICoreWebView2_15::add_FaviconChanged, &ICoreWebView2_15::remove_FaviconChanged, removals,
-               guarded([this, v15](ICoreWebView2*, IUnknown*) {
-                   std::u16string uri = ReadString(v15.get(), &ICoreWebView2_15::get_FaviconUri);
+               Guarded([this, v15](ICoreWebView2*, IUnknown*) {
+                   std::u16string uri = ReadRuntimeString(v15.get(), &ICoreWebView2_15::get_FaviconUri);
                    RaiseNow(u"FaviconChanged", [&] { RaiseEvent(Id::FaviconChanged, {std::u16string_view(uri)}); });
                }));
     }
@@ -433,8 +411,8 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
     if (auto v18 = view.TryQuery<ICoreWebView2_18>()) {
         Listen(v18, &ICoreWebView2_18::add_LaunchingExternalUriScheme,
                &ICoreWebView2_18::remove_LaunchingExternalUriScheme, removals,
-               guarded([this](ICoreWebView2*, ICoreWebView2LaunchingExternalUriSchemeEventArgs* args) {
-                   std::u16string uri = ReadString(args, &ICoreWebView2LaunchingExternalUriSchemeEventArgs::get_Uri);
+               Guarded([this](ICoreWebView2*, ICoreWebView2LaunchingExternalUriSchemeEventArgs* args) {
+                   std::u16string uri = ReadRuntimeString(args, &ICoreWebView2LaunchingExternalUriSchemeEventArgs::get_Uri);
                    VARIANT_BOOL cancel = VARIANT_FALSE;
                    RaiseNow(u"LaunchingExternalUriScheme", [&] {
                        RaiseEvent(Id::LaunchingExternalUriScheme, {std::u16string_view(uri), EventArg::InOut(&cancel)});
@@ -445,11 +423,11 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
 
     if (auto v24 = view.TryQuery<ICoreWebView2_24>()) {
         Listen(v24, &ICoreWebView2_24::add_NotificationReceived, &ICoreWebView2_24::remove_NotificationReceived,
-               removals, guarded([this](ICoreWebView2*, ICoreWebView2NotificationReceivedEventArgs* args) {
+               removals, Guarded([this](ICoreWebView2*, ICoreWebView2NotificationReceivedEventArgs* args) {
                    std::u16string body;
                    ComPtr<ICoreWebView2Notification> notification;
                    if (SUCCEEDED(args->get_Notification(notification.put())) && notification)
-                       body = ReadString(notification.get(), &ICoreWebView2Notification::get_Body);
+                       body = ReadRuntimeString(notification.get(), &ICoreWebView2Notification::get_Body);
                    RaiseNow(u"NotificationReceived",
                             [&] { RaiseEvent(Id::NotificationReceived, {std::u16string_view(body)}); });
                }));
@@ -457,7 +435,7 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
 
     if (auto v25 = view.TryQuery<ICoreWebView2_25>()) {
         Listen(v25, &ICoreWebView2_25::add_SaveAsUIShowing, &ICoreWebView2_25::remove_SaveAsUIShowing, removals,
-               guarded([this](ICoreWebView2*, ICoreWebView2SaveAsUIShowingEventArgs* args) {
+               Guarded([this](ICoreWebView2*, ICoreWebView2SaveAsUIShowingEventArgs* args) {
                    VARIANT_BOOL cancel = VARIANT_FALSE;
                    RaiseNow(u"SaveAsUIShowing",
                             [&] { RaiseEvent(Id::SaveAsUIShowing, {EventArg::InOut(&cancel)}); });
@@ -468,9 +446,9 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
     if (auto v26 = view.TryQuery<ICoreWebView2_26>()) {
         Listen(v26, &ICoreWebView2_26::add_SaveFileSecurityCheckStarting,
                &ICoreWebView2_26::remove_SaveFileSecurityCheckStarting, removals,
-               guarded([this](ICoreWebView2*, ICoreWebView2SaveFileSecurityCheckStartingEventArgs* args) {
+               Guarded([this](ICoreWebView2*, ICoreWebView2SaveFileSecurityCheckStartingEventArgs* args) {
                    std::u16string path =
-                       ReadString(args, &ICoreWebView2SaveFileSecurityCheckStartingEventArgs::get_FilePath);
+                       ReadRuntimeString(args, &ICoreWebView2SaveFileSecurityCheckStartingEventArgs::get_FilePath);
                    VARIANT_BOOL cancel = VARIANT_FALSE;
                    RaiseNow(u"SaveFileSecurityCheckStarting", [&] {
                        RaiseEvent(Id::SaveFileSecurityCheckStarting,
@@ -482,7 +460,7 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
 
     if (auto v27 = view.TryQuery<ICoreWebView2_27>()) {
         Listen(v27, &ICoreWebView2_27::add_ScreenCaptureStarting, &ICoreWebView2_27::remove_ScreenCaptureStarting,
-               removals, guarded([this](ICoreWebView2*, ICoreWebView2ScreenCaptureStartingEventArgs* args) {
+               removals, Guarded([this](ICoreWebView2*, ICoreWebView2ScreenCaptureStartingEventArgs* args) {
                    VARIANT_BOOL cancel = VARIANT_FALSE;
                    RaiseNow(u"ScreenCaptureStarting",
                             [&] { RaiseEvent(Id::ScreenCaptureStarting, {EventArg::InOut(&cancel)}); });
@@ -494,14 +472,14 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
     ComPtr<ICoreWebView2Controller> controller = controller_;
     Listen(controller, &ICoreWebView2Controller::add_ZoomFactorChanged,
            &ICoreWebView2Controller::remove_ZoomFactorChanged, controllerRemovals_,
-           guarded([this](ICoreWebView2Controller*, IUnknown*) {
+           Guarded([this](ICoreWebView2Controller*, IUnknown*) {
                double zoom = 1.0;
                if (controller_) controller_->get_ZoomFactor(&zoom);
                RaiseNow(u"ZoomFactorChanged", [&] { RaiseEvent(Id::ZoomFactorChanged, {zoom}); });
            }));
     Listen(controller, &ICoreWebView2Controller::add_MoveFocusRequested,
            &ICoreWebView2Controller::remove_MoveFocusRequested, controllerRemovals_,
-           guarded([this](ICoreWebView2Controller*, ICoreWebView2MoveFocusRequestedEventArgs* args) {
+           Guarded([this](ICoreWebView2Controller*, ICoreWebView2MoveFocusRequestedEventArgs* args) {
                COREWEBVIEW2_MOVE_FOCUS_REASON reason = COREWEBVIEW2_MOVE_FOCUS_REASON_PROGRAMMATIC;
                args->get_Reason(&reason);
                VARIANT_BOOL handled = VARIANT_FALSE;
@@ -512,7 +490,7 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
            }));
     Listen(controller, &ICoreWebView2Controller::add_AcceleratorKeyPressed,
            &ICoreWebView2Controller::remove_AcceleratorKeyPressed, controllerRemovals_,
-           guarded([this](ICoreWebView2Controller*, ICoreWebView2AcceleratorKeyPressedEventArgs* args) {
+           Guarded([this](ICoreWebView2Controller*, ICoreWebView2AcceleratorKeyPressedEventArgs* args) {
                COREWEBVIEW2_KEY_EVENT_KIND kind = COREWEBVIEW2_KEY_EVENT_KIND_KEY_DOWN;
                args->get_KeyEventKind(&kind);
                UINT key = 0;
@@ -542,7 +520,7 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
     if (auto env5 = environment_.TryQuery<ICoreWebView2Environment5>()) {
         Listen(env5, &ICoreWebView2Environment5::add_BrowserProcessExited,
                &ICoreWebView2Environment5::remove_BrowserProcessExited, environmentRemovals_,
-               guarded([this](ICoreWebView2Environment*, ICoreWebView2BrowserProcessExitedEventArgs* args) {
+               Guarded([this](ICoreWebView2Environment*, ICoreWebView2BrowserProcessExitedEventArgs* args) {
                    COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND kind = COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND_NORMAL;
                    args->get_BrowserProcessExitKind(&kind);
                    UINT32 pid = 0;
@@ -562,23 +540,15 @@ void CCorvaneCtrl::ListenToFrame(ICoreWebView2Frame* rawFrame) {
     if (auto fifth = frame.TryQuery<ICoreWebView2Frame5>()) fifth->get_FrameId(&number);
     else number = ++nextFrameNumber_;
     std::u16string id = u"frame_" + Decimal(number);
-    std::u16string name = ReadString(frame.get(), &ICoreWebView2Frame::get_Name);
+    std::u16string name = ReadRuntimeString(frame.get(), &ICoreWebView2Frame::get_Name);
 
     FrameEntry entry;
     entry.frame = frame;
     entry.id = id;
-    auto guarded = [this](auto body) {
-        return [this, body](auto* sender, auto* args) -> HRESULT {
-            if (!LiveControls::IsLive(this) || closing_ || !webView_) return S_OK;
-            ComPtr<IUnknown> keepAlive(Controlling());
-            body(sender, args);
-            return S_OK;
-        };
-    };
     if (auto second = frame.TryQuery<ICoreWebView2Frame2>()) {
         Listen(second, &ICoreWebView2Frame2::add_NavigationStarting, &ICoreWebView2Frame2::remove_NavigationStarting,
-               entry.removals, guarded([this, id](ICoreWebView2Frame*, ICoreWebView2NavigationStartingEventArgs* args) {
-                   std::u16string uri = ReadString(args, &ICoreWebView2NavigationStartingEventArgs::get_Uri);
+               entry.removals, Guarded([this, id](ICoreWebView2Frame*, ICoreWebView2NavigationStartingEventArgs* args) {
+                   std::u16string uri = ReadRuntimeString(args, &ICoreWebView2NavigationStartingEventArgs::get_Uri);
                    const bool redirected =
                        ReadBool(args, &ICoreWebView2NavigationStartingEventArgs::get_IsRedirected);
                    VARIANT_BOOL cancel = VARIANT_FALSE;
@@ -590,7 +560,7 @@ void CCorvaneCtrl::ListenToFrame(ICoreWebView2Frame* rawFrame) {
                }));
         Listen(second, &ICoreWebView2Frame2::add_NavigationCompleted,
                &ICoreWebView2Frame2::remove_NavigationCompleted, entry.removals,
-               guarded([this, id](ICoreWebView2Frame*, ICoreWebView2NavigationCompletedEventArgs* args) {
+               Guarded([this, id](ICoreWebView2Frame*, ICoreWebView2NavigationCompletedEventArgs* args) {
                    const bool success = ReadBool(args, &ICoreWebView2NavigationCompletedEventArgs::get_IsSuccess);
                    COREWEBVIEW2_WEB_ERROR_STATUS status = COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN;
                    args->get_WebErrorStatus(&status);
@@ -601,7 +571,7 @@ void CCorvaneCtrl::ListenToFrame(ICoreWebView2Frame* rawFrame) {
                }));
     }
     Listen(frame, &ICoreWebView2Frame::add_Destroyed, &ICoreWebView2Frame::remove_Destroyed, entry.removals,
-           guarded([this, id](ICoreWebView2Frame*, IUnknown*) {
+           Guarded([this, id](ICoreWebView2Frame*, IUnknown*) {
                RaiseNow(u"FrameDestroyed", [&] { RaiseEvent(Id::FrameDestroyed, {std::u16string_view(id)}); });
                // The frame is gone: forget it and its handlers.
                for (auto it = frames_.begin(); it != frames_.end(); ++it) {

@@ -11,6 +11,7 @@
 #include "environment_options.h"
 #include "live_controls.h"
 #include "runtime_loader.h"
+#include "runtime_text.h"
 
 namespace Corvane {
 
@@ -24,19 +25,8 @@ constexpr std::u16string_view kDisposed = u"WebView has been disposed.";
 constexpr DISPID kCreateWebViewCompleted = 0x22;
 constexpr DISPID kWebViewReady = 0x30;
 
-std::u16string Utf16(const wchar_t* text) {
-    std::u16string out;
-    if (text)
-        for (; *text; ++text) out.push_back(static_cast<char16_t>(*text));
-    return out;
-}
-
-std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
-
 std::u16string WithCode(std::u16string_view text, HRESULT hr) {
-    std::u16string out(text);
-    out += Utf16(std::to_wstring(static_cast<long>(hr)).c_str());
-    return out;
+    return std::u16string(text) + DecimalText(static_cast<long>(hr));
 }
 
 // A hidden 1x1 popup of the STATIC class: the first parent of a new controller
@@ -69,12 +59,12 @@ void CCorvaneCtrl::InitializeBrowser() {
 
     // Asked for the browser folder the environment will use, so a fixed-version
     // runtime there counts as installed.
-    const std::wstring browserFolder = Wide(settings_.browserExecutableFolder);
+    const std::wstring browserFolder = ToWide(settings_.browserExecutableFolder);
     std::wstring version;
     HRESULT hr = GetAvailableBrowserVersion(browserFolder.empty() ? nullptr : browserFolder.c_str(), version);
     if (FAILED(hr) || version.empty()) {
         errors_.LastErrorOnly(kRuntimeRequired, FAILED(hr) ? hr : E_FAIL, FAILED(hr) ? hr : E_FAIL);
-        std::wstring text = Wide(kRuntimeRequired);
+        std::wstring text = ToWide(kRuntimeRequired);
         text += L"\n\nDownload from:\n";
         text += kRuntimeDownload;
         text += L"\n\nAfter installation, restart Excel and try again.";
@@ -89,11 +79,11 @@ void CCorvaneCtrl::InitializeBrowser() {
         std::wstring path(folder);
         path += L"\\Corvane\\WebView2Data";
         CreateDirectoryW(path.c_str(), nullptr);   // an existing folder or missing parent is not an error here
-        userDataFolder_ = Utf16(path.c_str());
+        userDataFolder_ = FromWide(path.c_str());
     } else {
         wchar_t temp[MAX_PATH + 1] = {};
         GetTempPathW(MAX_PATH, temp);
-        userDataFolder_ = Utf16(temp) + u"Corvane_WebView2Data";
+        userDataFolder_ = FromWide(temp) + u"Corvane_WebView2Data";
         errors_.LastErrorOnly(kTemporaryFolderWarning, S_OK, FAILED(shell) ? shell : E_FAIL);
     }
 
@@ -112,11 +102,11 @@ void CCorvaneCtrl::InitializeBrowser() {
                               E_OUTOFMEMORY, E_OUTOFMEMORY);
         return;
     }
-    if (!arguments.empty()) options->put_AdditionalBrowserArguments(Wide(arguments).c_str());
-    if (!settings_.language.empty()) options->put_Language(Wide(settings_.language).c_str());
+    if (!arguments.empty()) options->put_AdditionalBrowserArguments(ToWide(arguments).c_str());
+    if (!settings_.language.empty()) options->put_Language(ToWide(settings_.language).c_str());
     if (settings_.allowSingleSignOnUsingOSPrimaryAccount) options->put_AllowSingleSignOnUsingOSPrimaryAccount(TRUE);
     environmentOptions_ = options;
-    const std::wstring dataFolder = Wide(userDataFolder_);
+    const std::wstring dataFolder = ToWide(userDataFolder_);
     initializing_ = true;
     hr = CreateEnvironment(browserFolder.empty() ? nullptr : browserFolder.c_str(), dataFolder.c_str(),
                            options.get(), completed.get());
@@ -216,7 +206,7 @@ HRESULT CCorvaneCtrl::OnControllerCreated(HRESULT hr, ICoreWebView2Controller* c
         int ran = 0;
         for (const std::u16string& script : scripts) {
             if (script.empty()) continue;
-            webView_->ExecuteScript(Wide(script).c_str(), nullptr);
+            webView_->ExecuteScript(ToWide(script).c_str(), nullptr);
             ++ran;
         }
         if (ran) {
@@ -226,7 +216,7 @@ HRESULT CCorvaneCtrl::OnControllerCreated(HRESULT hr, ICoreWebView2Controller* c
         }
         DrainEarlyQueues(false);
         if (!pendingUrl_.empty()) {
-            std::wstring url = Wide(pendingUrl_);
+            std::wstring url = ToWide(pendingUrl_);
             pendingUrl_.clear();
             webView_->Navigate(url.c_str());
         }
@@ -263,14 +253,14 @@ void CCorvaneCtrl::DrainEarlyQueues(bool hostObjects) {
             VariantInit(&value);
             value.vt = VT_DISPATCH;
             value.pdispVal = entry.object.get();
-            webView_->AddHostObjectToScript(Wide(entry.name).c_str(), &value);
+            webView_->AddHostObjectToScript(ToWide(entry.name).c_str(), &value);
         }
     }
     std::vector<PendingMessage> messages;
     messages.swap(pendingMessages_);
     for (const PendingMessage& message : messages) {
         if (message.text.empty()) continue;
-        const std::wstring text = Wide(message.text);
+        const std::wstring text = ToWide(message.text);
         if (message.json) webView_->PostWebMessageAsJson(text.c_str());
         else webView_->PostWebMessageAsString(text.c_str());
     }
@@ -278,7 +268,7 @@ void CCorvaneCtrl::DrainEarlyQueues(bool hostObjects) {
     documentScripts.swap(pendingDocumentScripts_);
     for (const std::u16string& script : documentScripts) {
         if (script.empty()) continue;
-        webView_->AddScriptToExecuteOnDocumentCreated(Wide(script).c_str(), nullptr);
+        webView_->AddScriptToExecuteOnDocumentCreated(ToWide(script).c_str(), nullptr);
     }
     OnBridgeReady();
 }
@@ -413,7 +403,7 @@ HRESULT CCorvaneCtrl::get_IsSuspended(VARIANT_BOOL* value) {
 void CCorvaneCtrl::RecoverAfterCrash(COREWEBVIEW2_PROCESS_FAILED_KIND kind) {
     if (!settings_.autoRecoverOnCrash || kind != COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED) return;
     if (!webView_ || currentUrl_.empty()) return;
-    webView_->Navigate(Wide(currentUrl_).c_str());
+    webView_->Navigate(ToWide(currentUrl_).c_str());
 }
 
 }  // namespace Corvane

@@ -5,6 +5,7 @@
 #include "barrier.h"
 #include "bstr.h"
 #include "com_object.h"
+#include "runtime_text.h"
 
 namespace Corvane {
 
@@ -26,14 +27,6 @@ constexpr Member kMembers[] = {
     {L"LinkUri", kLinkUri},     {L"Handled", kHandled},
 };
 
-std::u16string TakeString(LPWSTR raw) {
-    std::u16string out;
-    if (raw)
-        for (const wchar_t* p = raw; *p; ++p) out.push_back(static_cast<char16_t>(*p));
-    CoTaskMemFree(raw);
-    return out;
-}
-
 class CContextMenuArgs final : public ComObject<CContextMenuArgs, IDispatch> {
 public:
     using Exposed = InterfaceList<IDispatch>;
@@ -43,10 +36,8 @@ public:
         if (args && SUCCEEDED(args->get_Location(&location))) location_ = location;
         ComPtr<ICoreWebView2ContextMenuTarget> target;
         if (args && SUCCEEDED(args->get_ContextMenuTarget(target.put())) && target) {
-            LPWSTR raw = nullptr;
-            if (SUCCEEDED(target->get_PageUri(&raw))) pageUri_ = TakeString(raw);
-            raw = nullptr;
-            if (SUCCEEDED(target->get_LinkUri(&raw))) linkUri_ = TakeString(raw);
+            pageUri_ = ReadRuntimeString(target.get(), &ICoreWebView2ContextMenuTarget::get_PageUri);
+            linkUri_ = ReadRuntimeString(target.get(), &ICoreWebView2ContextMenuTarget::get_LinkUri);
         }
     }
 

@@ -8,6 +8,7 @@
 #include "bstr.h"
 #include "corvane_ctrl.h"
 #include "runtime_loader.h"
+#include "runtime_text.h"
 
 namespace Corvane {
 
@@ -232,11 +233,7 @@ HRESULT CCorvaneCtrl::get_userAgent(BSTR* value) {
         if (!second) return E_NOTIMPL;
         LPWSTR raw = nullptr;
         HRESULT hr = second->get_UserAgent(&raw);
-        std::u16string text;
-        if (raw)
-            for (const wchar_t* p = raw; *p; ++p) text.push_back(static_cast<char16_t>(*p));
-        CoTaskMemFree(raw);
-        *value = MakeBstr(text);
+        *value = MakeBstr(TakeRuntimeString(raw));
         return hr;
     });
 }
@@ -247,8 +244,7 @@ HRESULT CCorvaneCtrl::put_userAgent(BSTR value) {
         if (!webView_ || FAILED(webView_->get_Settings(base.put())) || !base) return E_FAIL;
         auto second = base.TryQuery<ICoreWebView2Settings2>();
         if (!second) return E_NOTIMPL;
-        std::u16string_view text = BstrView(value);
-        return second->put_UserAgent(std::wstring(text.begin(), text.end()).c_str());
+        return second->put_UserAgent(ToWide(BstrView(value)).c_str());
     });
 }
 
@@ -282,18 +278,24 @@ constexpr std::u16string_view kAudioTooOld =
     u"IsDocumentPlayingAudio requires WebView2 runtime version 1.0.1072.54 or later";
 }  // namespace
 
-HRESULT CCorvaneCtrl::get_IsMuted(VARIANT_BOOL* value) {
+// IsMuted and IsDocumentPlayingAudio live on the web view revision with audio state.
+HRESULT CCorvaneCtrl::ReadAudioFlag(HRESULT (STDMETHODCALLTYPE ICoreWebView2_8::*getter)(BOOL*),
+                                    std::u16string_view tooOld, VARIANT_BOOL* value) {
     if (!value) return E_POINTER;
     *value = VARIANT_FALSE;
     if (!webView_) return S_OK;
     return ComBarrier([&] {
         auto eighth = webView_.TryQuery<ICoreWebView2_8>();
-        if (!eighth) return errors_.LastErrorOnly(kMutedTooOld, E_NOTIMPL);
-        BOOL muted = FALSE;
-        HRESULT hr = eighth->get_IsMuted(&muted);
-        *value = ToVariantBool(muted != FALSE);
+        if (!eighth) return errors_.LastErrorOnly(tooOld, E_NOTIMPL);
+        BOOL flag = FALSE;
+        HRESULT hr = (eighth.get()->*getter)(&flag);
+        *value = ToVariantBool(flag != FALSE);
         return hr;
     });
+}
+
+HRESULT CCorvaneCtrl::get_IsMuted(VARIANT_BOOL* value) {
+    return ReadAudioFlag(&ICoreWebView2_8::get_IsMuted, kMutedTooOld, value);
 }
 
 HRESULT CCorvaneCtrl::put_IsMuted(VARIANT_BOOL value) {
@@ -306,17 +308,7 @@ HRESULT CCorvaneCtrl::put_IsMuted(VARIANT_BOOL value) {
 }
 
 HRESULT CCorvaneCtrl::get_IsDocumentPlayingAudio(VARIANT_BOOL* value) {
-    if (!value) return E_POINTER;
-    *value = VARIANT_FALSE;
-    if (!webView_) return S_OK;
-    return ComBarrier([&] {
-        auto eighth = webView_.TryQuery<ICoreWebView2_8>();
-        if (!eighth) return errors_.LastErrorOnly(kAudioTooOld, E_NOTIMPL);
-        BOOL playing = FALSE;
-        HRESULT hr = eighth->get_IsDocumentPlayingAudio(&playing);
-        *value = ToVariantBool(playing != FALSE);
-        return hr;
-    });
+    return ReadAudioFlag(&ICoreWebView2_8::get_IsDocumentPlayingAudio, kAudioTooOld, value);
 }
 
 HRESULT CCorvaneCtrl::get_MemoryUsageTargetLevel(CVN_MEMORY_USAGE* value) {
@@ -376,11 +368,8 @@ HRESULT CCorvaneCtrl::get_BrowserVersionString(BSTR* value) {
     if (!value) return E_POINTER;
     *value = nullptr;
     return ComBarrier([&] {
-        std::u16string version;
-        LPWSTR raw = nullptr;
-        if (environment_ && SUCCEEDED(environment_->get_BrowserVersionString(&raw)) && raw)
-            for (const wchar_t* p = raw; *p; ++p) version.push_back(static_cast<char16_t>(*p));
-        CoTaskMemFree(raw);
+        std::u16string version =
+            ReadRuntimeString(environment_.get(), &ICoreWebView2Environment::get_BrowserVersionString);
         if (version.empty() && (FAILED(QueryAvailableBrowserVersion(version)) || version.empty()))
             version.assign(kRuntimeNotInstalled);
         *value = MakeBstr(version);
@@ -389,10 +378,9 @@ HRESULT CCorvaneCtrl::get_BrowserVersionString(BSTR* value) {
 }
 
 HRESULT CCorvaneCtrl::QueryAvailableBrowserVersion(std::u16string& version) {
-    version.clear();
     std::wstring found;
     HRESULT hr = GetAvailableBrowserVersion(nullptr, found);
-    version.assign(found.begin(), found.end());
+    version = FromWide(found.c_str());
     return hr;
 }
 

@@ -374,6 +374,8 @@ private:
     HRESULT PutPreInit(const PreInitRow& row, bool& slot, VARIANT_BOOL value);
     HRESULT NotInThisBuild(std::u16string_view member);
     static HRESULT QueryAvailableBrowserVersion(std::u16string& version);
+    HRESULT ReadAudioFlag(HRESULT (STDMETHODCALLTYPE ICoreWebView2_8::*getter)(BOOL*), std::u16string_view tooOld,
+                          VARIANT_BOOL* value);
 
     ControlSettings settings_;
     BrowserStage stage_;                  // the ready flag and the foreign-window flag
@@ -391,6 +393,18 @@ private:
     void RecoverAfterCrash(COREWEBVIEW2_PROCESS_FAILED_KIND kind);
 
     // Browser events (browser_events.cpp, raise rules in event_dispatch.h).
+    // Every handler answers S_OK and stays quiet once the control is gone,
+    // closing or without its web view.
+    bool AcceptsBrowserEvent() const;
+    template <class Body>
+    auto Guarded(Body body) {
+        return [this, body](auto* sender, auto* args) -> HRESULT {
+            if (!AcceptsBrowserEvent()) return S_OK;
+            ComPtr<IUnknown> keepAlive(Controlling());
+            body(sender, args);
+            return S_OK;
+        };
+    }
     void RegisterBrowserEvents();
     void ListenToFrame(ICoreWebView2Frame* frame);
     void RefreshHistoryCaches();
@@ -411,6 +425,8 @@ private:
         };
         if (!QueueDeferredEvent(this, deferred)) RaiseNow(name, call);
     }
+
+    HRESULT PostWebMessage(bool json, BSTR message);
 
     // Blocking calls (navigation.cpp).
     HRESULT Refused(std::u16string_view message);

@@ -8,6 +8,7 @@
 #include "callback.h"
 #include "corvane_ctrl.h"
 #include "error_info.h"
+#include "runtime_text.h"
 
 namespace Corvane {
 
@@ -27,13 +28,6 @@ bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
 }
 
 bool IsLocalPage(std::u16string_view url) { return StartsWithNoCase(url, u"data:") || StartsWithNoCase(url, u"about:"); }
-
-std::wstring Wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
-
-std::u16string Decimal(long value) {
-    std::wstring digits = std::to_wstring(value);
-    return std::u16string(digits.begin(), digits.end());
-}
 
 // What a blocking script call and its completion handler share.
 struct ScriptCompletion {
@@ -61,7 +55,7 @@ HRESULT CCorvaneCtrl::Navigate(BSTR url) {
             return E_ACCESSDENIED;
         if (stage_.ready && webView_) {
             if (!controller_) return E_POINTER;
-            return webView_->Navigate(Wide(target).c_str());
+            return webView_->Navigate(ToWide(target).c_str());
         }
         pendingUrl_.assign(target);
         return S_OK;
@@ -121,7 +115,7 @@ HRESULT CCorvaneCtrl::get_CanGoForward(VARIANT_BOOL* value) {
 HRESULT CCorvaneCtrl::NavigateToString(BSTR html) {
     if (!html) return E_POINTER;
     if (!webView_) return E_FAIL;
-    return ComBarrier([&] { return webView_->NavigateToString(Wide(BstrView(html)).c_str()); });
+    return ComBarrier([&] { return webView_->NavigateToString(ToWide(BstrView(html)).c_str()); });
 }
 
 // One blocking navigation per control: a second one started from inside the
@@ -193,13 +187,13 @@ HRESULT CCorvaneCtrl::ExecuteScript(BSTR script, BSTR* result) {
         });
         if (!completed) return E_OUTOFMEMORY;
         ComPtr<IUnknown> keepAlive(Controlling());
-        HRESULT hr = webView_->ExecuteScript(Wide(BstrView(script)).c_str(), completed.get());
+        HRESULT hr = webView_->ExecuteScript(ToWide(BstrView(script)).c_str(), completed.get());
         if (FAILED(hr)) return hr;
         const DWORD timeout = ScriptTimeOut();
         hr = PumpWait(state->event, timeout);
         if (hr == kTimeout) {
             std::u16string text = u"ExecuteScript got no result from the page within " +
-                                  Decimal(static_cast<long>(timeout)) +
+                                  DecimalText(timeout) +
                                   u" ms (SynchronousTimeOut). The page's JavaScript may still be busy.";
             ReportError(IID_ICorvaneCtrl, text, kTimeout);
             return errors_.LastErrorOnly(text, kTimeout, kTimeout);
@@ -215,31 +209,31 @@ HRESULT CCorvaneCtrl::ExecuteScript(BSTR script, BSTR* result) {
 HRESULT CCorvaneCtrl::ExecuteScriptAsync(BSTR script) {
     if (!script) return E_POINTER;
     return ComBarrier([&]() -> HRESULT {
-        if (webView_) return webView_->ExecuteScript(Wide(BstrView(script)).c_str(), nullptr);
+        if (webView_) return webView_->ExecuteScript(ToWide(BstrView(script)).c_str(), nullptr);
         if (!InitialisationUnderWay()) return E_FAIL;
         pendingScripts_.emplace_back(BstrView(script));
         return S_OK;
     });
 }
 
-HRESULT CCorvaneCtrl::PostWebMessageAsJson(BSTR webMessageAsJson) {
-    if (!webMessageAsJson) return E_POINTER;
+// Sent at once to a browser, queued while one is being made, refused otherwise.
+HRESULT CCorvaneCtrl::PostWebMessage(bool json, BSTR message) {
+    if (!message) return E_POINTER;
     return ComBarrier([&]() -> HRESULT {
-        if (webView_) return webView_->PostWebMessageAsJson(Wide(BstrView(webMessageAsJson)).c_str());
+        if (webView_) {
+            const std::wstring text = ToWide(BstrView(message));
+            return json ? webView_->PostWebMessageAsJson(text.c_str()) : webView_->PostWebMessageAsString(text.c_str());
+        }
         if (!InitialisationUnderWay()) return E_FAIL;
-        pendingMessages_.push_back({true, std::u16string(BstrView(webMessageAsJson))});
+        pendingMessages_.push_back({json, std::u16string(BstrView(message))});
         return S_OK;
     });
 }
 
+HRESULT CCorvaneCtrl::PostWebMessageAsJson(BSTR webMessageAsJson) { return PostWebMessage(true, webMessageAsJson); }
+
 HRESULT CCorvaneCtrl::PostWebMessageAsString(BSTR webMessageAsString) {
-    if (!webMessageAsString) return E_POINTER;
-    return ComBarrier([&]() -> HRESULT {
-        if (webView_) return webView_->PostWebMessageAsString(Wide(BstrView(webMessageAsString)).c_str());
-        if (!InitialisationUnderWay()) return E_FAIL;
-        pendingMessages_.push_back({false, std::u16string(BstrView(webMessageAsString))});
-        return S_OK;
-    });
+    return PostWebMessage(false, webMessageAsString);
 }
 
 }  // namespace Corvane

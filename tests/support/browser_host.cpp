@@ -120,27 +120,6 @@ HRESULT EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VAR
 void AnswerBool(DISPPARAMS* params, UINT fromLast, VARIANT_BOOL value) { *FromLast(params, fromLast).pboolVal = value; }
 void AnswerLong(DISPPARAMS* params, UINT fromLast, LONG value) { *FromLast(params, fromLast).plVal = value; }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        MSG msg;
-        bool any = false;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-            any = true;
-            if (done()) return true;
-        }
-        if (!any) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
-}
-
-void PumpFor(DWORD ms) {
-    PumpUntil([] { return false; }, ms);
-}
-
 HRESULT CallByName(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args, VARIANT* result,
                    std::wstring* error) {
     DISPID id = DISPID_UNKNOWN;
@@ -164,12 +143,6 @@ HRESULT CallByName(IDispatch* object, const wchar_t* name, std::vector<VARIANT> 
     SysFreeString(info.bstrDescription);
     SysFreeString(info.bstrHelpFile);
     return hr;
-}
-
-std::wstring TakeBstr(BSTR text) {
-    std::wstring out(text ? text : L"", SysStringLen(text));
-    SysFreeString(text);
-    return out;
 }
 
 TestRuntime& Runtime() {

@@ -64,16 +64,10 @@ private:
 void AnswerBool(DISPPARAMS* params, UINT fromLast, VARIANT_BOOL value);
 void AnswerLong(DISPPARAMS* params, UINT fromLast, LONG value);
 
-// Dispatches this thread's messages until `done` or `timeoutMs`; false on time-out.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
-void PumpFor(DWORD ms);
-
 // A late-bound call by name, as a macro makes it; `error` receives the
 // exception information's description.
 HRESULT CallByName(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args, VARIANT* result = nullptr,
                    std::wstring* error = nullptr);
-
-std::wstring TakeBstr(BSTR text);
 
 // The process's test runtime, chosen for the OCX through CORVANE_WEBVIEW2_RUNTIME.
 TestRuntime& Runtime();

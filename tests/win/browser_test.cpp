@@ -19,8 +19,6 @@ namespace {
 constexpr HRESULT kReentrant = static_cast<HRESULT>(0x80040203);
 constexpr HRESULT kTimeout = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
 
-bool Has(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
-
 std::wstring Log() { return TakeBstr(Runtime().CallLog()); }
 std::wstring State() { return TakeBstr(Runtime().State(-1)); }
 std::wstring Raise(const wchar_t* event, const wchar_t* args = L"{}") {

@@ -7,13 +7,9 @@
 #include "win_test_support.h"
 
 using namespace Corvane;
+using CorvaneTest::PumpPosted;
 
 namespace {
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-}
 
 std::u16string U(const wchar_t* text) { return std::u16string(text, text + wcslen(text)); }
 
@@ -76,27 +72,27 @@ TEST(DeferredQueue, WaitsForTheOutermostEventAndRunsInOrder) {
                 // Queued while the queue runs: still in order, in the same run.
                 QueueDeferredEvent(&owner, [&] { ran.push_back(3); });
             }));
-            Pump();   // an event is in progress: nothing runs
+            PumpPosted();   // an event is in progress: nothing runs
         });
         EXPECT_EQ(std::wstring(ThreadDispatchRecord().eventName),
                   std::wstring(L"AVeryLongEventNameThatGoesOnAndOnBeyondTheForty"));
-        Pump();
+        PumpPosted();
         EXPECT_TRUE(ran.empty());
         throw 1;   // swallowed: the runtime never sees it
     });
     EXPECT_EQ(ThreadDispatchRecord().eventDepth, 0);
     EXPECT_EQ(ThreadDispatchRecord().eventName, nullptr);
-    Pump();
+    PumpPosted();
     EXPECT_EQ(ran, (std::vector<int>{1, 2, 3}));
 
     // A page call into the host holds the queue back too.
     ThreadDispatchRecord().hostCallDepth = 1;
     QueueDeferredEvent(&owner, [&] { ran.push_back(4); });
-    Pump();
+    PumpPosted();
     EXPECT_EQ(ran.size(), 3u);
     ThreadDispatchRecord().hostCallDepth = 0;
     ScheduleDeferredIfIdle();
-    Pump();
+    PumpPosted();
     EXPECT_EQ(ran.size(), 4u);
 }
 
@@ -109,12 +105,12 @@ TEST(DeferredQueue, APurgedOwnersEventsNeverRunAndTheWindowGoes) {
     ASSERT_TRUE(dispatcher);
     PurgeDeferredEvents(&a);
     EXPECT_TRUE(IsWindow(dispatcher));   // b still waits
-    Pump();
+    PumpPosted();
     EXPECT_EQ(ran, std::vector<int>{2});
     QueueDeferredEvent(&a, [&] { ran.push_back(3); });
     PurgeDeferredEvents(&a);
     EXPECT_FALSE(IsWindow(dispatcher));
-    Pump();
+    PumpPosted();
     EXPECT_EQ(ran, std::vector<int>{2});
 }
 

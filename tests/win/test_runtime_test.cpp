@@ -17,6 +17,8 @@ using Corvane::ComPtr;
 using CorvaneTest::CreationStep;
 using CorvaneTest::ScriptAnswer;
 using CorvaneTest::TestRuntime;
+using CorvaneTest::Has;
+using CorvaneTest::PumpPosted;
 
 namespace {
 
@@ -76,20 +78,6 @@ std::wstring TakeCo(LPWSTR s) {
     CoTaskMemFree(s);
     return text;
 }
-bool Has(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
-
-// Runs posted work until none is left.
-void Pump() {
-    MSG msg;
-    for (int idle = 0; idle < 3;) {
-        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageW(&msg);
-            idle = 0;
-        } else {
-            ++idle;
-        }
-    }
-}
 
 struct Browser {
     ComPtr<ICoreWebView2Environment> environment;
@@ -106,7 +94,7 @@ protected:
         ASSERT_NE(parent_, nullptr);
     }
     void TearDown() override {
-        Pump();
+        PumpPosted();
         Runtime()->Reset();
         DestroyWindow(parent_);
     }
@@ -137,12 +125,12 @@ protected:
         Browser b;
         HRESULT hr = E_PENDING;
         EXPECT_EQ(StartEnvironment(&hr, &b.environment), S_OK);
-        Pump();
+        PumpPosted();
         EXPECT_EQ(hr, S_OK);
         if (!b.environment) return b;
         hr = E_PENDING;
         EXPECT_EQ(StartController(b.environment.get(), &hr, &b.controller), S_OK);
-        Pump();
+        PumpPosted();
         EXPECT_EQ(hr, S_OK);
         if (b.controller) {
             EXPECT_EQ(b.controller->get_CoreWebView2(b.webView.put()), S_OK);
@@ -234,7 +222,7 @@ TEST_F(TestRuntimeTest, CreationCompletesOnlyThroughPostedMessages) {
     ComPtr<ICoreWebView2Environment> environment;
     ASSERT_EQ(StartEnvironment(&hr, &environment), S_OK);
     EXPECT_EQ(hr, E_PENDING) << "completed inside the call";
-    Pump();
+    PumpPosted();
     ASSERT_EQ(hr, S_OK);
     ASSERT_TRUE(environment);
     LPWSTR text = nullptr;
@@ -245,7 +233,7 @@ TEST_F(TestRuntimeTest, CreationCompletesOnlyThroughPostedMessages) {
     ComPtr<ICoreWebView2Controller> controller;
     ASSERT_EQ(StartController(environment.get(), &hr, &controller), S_OK);
     EXPECT_EQ(hr, E_PENDING);
-    Pump();
+    PumpPosted();
     ASSERT_EQ(hr, S_OK);
     ASSERT_TRUE(controller);
     HWND parent = nullptr;
@@ -282,13 +270,13 @@ TEST_F(TestRuntimeTest, EachCreationStepFailsWithTheCodeGiven) {
         HRESULT hr = E_PENDING;
         ComPtr<ICoreWebView2Environment> environment;
         ASSERT_EQ(StartEnvironment(&hr, &environment), S_OK);
-        Pump();
+        PumpPosted();
         EXPECT_EQ(hr, step == CreationStep::Environment ? code : S_OK);
         if (!environment) continue;
         hr = E_PENDING;
         ComPtr<ICoreWebView2Controller> controller;
         ASSERT_EQ(StartController(environment.get(), &hr, &controller), S_OK);
-        Pump();
+        PumpPosted();
         EXPECT_EQ(hr, step == CreationStep::Controller ? code : S_OK);
         if (!controller) continue;
         ComPtr<ICoreWebView2> webView;
@@ -305,14 +293,14 @@ TEST_F(TestRuntimeTest, OtherCreationFailures) {
     HRESULT hr = E_PENDING;
     ComPtr<ICoreWebView2Controller> controller;
     ASSERT_EQ(StartController(b.environment.get(), &hr, &controller), S_OK);
-    Pump();
+    PumpPosted();
     EXPECT_EQ(hr, S_OK);
     EXPECT_FALSE(controller);
 
     Runtime()->FailCall(CreationStep::Controller, E_ABORT);
     hr = E_PENDING;
     EXPECT_EQ(StartController(b.environment.get(), &hr, &controller), E_ABORT);
-    Pump();
+    PumpPosted();
     EXPECT_EQ(hr, E_PENDING) << "a failed call must not complete as well";
 
     Runtime()->Reset();
@@ -330,11 +318,11 @@ TEST_F(TestRuntimeTest, HeldCreationWaitsForRelease) {
     HRESULT hr = E_PENDING;
     ComPtr<ICoreWebView2Environment> environment;
     ASSERT_EQ(StartEnvironment(&hr, &environment), S_OK);
-    Pump();
+    PumpPosted();
     EXPECT_EQ(hr, E_PENDING);
     EXPECT_EQ(Runtime()->ReleaseCreation(), 1);
     EXPECT_EQ(hr, E_PENDING) << "released completions are posted, not run";
-    Pump();
+    PumpPosted();
     EXPECT_EQ(hr, S_OK);
     EXPECT_EQ(Runtime()->ReleaseCreation(), 0);
 }
@@ -367,7 +355,7 @@ TEST_F(TestRuntimeTest, NavigationRaisesItsEventsInOrderAndKeepsHistory) {
 
     ASSERT_EQ(b.webView->Navigate(L"https://a.test/"), S_OK);
     EXPECT_TRUE(recorder.events.empty()) << "events inside Navigate";
-    Pump();
+    PumpPosted();
     const std::vector<std::wstring> order = {L"NavigationStarting", L"SourceChanged",        L"ContentLoading",
                                              L"HistoryChanged",     L"DOMContentLoaded",     L"DocumentTitleChanged",
                                              L"NavigationCompleted"};
@@ -380,7 +368,7 @@ TEST_F(TestRuntimeTest, NavigationRaisesItsEventsInOrderAndKeepsHistory) {
     b.webView->get_CanGoBack(&back);
     EXPECT_FALSE(back) << "the first page has nothing behind it";
     b.webView->NavigateToString(L"<html><title>Second</title></html>");
-    Pump();
+    PumpPosted();
     LPWSTR title = nullptr;
     b.webView->get_DocumentTitle(&title);
     EXPECT_EQ(TakeCo(title), L"Second");
@@ -389,7 +377,7 @@ TEST_F(TestRuntimeTest, NavigationRaisesItsEventsInOrderAndKeepsHistory) {
     EXPECT_TRUE(back);
 
     ASSERT_EQ(b.webView->GoBack(), S_OK);
-    Pump();
+    PumpPosted();
     EXPECT_EQ(Source(b.webView.get()), L"https://a.test/");
     b.webView->get_CanGoBack(&back);
     b.webView->get_CanGoForward(&forward);
@@ -397,7 +385,7 @@ TEST_F(TestRuntimeTest, NavigationRaisesItsEventsInOrderAndKeepsHistory) {
     EXPECT_TRUE(forward);
     recorder.events.clear();
     EXPECT_EQ(b.webView->GoBack(), S_OK);
-    Pump();
+    PumpPosted();
     EXPECT_TRUE(recorder.events.empty()) << "GoBack with nothing behind must do nothing";
 }
 
@@ -410,7 +398,7 @@ TEST_F(TestRuntimeTest, CancelledAndHeldNavigationsEndWithTheirStatus) {
 
     recorder.cancelNext = true;
     b.webView->Navigate(L"https://cancelled.test/");
-    Pump();
+    PumpPosted();
     EXPECT_EQ(recorder.events, startAndEnd);
     EXPECT_EQ(recorder.lastSuccess, FALSE);
     EXPECT_EQ(recorder.lastStatus, COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED);
@@ -427,14 +415,14 @@ TEST_F(TestRuntimeTest, CancelledAndHeldNavigationsEndWithTheirStatus) {
         recorder.events.clear();
         Runtime()->HoldNavigations(true);
         b.webView->Navigate(L"https://held.test/");
-        Pump();
+        PumpPosted();
         EXPECT_EQ(recorder.events, std::vector<std::wstring>{L"NavigationStarting"});
         EXPECT_TRUE(Has(Take(Runtime()->State(-1)), L"\"heldNavigations\":1"));
         if (c.stop)
             b.webView->Stop();
         else
             EXPECT_EQ(Runtime()->CompleteNavigation(-1, false, c.status), S_OK);
-        Pump();
+        PumpPosted();
         EXPECT_EQ(recorder.events, startAndEnd);
         EXPECT_EQ(recorder.lastSuccess, FALSE);
         EXPECT_EQ(recorder.lastStatus, c.status);
@@ -599,7 +587,7 @@ TEST_F(TestRuntimeTest, ScriptsAnswerNowLaterOrNever) {
                                                      }).get()),
                   S_OK);
         EXPECT_EQ(result, answer == ScriptAnswer::Now ? L"\"x\"" : L"(none)");
-        Pump();
+        PumpPosted();
         EXPECT_EQ(result, answer == ScriptAnswer::Never ? L"(none)" : L"\"x\"");
         if (answer == ScriptAnswer::Never) {
             EXPECT_TRUE(Has(Take(Runtime()->State(-1)), L"\"pendingScripts\":1"));
@@ -615,7 +603,7 @@ TEST_F(TestRuntimeTest, ScriptsAnswerNowLaterOrNever) {
                                          return S_OK;
                                      }).get());
     EXPECT_EQ(result, L"(none)");
-    Pump();
+    PumpPosted();
     EXPECT_EQ(result, L"null");
 }
 
@@ -658,7 +646,7 @@ TEST_F(TestRuntimeTest, ClosedWebViewRefusesAndPostedWorkOutlivesItsObjects) {
         Browser other = Create();
         other.webView->Navigate(L"https://c.test/");
     }
-    Pump();
+    PumpPosted();
     EXPECT_EQ(Runtime()->LiveObjects(), before);
     std::wstring last = Take(Runtime()->State(-1));
     EXPECT_TRUE(Has(last, L"{\"released\":true,")) << last;

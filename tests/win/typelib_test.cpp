@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "win_test_support.h"
+
 namespace corvane_typelib_test {
 
 enum class Kind { Method, Get, Put, GetPut };
@@ -63,12 +65,7 @@ std::wstring GuidText(const GUID& g)
     return buf;
 }
 
-std::wstring TakeBstr(BSTR b)
-{
-    std::wstring s = b ? std::wstring(b, SysStringLen(b)) : std::wstring();
-    SysFreeString(b);
-    return s;
-}
+using CorvaneTest::TakeBstr;
 
 struct Doc { std::wstring name, help; };
 

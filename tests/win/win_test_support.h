@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 
 namespace CorvaneTest {
@@ -46,6 +47,52 @@ inline VARIANT I2(SHORT n) { VARIANT v = Var(VT_I2); v.iVal = n; return v; }
 inline VARIANT R8(double d) { VARIANT v = Var(VT_R8); v.dblVal = d; return v; }
 inline VARIANT Bool(bool b) { VARIANT v = Var(VT_BOOL); v.boolVal = b ? VARIANT_TRUE : VARIANT_FALSE; return v; }
 inline VARIANT Disp(IDispatch* d) { VARIANT v = Var(VT_DISPATCH); v.pdispVal = d; return v; }
+
+// Text of a BSTR the caller owned; null reads as empty.
+inline std::wstring TakeBstr(BSTR text) {
+    std::wstring out(text ? text : L"", SysStringLen(text));
+    SysFreeString(text);
+    return out;
+}
+
+inline bool Has(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
+
+// Dispatches this thread's messages until none has come for a few rounds.
+inline void PumpPosted() {
+    MSG msg;
+    for (int idle = 0; idle < 3;) {
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+            idle = 0;
+        } else {
+            ++idle;
+        }
+    }
+}
+
+// Dispatches this thread's messages, as a host's loop would, until `done` or
+// `timeoutMs`; false on time-out.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        MSG msg;
+        bool any = false;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+            any = true;
+            if (done()) return true;
+        }
+        if (!any) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+inline void PumpFor(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
+}
 
 // COM for the whole test program, single-threaded apartment like every host.
 class ComEnvironment : public ::testing::Environment {
