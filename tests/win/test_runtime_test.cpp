@@ -10,10 +10,18 @@
 #include <vector>
 
 #include "com_ptr.h"
+#include "runtime/callback.h"
 #include "runtime/webview2.h"
 #include "test_runtime_api.h"
 
+using Corvane::Callback;
 using Corvane::ComPtr;
+
+// Handlers lock the module they live in; this test program is never unloaded.
+namespace Corvane {
+void ModuleLock() {}
+void ModuleUnlock() {}
+}  // namespace Corvane
 using CorvaneTest::CreationStep;
 using CorvaneTest::ScriptAnswer;
 using CorvaneTest::TestRuntime;
@@ -21,38 +29,6 @@ using CorvaneTest::Has;
 using CorvaneTest::PumpPosted;
 
 namespace {
-
-// A handler of interface I whose Invoke calls a lambda.
-template <class I, class F, class Method>
-class Handler;
-template <class I, class F, class... A>
-class Handler<I, F, HRESULT (I::*)(A...)> final : public I {
-public:
-    explicit Handler(F body) : body_(std::move(body)) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(I)) ? static_cast<I*>(this) : nullptr;
-        if (!*out) return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        ULONG left = --refs_;
-        if (!left) delete this;
-        return left;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(A... args) override { return body_(args...); }
-
-private:
-    ULONG refs_ = 1;
-    F body_;
-};
-template <class I, class F>
-ComPtr<I> Callback(F body) {
-    ComPtr<I> handler;
-    handler.Attach(new Handler<I, F, decltype(&I::Invoke)>(std::move(body)));
-    return handler;
-}
 
 using VersionFn = HRESULT(STDAPICALLTYPE*)(PCWSTR, LPWSTR*);
 using CreateFn = HRESULT(STDAPICALLTYPE*)(PCWSTR, PCWSTR, ICoreWebView2EnvironmentOptions*,
