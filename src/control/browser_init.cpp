@@ -132,7 +132,6 @@ HRESULT CCorvaneCtrl::OnEnvironmentCreated(HRESULT hr, ICoreWebView2Environment*
     }
     HWND firstParent = CreateHiddenStatic();
     if (!firstParent) firstParent = window_;
-    ComPtr<IUnknown> keepAlive(Controlling());
     auto completed = Callback<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>(
         [this, firstParent](HRESULT result, ICoreWebView2Controller* controller) {
             return OnControllerCreated(result, controller, firstParent);
