@@ -6,7 +6,7 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 PACKAGES=(cmake make g++ clang g++-mingw-w64-x86-64-posix mingw-w64-tools
-          wine wine64 libwine-dev rapidjson-dev libgtest-dev googletest python3)
+          wine wine64 libwine-dev rapidjson-dev libgtest-dev googletest python3 chromium)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -34,6 +34,8 @@ if [ ! -f "$WINEPREFIX/.corvane-ready" ]; then
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || true
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  # A crashing test must end, not wait in the debugger's dialog on the null display.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   wineserver -w
   touch "$WINEPREFIX/.corvane-ready"
 fi
