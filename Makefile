@@ -2,6 +2,7 @@
 # make test   set up, build both trees, run every test (native and under Wine)
 # make bench  benchmarks, natively and under Wine
 # make fuzz   fuzz the JSON core for a bounded time (needs clang)
+# make mutate apply each deliberate fault of tests/mutants/ and report those no test notices
 
 SHELL := /bin/bash
 ROOT  := $(CURDIR)
@@ -17,7 +18,7 @@ OCX_WIN := Z:$(ROOT)/build/win64/Corvane_x64.ocx
 export WINEDEBUG  ?= -all
 export WINEDLLOVERRIDES ?= mscoree,mshtml=
 
-.PHONY: all setup build native win64 test test-native test-win64 fresh-prefix demo bench fuzz clean
+.PHONY: all setup build native win64 test test-native test-win64 fresh-prefix demo bench fuzz mutate clean
 
 all: build
 
@@ -82,6 +83,10 @@ fuzz:
 	  mkdir -p build/fuzz/corpus_$$t; \
 	  build/fuzz/tests/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -artifact_prefix=build/fuzz/ build/fuzz/corpus_$$t tests/fuzz/corpus/$$t || exit 1; \
 	done
+
+# MUTATE_FILTER=src/json limits the run to the faults whose file or note contains it.
+mutate: build
+	python3 scripts/mutate.py --jobs $(JOBS) --filter '$(MUTATE_FILTER)'
 
 clean:
 	rm -rf build/native build/win64 build/fuzz build/wine-test

@@ -29,7 +29,7 @@ done
 # test run copies it, so every run starts where the DLL was never registered.
 export WINEPREFIX="$here/build/wine-template"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/.corvane-ready" ]; then
+if [ ! -f "$WINEPREFIX/.corvane-ready-2" ]; then
   echo "setup: preparing Wine prefix $WINEPREFIX"
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1 || true
@@ -37,5 +37,5 @@ if [ ! -f "$WINEPREFIX/.corvane-ready" ]; then
   # A crashing test must end, not wait in the debugger's dialog on the null display.
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   wineserver -w
-  touch "$WINEPREFIX/.corvane-ready"
+  touch "$WINEPREFIX/.corvane-ready-2"
 fi
