@@ -40,7 +40,7 @@ win64: setup $(WIN64)/CMakeCache.txt
 build: native win64
 
 test-native: native
-	cd $(NATIVE) && ctest --output-on-failure
+	cd $(NATIVE) && ctest --output-on-failure --timeout 300
 
 # A fresh copy of the pristine prefix for every run.
 fresh-prefix:
@@ -52,7 +52,7 @@ fresh-prefix:
 # the first process in a copied prefix then waits out the whole delay.)
 test-win64: win64 fresh-prefix
 	wine cmd /c exit
-	cd $(WIN64) && ctest --output-on-failure
+	cd $(WIN64) && ctest --output-on-failure --timeout 300
 
 test: test-native test-win64
 	@echo "make test: all tests passed"

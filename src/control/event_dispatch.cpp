@@ -1,6 +1,7 @@
 #include "event_dispatch.h"
 
 #include <deque>
+#include <new>
 #include <utility>
 
 namespace Corvane {
@@ -12,21 +13,44 @@ struct DeferredItem {
     std::function<void()> call;
 };
 
-// The deferred queue of one thread and its dispatcher window.
+// The deferred queue of one thread and its dispatcher window. Per-thread
+// state is plain data: a thread-local with a destructor would make the C++
+// runtime pin the DLL until thread exit, and the release of that pin can be
+// the DLL's last reference, unloading it inside the runtime's own thread-exit
+// clean-up, which then waits on a lock it holds. The queue is allocated on
+// first use and freed when its thread's last control has purged its events.
 struct DeferredQueue {
     std::deque<DeferredItem> items;
     LONG running = 0;
     bool posted = false;
+    bool released = false;   // purged while running: free once the run ends
     HWND window = nullptr;
 };
 
 thread_local DispatchRecord t_record;
-thread_local DeferredQueue t_queue;
+thread_local DeferredQueue* t_queue = nullptr;
 
 bool Idle(const DispatchRecord& record) { return record.hostCallDepth <= 0 && record.eventDepth < 1; }
 
-void RunQueue() {
-    DeferredQueue& queue = t_queue;
+DeferredQueue* Queue() {
+    if (!t_queue) t_queue = new (std::nothrow) DeferredQueue();
+    return t_queue;
+}
+
+// Frees this thread's queue and window when nothing is queued or running.
+void FreeQueueIfUnused() {
+    DeferredQueue* queue = t_queue;
+    if (!queue || !queue->items.empty()) return;
+    if (queue->running != 0) {
+        queue->released = true;
+        return;
+    }
+    if (queue->window) DestroyWindow(queue->window);
+    t_queue = nullptr;
+    delete queue;
+}
+
+void RunQueue(DeferredQueue& queue) {
     ++queue.running;
     while (!queue.items.empty()) {
         // Taken off before the call: the call may queue more or purge its owner.
@@ -38,21 +62,22 @@ void RunQueue() {
         }
     }
     --queue.running;
+    if (queue.released && queue.running == 0) FreeQueueIfUnused();
 }
 
 LRESULT CALLBACK DispatcherProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == kDispatcherWakeMessage || (msg == WM_TIMER && wParam == kDispatcherTimerId)) {
         if (msg == WM_TIMER) KillTimer(window, kDispatcherTimerId);
-        DeferredQueue& queue = t_queue;
-        queue.posted = false;
-        if (!queue.items.empty() && queue.running == 0 && Idle(t_record)) RunQueue();
+        DeferredQueue* queue = t_queue;
+        if (!queue) return 0;
+        queue->posted = false;
+        if (!queue->items.empty() && queue->running == 0 && Idle(t_record)) RunQueue(*queue);
         return 0;
     }
     return DefWindowProcW(window, msg, wParam, lParam);
 }
 
-HWND DispatcherWindow() {
-    DeferredQueue& queue = t_queue;
+HWND DispatcherWindow(DeferredQueue& queue) {
     if (queue.window && IsWindow(queue.window)) return queue.window;
     queue.window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     if (queue.window)
@@ -60,10 +85,9 @@ HWND DispatcherWindow() {
     return queue.window;
 }
 
-bool ScheduleDispatcher() {
-    DeferredQueue& queue = t_queue;
+bool ScheduleDispatcher(DeferredQueue& queue) {
     if (queue.posted) return true;
-    HWND window = DispatcherWindow();
+    HWND window = DispatcherWindow(queue);
     if (!window) return false;
     if (!PostMessageW(window, kDispatcherWakeMessage, 0, 0) &&
         !SetTimer(window, kDispatcherTimerId, kDispatcherTimerPeriod, nullptr))
@@ -95,27 +119,26 @@ void RunImmediateEvent(std::u16string_view name, const std::function<void()>& ca
 }
 
 bool QueueDeferredEvent(const void* owner, std::function<void()> call) {
-    DeferredQueue& queue = t_queue;
-    queue.items.push_back({owner, std::move(call)});
-    if (ScheduleDispatcher()) return true;
-    queue.items.pop_back();
+    DeferredQueue* queue = Queue();
+    if (!queue) return false;
+    queue->items.push_back({owner, std::move(call)});
+    if (ScheduleDispatcher(*queue)) return true;
+    queue->items.pop_back();
     return false;
 }
 
 void ScheduleDeferredIfIdle() {
-    DeferredQueue& queue = t_queue;
-    if (t_record.hostCallDepth == 0 && t_record.eventDepth == 0 && !queue.items.empty() && queue.running == 0)
-        ScheduleDispatcher();
+    DeferredQueue* queue = t_queue;
+    if (queue && t_record.hostCallDepth == 0 && t_record.eventDepth == 0 && !queue->items.empty() &&
+        queue->running == 0)
+        ScheduleDispatcher(*queue);
 }
 
 void PurgeDeferredEvents(const void* owner) {
-    DeferredQueue& queue = t_queue;
-    std::erase_if(queue.items, [owner](const DeferredItem& item) { return item.owner == owner; });
-    if (queue.items.empty() && queue.running == 0 && queue.window) {
-        DestroyWindow(queue.window);
-        queue.window = nullptr;
-        queue.posted = false;
-    }
+    DeferredQueue* queue = t_queue;
+    if (!queue) return;
+    std::erase_if(queue->items, [owner](const DeferredItem& item) { return item.owner == owner; });
+    FreeQueueIfUnused();
 }
 
 bool RefuseIfNested(std::u16string_view operation, std::u16string& message, GuardKind kind,
