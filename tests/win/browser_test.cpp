@@ -827,8 +827,9 @@ TEST_F(Browser, BlockingCallsAreRefusedInsideImmediateEventsOnly) {
 TEST_F(Browser, ExecuteScriptReturnsThePagesJsonOrTimesOut) {
     Ready();
     Runtime().SetScriptFunction(
-        [](void*, int, const wchar_t* script, HRESULT*, BSTR* result) {
+        [](void*, int, const wchar_t* script, HRESULT* hr, BSTR* result) {
             if (wcscmp(script, L"forever") == 0) return ScriptAnswer::Never;
+            if (wcscmp(script, L"fails") == 0) *hr = E_INVALIDARG;   // the browser reports an error code
             *result = SysAllocString(wcscmp(script, L"1+1") == 0 ? L"2" : L"\"abc\"");
             return ScriptAnswer::Later;
         },
@@ -843,6 +844,12 @@ TEST_F(Browser, ExecuteScriptReturnsThePagesJsonOrTimesOut) {
     EXPECT_EQ(TakeBstr(result), L"\"abc\"");
     SysFreeString(script);
 
+    script = SysAllocString(L"fails");
+    result = SysAllocString(L"sentinel");
+    EXPECT_EQ(ctrl->ExecuteScript(script, &result), E_INVALIDARG);
+    EXPECT_EQ(result, nullptr);
+    SysFreeString(script);
+
     ctrl->put_SynchronousTimeOut(150);
     script = SysAllocString(L"forever");
     EXPECT_EQ(ctrl->ExecuteScript(script, &result), kTimeout);
@@ -851,6 +858,41 @@ TEST_F(Browser, ExecuteScriptReturnsThePagesJsonOrTimesOut) {
     EXPECT_EQ(LastErrorCode(ctrl), kTimeout);
     SysFreeString(script);
     Runtime().SetScriptFunction(nullptr, nullptr);
+}
+
+// Start-up settings put once the browser exists: each row answers by its own
+// rule, and only some through COM error information.
+TEST_F(Browser, LateStartUpSettingsAnswerByTheirRule) {
+    Ready();
+    BSTR text = SysAllocString(L"x");
+    struct Row {
+        const wchar_t* name;
+        std::function<HRESULT()> put;
+        HRESULT hr;
+        bool errorInfo;
+        const wchar_t* lastError;   // null: LastError is left alone
+    } rows[] = {
+        {L"Language", [&] { return ctrl->put_Language(text); }, static_cast<HRESULT>(0x80040201), true, nullptr},
+        {L"proxyServer", [&] { return ctrl->put_proxyServer(text); }, E_FAIL, false,
+         L"ProxyServer must be set BEFORE WebView initialization."},
+        {L"ProxyBypassList", [&] { return ctrl->put_ProxyBypassList(text); }, E_FAIL, false,
+         L"ProxyBypassList must be set BEFORE WebView initialization."},
+        {L"AllowSingleSignOnUsingOSPrimaryAccount",
+         [&] { return ctrl->put_AllowSingleSignOnUsingOSPrimaryAccount(VARIANT_TRUE); }, E_FAIL, false,
+         L"AllowSingleSignOnUsingOSPrimaryAccount must be set BEFORE WebView initialization."},
+        {L"IgnoreCertificateErrors", [&] { return ctrl->put_IgnoreCertificateErrors(VARIANT_TRUE); }, S_OK, false,
+         L"IgnoreCertificateErrors has limited effect after initialization."},
+    };
+    for (const Row& row : rows) {
+        SetErrorInfo(0, nullptr);
+        const std::wstring before = LastError(ctrl);
+        EXPECT_EQ(row.put(), row.hr) << row.name;
+        IErrorInfo* info = nullptr;
+        EXPECT_EQ(GetErrorInfo(0, &info) == S_OK && info, row.errorInfo) << row.name;
+        if (info) info->Release();
+        EXPECT_EQ(LastError(ctrl), row.lastError ? std::wstring(row.lastError) : before) << row.name;
+    }
+    SysFreeString(text);
 }
 
 TEST_F(Browser, LiveSettingsReachTheBrowser) {
@@ -868,8 +910,10 @@ TEST_F(Browser, LiveSettingsReachTheBrowser) {
     EXPECT_EQ(ctrl->put_IsStatusBarEnabled(VARIANT_FALSE), S_OK);
     EXPECT_TRUE(Has(Log(), L"WebView.Reload()"));
     VARIANT_BOOL flag = VARIANT_TRUE;
+    Runtime().ClearCallLog();
     EXPECT_EQ(ctrl->get_IsStatusBarEnabled(&flag), S_OK);
     EXPECT_EQ(flag, VARIANT_FALSE);
+    EXPECT_FALSE(Has(Log(), L"Reload")) << "a read acted on the browser: " << Log();
 
     // An old runtime without the fifth settings revision.
     Runtime().RefuseRevision(__uuidof(ICoreWebView2Settings5));

@@ -460,6 +460,27 @@ TEST(ControlObject, AnswersTheEmbeddingInterfacesWithOneIdentity) {
     void* none = reinterpret_cast<void*>(1);
     EXPECT_EQ(control->QueryInterface(IID_IPersistStream, &none), E_NOINTERFACE);
     EXPECT_EQ(none, nullptr);
+
+    // What the object hands out carries a reference of its own: the container
+    // from a connection point, and a type info that its cache still holds.
+    auto refs = [&] { control->AddRef(); return control->Release(); };
+    IConnectionPointContainer* points = nullptr;
+    IConnectionPoint* point = nullptr;
+    IConnectionPointContainer* back = nullptr;
+    ASSERT_EQ(control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points)), S_OK);
+    ASSERT_EQ(points->FindConnectionPoint(DIID__DCorvaneCtrlEvents, &point), S_OK);
+    const ULONG before = refs();
+    ASSERT_EQ(point->GetConnectionPointContainer(&back), S_OK);
+    EXPECT_EQ(refs(), before + 1);
+    back->Release();
+    point->Release();
+    points->Release();
+    IDispatch* dispatch = nullptr;
+    ITypeInfo* info = nullptr;
+    ASSERT_EQ(control->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)), S_OK);
+    ASSERT_EQ(dispatch->GetTypeInfo(0, LOCALE_USER_DEFAULT, &info), S_OK);
+    EXPECT_GE(info->Release(), 1u);
+    dispatch->Release();
     EXPECT_EQ(control->Release(), 0u);
 }
 

@@ -65,10 +65,9 @@ TEST(DeferredQueue, WaitsForTheOutermostEventAndRunsInOrder) {
     RunImmediateEvent(u"AVeryLongEventNameThatGoesOnAndOnBeyondTheFortySevenCharacterLimit", [&] {
         EXPECT_EQ(std::wstring(ThreadDispatchRecord().eventName),
                   std::wstring(L"AVeryLongEventNameThatGoesOnAndOnBeyondTheForty"));
-        ASSERT_TRUE(QueueDeferredEvent(&owner, [&] { ran.push_back(1); }));
         RunImmediateEvent(u"Inner", [&] {
             ASSERT_TRUE(QueueDeferredEvent(&owner, [&] {
-                ran.push_back(2);
+                ran.push_back(1);
                 // Queued while the queue runs: still in order, in the same run.
                 QueueDeferredEvent(&owner, [&] { ran.push_back(3); });
             }));
@@ -76,6 +75,8 @@ TEST(DeferredQueue, WaitsForTheOutermostEventAndRunsInOrder) {
         });
         EXPECT_EQ(std::wstring(ThreadDispatchRecord().eventName),
                   std::wstring(L"AVeryLongEventNameThatGoesOnAndOnBeyondTheForty"));
+        // Queued inside a single-level event, with the dispatcher woken: still held.
+        ASSERT_TRUE(QueueDeferredEvent(&owner, [&] { ran.push_back(2); }));
         PumpPosted();
         EXPECT_TRUE(ran.empty());
         throw 1;   // swallowed: the runtime never sees it

@@ -136,8 +136,9 @@ int RuntimeObject::RaiseHandlers(const std::wstring& event, IUnknown* sender, IU
     for (INT64 token : tokens) {
         auto it = std::find_if(handlers_.begin(), handlers_.end(), [&](const Handler& h) { return h.token == token; });
         if (it == handlers_.end()) continue;
-        ComPtr<IUnknown> handler = it->handler;
-        reinterpret_cast<AnyHandler*>(handler.get())->Invoke(sender, args);
+        // No reference of our own while it runs: a handler that removes its
+        // registration from inside Invoke must keep itself alive.
+        reinterpret_cast<AnyHandler*>(it->handler.get())->Invoke(sender, args);
         ++called;
     }
     return called;

@@ -247,9 +247,17 @@ public:
         HRESULT hr = Gate();
         if (FAILED(hr)) return hr;
         if (!handler) return E_INVALIDARG;
-        // Any interface pointer is an IUnknown pointer; the handler types may be only forward-declared.
+        // As a real runtime may, keep what the handler answers for its own
+        // interface, not the pointer given (the types may be only forward-declared).
+        ComPtr<IUnknown> own;
+        if constexpr (IsComplete<H>::value) {
+            hr = reinterpret_cast<IUnknown*>(handler)->QueryInterface(__uuidof(H), reinterpret_cast<void**>(own.put()));
+            if (FAILED(hr) || !own) return E_NOINTERFACE;
+        } else {
+            own = ComPtr<IUnknown>(reinterpret_cast<IUnknown*>(handler));   // an event this runtime never raises
+        }
         token->value = G().nextToken++;
-        handlers_.push_back({event, token->value, ComPtr<IUnknown>(reinterpret_cast<IUnknown*>(handler))});
+        handlers_.push_back({event, token->value, std::move(own)});
         return S_OK;
     }
     // Unknown tokens are not an error, as with the platform's runtime.
