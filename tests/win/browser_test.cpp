@@ -272,9 +272,11 @@ TEST_F(Browser, RecreatedWindowGetsTheParkedBrowserBack) {
 
 TEST_F(Browser, DisposeTearsDownOnceAndLaterCallsKnowIt) {
     Ready();
+    const int registrations = Occurrences(Log(), L".add_");
     Runtime().ClearCallLog();
     EXPECT_EQ(ctrl->Dispose(), S_OK);
     EXPECT_EQ(ctrl->Dispose(), S_OK);
+    EXPECT_EQ(Occurrences(Log(), L".remove_"), registrations) << "every registration is removed: " << Log();
     EXPECT_EQ(Occurrences(Log(), L"Controller.Close()"), 1) << Log();
     EXPECT_TRUE(Has(State(), L"\"closed\":true"));
     EXPECT_TRUE(Has(State(), L"\"handlers\":{}")) << State();
