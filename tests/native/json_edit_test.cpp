@@ -53,13 +53,11 @@ TEST(JsonEdit, SetValue) {
         {u"{}", u"a.b[999999]", u"1", u"{\"a\":{\"b\":[" + Nulls(999999) + u"1]}}"},
         {u"[1]", u"a", u"1", u"JsonSetValue: path expects object but root is array.", kE_INVALIDARG},
         {u" \r\n", u"[0]", u"1", u"JsonSetValue: input is not valid JSON.", kE_INVALIDARG},
-        {u"{}", u"a.b[2].c", u"1", u"{\"a\":{\"b\":[null,null,{\"c\":1}]}}"},
         {u"not json", u"", u"[7]", u"[7]"},   // empty path: the value is the whole result
         {u"{}", u"a[", u"1", u"JsonSetValue: path syntax error.", kE_INVALIDARG},
         // everything outside the span stays as written
         {u"{ \"a\" : 1 , \"b\":2 }", u"a", u"3", u"{ \"a\" : 3 , \"b\":2 }"},
         {u"{ \"a\":1 }", u"b", u"2", u"{ \"a\":1 ,\"b\":2}"},
-        {u"[1, 2 ]", u"[3]", u"9", u"[1, 2 ,null,9]"},
         // keys: escapes in the document, and keys that need escaping
         {u"{\"a\\u0062\":1}", u"ab", u"2", u"{\"a\\u0062\":2}"},
         {u"{}", u"q\"x", u"1", u"{\"q\\\"x\":1}"},
@@ -75,7 +73,6 @@ TEST(JsonEdit, SetValue) {
         {u"{\"a\":[1,,2]}", u"a[0]", u"1", u"JsonSetValue: malformed array.", kE_INVALIDARG},
         {u"{\"a\":tru, \"b\":2}", u"a", u"1", kObject, kE_INVALIDARG},
         {u"{\"a\":1", u"a", u"2", kObject, kE_INVALIDARG},
-        {u"{\"x\":\"unterminated}", u"x", u"2", kObject, kE_INVALIDARG},
         // nesting
         {u"{\"a\":" + Deep(257) + u"}", u"a", u"1", kNesting, kE_FAIL},
         {u"{\"d\":" + Deep(300) + u",\"a\":1}", u"a", u"2", kNesting, kE_FAIL},
@@ -118,7 +115,6 @@ TEST(JsonEdit, RemoveAppendInsertClearCompact) {
     struct Row { Op op; std::u16string json, path; std::int32_t index; std::u16string expected; std::int32_t hr = kS_OK; };
     const Row rows[] = {
         {Remove, u"{\"a\":1, \"b\":2}", u"b", 0, u"{\"a\":1}"},
-        {Remove, u"{\"a\":1, \"b\":2}", u"a", 0, u"{ \"b\":2}"},
         {Remove, u"{\n  \"a\": 1,\n  \"b\": [2]\n}", u"b", 0, u"{\n  \"a\": 1\n}"},
         {Remove, u"[1, 2, 3]", u"[1]", 0, u"[1, 3]"},
         {Remove, u"{\"a\":[{\"x\":1,\"y\":2}]}", u"a[0].x", 0, u"{\"a\":[{\"y\":2}]}"},
@@ -141,7 +137,6 @@ TEST(JsonEdit, RemoveAppendInsertClearCompact) {
         {Append, u"{}", u"a[", 0, u"JsonAppend: path syntax error.", kE_INVALIDARG},
         {Insert, u"[1,2]", u"", 2, u"[1,2,1]"},
         {Insert, u"[1,2]", u"", 3, u"JsonInsert: index 3 exceeds array length 2.", kE_BOUNDS},
-        {Insert, u"[1,2]", u"", 0, u"[1,1,2]"},
         {Insert, u"[ 1 , 2 ]", u"", 1, u"[ 1 , 1,2 ]"},
         {Insert, u"{\"a\":[[1]]}", u"a[0]", 1, u"{\"a\":[[1,1]]}"},
         {Insert, u"[1,2]", u"]", -1, u"JsonInsert: negative index.", kE_INVALIDARG},
@@ -166,7 +161,6 @@ TEST(JsonEdit, RemoveAppendInsertClearCompact) {
         {Compact, u"[1,null, 2,\"null\"]", u"", 0, u"[1,2,\"null\"]"},
         {Compact, u" {\"a\": [1, {\"b\" : null}, null] } ", u"a", 0, u" {\"a\": [1,{\"b\" : null}] } "},
         {Compact, u"[[null], nullable]", u"", 0, u"JsonCompact: unterminated array.", kE_FAIL},
-        {Compact, u"[1,null", u"", 0, u"JsonCompact: unterminated array.", kE_FAIL},
         {Compact, u"[" + Deep(300) + u"]", u"", 0, u"JsonCompact: max nesting exceeded.", kE_FAIL},
         {Compact, u"{\"a\":5}", u"a", 0, u"JsonCompact: target is not an array.", kE_INVALIDARG},
         {Compact, u"[1]", u"[3]", 0, u"JsonCompact: path not found.", kE_INVALIDARG},

@@ -108,15 +108,14 @@ TEST(VariantToJson, ScalarsFollowTheNumberTable) {
 }
 
 TEST(VariantToJson, CurrencyDecimalAndDates) {
-    VARIANT cy = Var(VT_CY);
-    ASSERT_EQ(VarCyFromR8(12.5, &cy.cyVal), S_OK);
-    EXPECT_EQ(Json(cy), "12.5000");
-    cy.cyVal.int64 = -1;
-    EXPECT_EQ(Json(cy), "-0.0001");
-    cy.cyVal.int64 = std::numeric_limits<LONGLONG>::max();   // a double would round the last digits
-    EXPECT_EQ(Json(cy), "922337203685477.5807");
-    cy.cyVal.int64 = std::numeric_limits<LONGLONG>::min();
-    EXPECT_EQ(Json(cy), "-922337203685477.5808");
+    // Four decimals from the scaled integer itself: a double would round the last digits.
+    for (auto [scaled, json] : {std::pair<LONGLONG, const char*>{125000, "12.5000"}, {-1, "-0.0001"},
+                                {std::numeric_limits<LONGLONG>::max(), "922337203685477.5807"},
+                                {std::numeric_limits<LONGLONG>::min(), "-922337203685477.5808"}}) {
+        VARIANT cy = Var(VT_CY);
+        cy.cyVal.int64 = scaled;
+        EXPECT_EQ(Json(cy), json);
+    }
 
     VARIANT dec = Var(VT_DECIMAL);
     ASSERT_EQ(VarDecFromStr(const_cast<OLECHAR*>(L"-1.25"), LOCALE_INVARIANT, 0, &dec.decVal), S_OK);
