@@ -28,7 +28,8 @@ std::u16string Tokens(std::u16string_view path) {
     if (count < 0) return u"error";
     std::u16string out;
     for (int i = 0; i < count; ++i) {
-        out += u"[" + std::u16string(segments[i].Key());
+        out += u"[";
+        out += segments[i].Key();
         if (segments[i].index >= 0) out += u",";
         if (segments[i].index >= 0)
             for (char c : std::to_string(segments[i].index)) out += static_cast<char16_t>(c);
