@@ -1,9 +1,6 @@
 // The editing operations on any text, path and value: no crash, and the
 // contract of every result: success has no message, failure hands back the
 // first input unchanged with an "<Operation>: " message.
-#include <cstdio>
-#include <cstdlib>
-
 #include "fuzz_input.h"
 #include "json_edit.h"
 

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 inline std::u16string FuzzText(const std::uint8_t* data, std::size_t size) {

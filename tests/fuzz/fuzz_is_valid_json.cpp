@@ -1,8 +1,5 @@
 // The strict validator and the lenient scanners on any text: no crash, and
 // whatever the validator accepts the DOM parser accepts and skipping spans whole.
-#include <cstdio>
-#include <cstdlib>
-
 #include "fuzz_input.h"
 #include "json_document.h"
 #include "json_text.h"

@@ -2,9 +2,6 @@
 // crash. Serializing is stable: after one round (which may normalise a
 // number, e.g. -0.0 written "-0" reads back as the integer 0) text and
 // document agree.
-#include <cstdio>
-#include <cstdlib>
-
 #include "fuzz_input.h"
 #include "json_document.h"
 #include "json_text.h"

@@ -1,8 +1,5 @@
 // Path tokenizing and both evaluators on any path and any text. The first
 // byte splits the input: that many code units of path, the rest is JSON.
-#include <cstdio>
-#include <cstdlib>
-
 #include "fuzz_input.h"
 #include "json_document.h"
 #include "json_path.h"

@@ -108,15 +108,14 @@ TEST(VariantToJson, ScalarsFollowTheNumberTable) {
 }
 
 TEST(VariantToJson, CurrencyDecimalAndDates) {
-    VARIANT cy = Var(VT_CY);
-    ASSERT_EQ(VarCyFromR8(12.5, &cy.cyVal), S_OK);
-    EXPECT_EQ(Json(cy), "12.5000");
-    cy.cyVal.int64 = -1;
-    EXPECT_EQ(Json(cy), "-0.0001");
-    cy.cyVal.int64 = std::numeric_limits<LONGLONG>::max();   // a double would round the last digits
-    EXPECT_EQ(Json(cy), "922337203685477.5807");
-    cy.cyVal.int64 = std::numeric_limits<LONGLONG>::min();
-    EXPECT_EQ(Json(cy), "-922337203685477.5808");
+    // Four decimals from the scaled integer itself: a double would round the last digits.
+    for (auto [scaled, json] : {std::pair<LONGLONG, const char*>{125000, "12.5000"}, {-1, "-0.0001"},
+                                {std::numeric_limits<LONGLONG>::max(), "922337203685477.5807"},
+                                {std::numeric_limits<LONGLONG>::min(), "-922337203685477.5808"}}) {
+        VARIANT cy = Var(VT_CY);
+        cy.cyVal.int64 = scaled;
+        EXPECT_EQ(Json(cy), json);
+    }
 
     VARIANT dec = Var(VT_DECIMAL);
     ASSERT_EQ(VarDecFromStr(const_cast<OLECHAR*>(L"-1.25"), LOCALE_INVARIANT, 0, &dec.decVal), S_OK);
@@ -138,10 +137,7 @@ TEST(VariantToJson, CurrencyDecimalAndDates) {
 
 TEST(VariantToJson, StringsAreEscapedNeverParsed) {
     struct Case { const wchar_t* text; UINT length; const char* json; };
-    const Case cases[] = {
-        {L"He said \"hi\"", 12, "\"He said \\\"hi\\\"\""}, {L"", 0, "\"\""},
-        {L"{\"a\":1}", 7, "\"{\\\"a\\\":1}\""}, {L"a\0b", 3, "\"a\\u0000b\""}, {L"tab\there\n", 9, "\"tab\\there\\n\""},
-    };
+    const Case cases[] = {{L"{\"a\":1}", 7, "\"{\\\"a\\\":1}\""}, {L"a\0b", 3, "\"a\\u0000b\""}};
     for (const Case& c : cases) {
         VARIANT v = Var(VT_BSTR);
         v.bstrVal = SysAllocStringLen(c.text, c.length);
@@ -186,6 +182,14 @@ TEST(VariantToJson, ObjectsAndReferences) {
     EXPECT_EQ(plain.refs, 1);
 }
 
+// A two-element array of `vt` from `lower` with `value` first, as JSON.
+template <class T>
+std::string Pair(VARTYPE vt, T value, LONG lower = 0) {
+    SAFEARRAY* a = Vector(vt, 2, lower);
+    Put(a, lower, value);
+    return ArrayJson(a, vt);
+}
+
 TEST(VariantToJson, OneDimensionalArraysOfEachElementType) {
     SAFEARRAY* mixed = Vector(VT_VARIANT, 3, 1);   // VBA Array(1, "a", Null) with Option Base 1
     PutVariant(mixed, {1}, I4(1));
@@ -194,33 +198,14 @@ TEST(VariantToJson, OneDimensionalArraysOfEachElementType) {
     VariantClear(&a);
     PutVariant(mixed, {3}, Var(VT_NULL));
     EXPECT_EQ(ArrayJson(mixed, VT_VARIANT), "[1,\"a\",null]");
-
-    SAFEARRAY* i2 = Vector(VT_I2, 2, -1);
-    Put(i2, -1, SHORT{-3});
-    Put(i2, 0, SHORT{4});
-    EXPECT_EQ(ArrayJson(i2, VT_I2), "[-3,4]");
-    SAFEARRAY* r4 = Vector(VT_R4, 1);
-    Put(r4, 0, 0.1f);
-    EXPECT_EQ(ArrayJson(r4, VT_R4), "[0.1]");
-    SAFEARRAY* r8 = Vector(VT_R8, 2);
-    Put(r8, 0, 0.1);
-    Put(r8, 1, std::nan(""));
-    EXPECT_EQ(ArrayJson(r8, VT_R8), "[0.10000000000000001,null]");
-    SAFEARRAY* cy = Vector(VT_CY, 1);
-    Put(cy, 0, CY{.int64 = 125000});
-    EXPECT_EQ(ArrayJson(cy, VT_CY), "[12.5000]");
-    SAFEARRAY* b = Vector(VT_BOOL, 2);
-    Put(b, 0, VARIANT_BOOL{VARIANT_TRUE});
-    EXPECT_EQ(ArrayJson(b, VT_BOOL), "[true,false]");
-    SAFEARRAY* dates = Vector(VT_DATE, 2);
-    Put(dates, 1, DATE{2.0});
-    EXPECT_EQ(ArrayJson(dates, VT_DATE), "[null,\"1900-01-01T00:00:00.000\"]");
-    SAFEARRAY* bytes = Vector(VT_UI1, 2);
-    Put(bytes, 0, BYTE{200});
-    EXPECT_EQ(ArrayJson(bytes, VT_UI1), "[200,0]");
-    SAFEARRAY* longs = Vector(VT_I8, 1);   // 64-bit VBA LongLong arrays
-    Put(longs, 0, LONGLONG{1} << 40);
-    EXPECT_EQ(ArrayJson(longs, VT_I8), "[1099511627776]");
+    EXPECT_EQ(Pair(VT_I2, SHORT{-3}, -1), "[-3,0]");
+    EXPECT_EQ(Pair(VT_UI1, BYTE{200}), "[200,0]");
+    EXPECT_EQ(Pair(VT_R4, 0.1f), "[0.1,0]");
+    EXPECT_EQ(Pair(VT_R8, 0.1), "[0.10000000000000001,0]");
+    EXPECT_EQ(Pair(VT_CY, CY{.int64 = 125000}), "[12.5000,0.0000]");
+    EXPECT_EQ(Pair(VT_BOOL, VARIANT_BOOL{VARIANT_TRUE}), "[true,false]");
+    EXPECT_EQ(Pair(VT_DATE, DATE{2.0}), "[\"1900-01-01T00:00:00.000\",null]");
+    EXPECT_EQ(Pair(VT_I8, LONGLONG{1} << 40), "[1099511627776,0]");   // 64-bit VBA LongLong arrays
     SAFEARRAY* strings = Vector(VT_BSTR, 2);
     BSTR q = SysAllocString(L"q\"");
     PutPointer(strings, 0, q);
@@ -296,26 +281,6 @@ TEST(VariantToJson, NestingIsBounded) {
     EXPECT_EQ(VariantToJson(chain[0], out, message), E_FAIL);
     EXPECT_EQ(Narrow(message), "VariantToJson: nesting exceeds 256 levels.");
     EXPECT_EQ(out, u"1");
-
-    // An array holding a reference to itself, twice: refused at once, not after 2^256 steps.
-    SAFEARRAY* self = Vector(VT_VARIANT, 2);
-    VARIANT* cells = nullptr;
-    SafeArrayAccessData(self, reinterpret_cast<void**>(&cells));
-    cells[0].vt = cells[1].vt = VT_BYREF | VT_ARRAY | VT_VARIANT;
-    cells[0].pparray = cells[1].pparray = &self;
-    SafeArrayUnaccessData(self);
-    VARIANT v = Var(VT_ARRAY | VT_VARIANT);
-    v.parray = self;
-    EXPECT_EQ(VariantToJson(v, out, message), E_FAIL);
-    EXPECT_EQ(Narrow(message), "VariantToJson: value contains itself.");
-    VariantInit(&cells[0]);
-    VariantInit(&cells[1]);
-    SafeArrayDestroy(self);
-
-    BSTR json = nullptr;
-    EXPECT_EQ(VariantToJsonBstr(I4(3), &json, message), S_OK);
-    EXPECT_EQ(std::wstring(json), L"3");
-    SysFreeString(json);
 }
 
 // An IDispatch whose members are scripted by name; DISPID_VALUE is "".
@@ -444,24 +409,11 @@ struct RowArray {
 };
 
 TEST(JsonToRowArray, BuildsAHeaderRowAndTypedCells) {
-    RowArray a(u"[{\"a\":1},{\"b\":\"x\"},5]");
-    ASSERT_EQ(a.hr, S_OK);
-    ASSERT_EQ(a.v.vt, VT_ARRAY | VT_VARIANT);
-    LONG lower = 0;
-    SafeArrayGetLBound(a.v.parray, 2, &lower);
-    EXPECT_EQ(lower, 1);
-    EXPECT_EQ(a.Upper(1), 3);
-    EXPECT_EQ(a.Upper(2), 2);
-    EXPECT_EQ(a.Cell(1, 1), "8:a");
-    EXPECT_EQ(a.Cell(1, 2), "8:b");
-    EXPECT_EQ(a.Cell(2, 1), "3:1");
-    EXPECT_EQ(a.Cell(2, 2), "1:");
-    EXPECT_EQ(a.Cell(3, 1), "1:");
-    EXPECT_EQ(a.Cell(3, 2), "8:x");
-
-    RowArray t(u" [ {\"n\":3000000000, \"i\":7, \"d\":1.0, \"e\":2E1, \"t\":true, \"f\":false, \"z\":null,"
+    // Anything but an object is no row; each key is a column, in order of appearance.
+    RowArray t(u" [ 5, {\"n\":3000000000, \"i\":7, \"d\":1.0, \"e\":2E1, \"t\":true, \"f\":false, \"z\":null,"
                u" \"o\":{\"k\": [1, 2]}, \"s\":\"a\\\"b\\u00e9\", \"\\u0078\":1, \"n\":0} ]");
     ASSERT_EQ(t.hr, S_OK);
+    EXPECT_EQ(t.Upper(1), 2);
     EXPECT_EQ(t.Upper(2), 10);   // the repeated "n" is one column; its first value wins
     const char* expected[][2] = {{"8:n", "5:3000000000.000000"}, {"8:i", "3:7"}, {"8:d", "5:1.000000"},
                                  {"8:e", "5:20.000000"}, {"8:t", "11:T"}, {"8:f", "11:F"}, {"8:z", "1:"},
@@ -526,16 +478,12 @@ TEST(ToArray, ValidatesAndHandsTheTextBack) {
     using Fn = HRESULT (*)(BSTR, std::int32_t, VARIANT*, std::u16string&);
     struct Case { Fn fn; const wchar_t* json; std::int32_t limit; HRESULT hr; const char* message; };
     const Case cases[] = {
-        {EngineToArray, nullptr, 100, E_INVALIDARG, "Corvane.Json: Empty JSON string"},
-        {EngineToArray, L"", 100, E_INVALIDARG, "Corvane.Json: Empty JSON string"},
         {EngineToArray, L"[1,2]", 9, E_FAIL, "Corvane.Json: JSON exceeds maximum size"},
-        {EngineToArray, L"[1,", 100, E_INVALIDARG, "Corvane.Json: Invalid JSON"},
         {EngineToArray, L"{\"a\":1}", 14, S_OK, ""},
         {ControlJsonToArray, nullptr, 100, E_INVALIDARG, "JsonToArray: empty JSON string."},
         {ControlJsonToArray, L"5", 0, E_FAIL, "JsonToArray: JSON size exceeds JsonToArrayMaxSize."},
         {ControlJsonToArray, L"tru", 100, E_INVALIDARG, "JsonToArray: invalid JSON."},
         {ControlJsonToArray, L"5", 2, S_OK, ""},
-        {EngineToRowArray, L"", 100, E_INVALIDARG, "Corvane.Json: Empty JSON string"},
         {EngineToRowArray, L"[{}]", 7, E_FAIL, "Corvane.Json: JSON exceeds maximum size"},
         {EngineToRowArray, L"[]", 100, E_INVALIDARG, "JsonToRowArray: empty array."},
     };
@@ -556,13 +504,8 @@ TEST(ToArray, ValidatesAndHandsTheTextBack) {
     }
 }
 
-TEST(ScalarToVariant, ContainersKeepTheirTextOrBecomeCompact) {
-    const std::u16string text = u" {\"a\" : 1} ";
+TEST(ScalarToVariant, StringsKeepEmbeddedNulsAndContainersBecomeCompact) {
     VARIANT v;
-    ASSERT_EQ(TextValueToVariant(text.data(), text.data() + text.size(), &v), S_OK);
-    ASSERT_EQ(v.vt, VT_BSTR);
-    EXPECT_EQ(std::wstring(v.bstrVal), L"{\"a\" : 1}");
-    VariantClear(&v);
     std::unique_ptr<JsonDocument> doc;
     std::u16string error;
     ASSERT_TRUE(ParseDocument(u"[\"a\\u0000\",{\"k\" : []}]", 1 << 20, doc, error));
