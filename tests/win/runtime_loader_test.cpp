@@ -6,6 +6,8 @@
 // loader's test reset, which also unloads the stand-in and so resets its record.
 #include "win_test_support.h"
 
+#include <cstdint>
+
 #include "runtime/runtime_loader.h"
 
 using namespace Corvane;
@@ -25,30 +27,16 @@ std::wstring BesideModule() { return ExeFolder() + kPlatformLoaderName; }
 
 void SetRuntimeVariable(const std::wstring& value) { SetEnvironmentVariableW(kRuntimeVariable, value.c_str()); }
 
-// The loader passes both pointers through untouched; the stand-in records them.
+// The loader passes both pointers through untouched; the stand-in logs them.
 ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* AsHandler(IUnknown* unknown) {
     return reinterpret_cast<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*>(unknown);
 }
+std::wstring Address(const void* p) { return std::to_wstring(reinterpret_cast<std::uintptr_t>(p)); }
 
-// The stand-in's record, read through the copy the loader holds (no reference of our own).
-struct Creation {
-    std::wstring browserFolder, userDataFolder;
-    IUnknown* options = nullptr;
-    IUnknown* handler = nullptr;
-};
-Creation LastCreation() {
-    auto hook = reinterpret_cast<void (*)(const wchar_t**, const wchar_t**, IUnknown**, IUnknown**)>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(FakePath().c_str()), "CorvaneFakeLastCreation")));
-    Creation c;
-    const wchar_t *browser = L"(not loaded)", *data = L"(not loaded)";
-    if (hook) hook(&browser, &data, &c.options, &c.handler);
-    c.browserFolder = browser;
-    c.userDataFolder = data;
-    return c;
-}
-std::wstring LastVersionFolder() {
+// The stand-in's log of calls, read through the copy the loader holds.
+std::wstring Calls() {
     auto hook = reinterpret_cast<const wchar_t* (*)()>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(FakePath().c_str()), "CorvaneFakeLastVersionFolder")));
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(FakePath().c_str()), "CorvaneFakeCalls")));
     return hook ? hook() : L"(not loaded)";
 }
 
@@ -73,29 +61,19 @@ TEST_F(RuntimeLoader, DelegatesBothEntryPointsToTheNamedDll) {
     std::wstring version = L"stale";
     EXPECT_EQ(GetAvailableBrowserVersion(L"C:\\browser", version), S_OK);
     EXPECT_EQ(version, kFakeVersion);
-    EXPECT_EQ(LastVersionFolder(), L"C:\\browser");
     EXPECT_EQ(RuntimePath(), FakePath());
-    EXPECT_EQ(LastCreation().userDataFolder, L"(none)");
-    for (const wchar_t* none : {L"", static_cast<const wchar_t*>(nullptr)}) {
-        EXPECT_EQ(GetAvailableBrowserVersion(none, version), S_OK);
-        EXPECT_EQ(LastVersionFolder(), L"(null)");
-    }
+    EXPECT_EQ(GetAvailableBrowserVersion(L"", version), S_OK);  // an empty folder is passed as none
     // The platform answers S_OK and no string when nothing is installed.
     EXPECT_EQ(GetAvailableBrowserVersion(L"fake:no-version", version), kNotInstalled);
     EXPECT_EQ(version, L"");
-
     EXPECT_EQ(CreateEnvironment(L"C:\\browser", L"C:\\data",
                                 reinterpret_cast<ICoreWebView2EnvironmentOptions*>(static_cast<IUnknown*>(&options)),
                                 AsHandler(&handler)),
               kFakeCreation);
-    Creation c = LastCreation();
-    EXPECT_EQ(c.browserFolder, L"C:\\browser");
-    EXPECT_EQ(c.userDataFolder, L"C:\\data");
-    EXPECT_EQ(c.options, static_cast<IUnknown*>(&options));
-    EXPECT_EQ(c.handler, static_cast<IUnknown*>(&handler));
     EXPECT_EQ(CreateEnvironment(L"", L"C:\\data", nullptr, AsHandler(&handler)), kFakeCreation);
-    EXPECT_EQ(LastCreation().browserFolder, L"(null)");
-    EXPECT_EQ(LastCreation().options, nullptr);
+    EXPECT_EQ(Calls(), L"version C:\\browser\nversion (null)\nversion fake:no-version\n"
+                       L"create C:\\browser C:\\data " + Address(&options) + L" " + Address(&handler) + L"\n"
+                       L"create (null) C:\\data 0 " + Address(&handler) + L"\n");
 }
 
 TEST_F(RuntimeLoader, OrderOfChoiceAndDllsThatAreNotRuntimes) {
