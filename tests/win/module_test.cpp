@@ -1,7 +1,7 @@
 // The DLL as a COM server, in a process where it was never registered: class
 // objects, the lock count, aggregation, identity, connection points,
-// dispatch, the creation exports and manifest activation. Everything goes
-// through Wine's COM and activation contexts.
+// dispatch, the creation exports, manifest activation and the resources.
+// Everything goes through Wine's COM and activation contexts.
 #include <olectl.h>
 
 #include <cstdlib>
@@ -15,12 +15,8 @@ using namespace CorvaneTest;
 namespace {
 
 using GetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
-using CanUnloadFn = HRESULT(WINAPI*)();
 using CreateFn = IDispatch*(WINAPI*)();
-using LastErrorFn = HRESULT(WINAPI*)();
-using ActivateFn = HRESULT(WINAPI*)(LPCWSTR);
 using VoidFn = void(WINAPI*)();
-using IsActiveFn = BOOL(WINAPI*)();
 
 void* const kSentinel = reinterpret_cast<void*>(0xdeadbeef);
 
@@ -30,18 +26,15 @@ IClassFactory* Factory(REFCLSID clsid) {
     return f;
 }
 
-HRESULT CanUnload() { return Export<CanUnloadFn>("DllCanUnloadNow")(); }
+HRESULT CanUnload() { return Export<HRESULT(WINAPI*)()>("DllCanUnloadNow")(); }
 
-TEST(Module, ExportsAllTwelveFunctions) {
+TEST(Module, ExportsAndNoRegistration) {
     ASSERT_NE(Ocx(), nullptr) << "Corvane_x64.ocx not found next to the test";
     for (const char* name : {"DllCanUnloadNow", "DllGetClassObject", "DllRegisterServer", "DllUnregisterServer",
                              "Corvane_CreateControl", "Corvane_CreateBrowserPool", "Corvane_GetLastBrowserPoolError",
                              "Corvane_CreateJson", "Corvane_ActivateManifest", "Corvane_DeactivateManifest",
                              "Corvane_ResetManifest", "Corvane_IsManifestActive"})
         EXPECT_NE(GetProcAddress(Ocx(), name), nullptr) << name;
-}
-
-TEST(Module, ThisProcessHasNoRegistration) {
     // The premise of the registration-free tests below.
     IUnknown* p = nullptr;
     EXPECT_EQ(CoCreateInstance(CLSID_CorvaneJson, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&p)),
@@ -51,23 +44,16 @@ TEST(Module, ThisProcessHasNoRegistration) {
 TEST(Module, ClassObjectsAreCachedAndOnlyForTheThreeClasses) {
     auto get = Export<GetClassObjectFn>("DllGetClassObject");
     for (const CLSID* clsid : {&CLSID_CorvaneCtrl, &CLSID_BrowserPool, &CLSID_CorvaneJson}) {
-        IClassFactory* a = nullptr;
-        IClassFactory* b = nullptr;
-        ASSERT_EQ(get(*clsid, IID_IClassFactory, reinterpret_cast<void**>(&a)), S_OK);
-        ASSERT_EQ(get(*clsid, IID_IClassFactory, reinterpret_cast<void**>(&b)), S_OK);
+        IClassFactory* a = Factory(*clsid);
+        IClassFactory* b = Factory(*clsid);
         EXPECT_EQ(a, b);
         a->Release();
         b->Release();
     }
-    struct Case { const GUID* clsid; HRESULT expected; };
-    const Case refused[] = {
-        {&DIID__CorvaneCtrl, CLASS_E_CLASSNOTAVAILABLE},   // the legacy dispinterface is no class
-        {&IID_ICVNJson, CLASS_E_CLASSNOTAVAILABLE},
-        {&LIBID_CorvaneLib, CLASS_E_CLASSNOTAVAILABLE},
-    };
-    for (const Case& c : refused) {
+    // The legacy dispinterface, an interface and the library are no classes.
+    for (const GUID* other : {&DIID__CorvaneCtrl, &IID_ICVNJson, &LIBID_CorvaneLib}) {
         void* out = kSentinel;
-        EXPECT_EQ(get(*c.clsid, IID_IClassFactory, &out), c.expected);
+        EXPECT_EQ(get(*other, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
         EXPECT_EQ(out, nullptr);
     }
     EXPECT_EQ(get(CLSID_CorvaneJson, IID_IClassFactory, nullptr), E_POINTER);
@@ -77,27 +63,21 @@ TEST(Module, ClassObjectsAreCachedAndOnlyForTheThreeClasses) {
 }
 
 TEST(Module, LiveObjectsAndServerLocksKeepTheDllLoaded) {
-    IClassFactory* f = Factory(CLSID_CorvaneJson);
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(CanUnload(), S_OK) << "a cached class object alone must not hold the DLL";
-    IDispatch* json = nullptr;
-    ASSERT_EQ(f->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&json)), S_OK);
-    EXPECT_EQ(CanUnload(), S_FALSE);
-    json->Release();
-    EXPECT_EQ(CanUnload(), S_OK);
-    EXPECT_EQ(f->LockServer(TRUE), S_OK);
-    EXPECT_EQ(CanUnload(), S_FALSE);
-    EXPECT_EQ(f->LockServer(FALSE), S_OK);
-    EXPECT_EQ(CanUnload(), S_OK);
-
-    IClassFactory* cf = Factory(CLSID_CorvaneCtrl);
-    IDispatch* control = nullptr;
-    ASSERT_EQ(cf->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&control)), S_OK);
-    EXPECT_EQ(CanUnload(), S_FALSE);
-    control->Release();
-    EXPECT_EQ(CanUnload(), S_OK);
-    cf->Release();
-    f->Release();
+    for (const CLSID* clsid : {&CLSID_CorvaneCtrl, &CLSID_BrowserPool, &CLSID_CorvaneJson}) {
+        IClassFactory* f = Factory(*clsid);
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(CanUnload(), S_OK) << "a cached class object alone must not hold the DLL";
+        IDispatch* object = nullptr;
+        ASSERT_EQ(f->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&object)), S_OK);
+        EXPECT_EQ(CanUnload(), S_FALSE);
+        object->Release();
+        EXPECT_EQ(CanUnload(), S_OK);
+        EXPECT_EQ(f->LockServer(TRUE), S_OK);
+        EXPECT_EQ(CanUnload(), S_FALSE);
+        EXPECT_EQ(f->LockServer(FALSE), S_OK);
+        EXPECT_EQ(CanUnload(), S_OK);
+        f->Release();
+    }
 }
 
 TEST(Module, ControlAndJsonMayBeAggregatedThePoolMayNot) {
@@ -106,7 +86,6 @@ TEST(Module, ControlAndJsonMayBeAggregatedThePoolMayNot) {
         CountingUnknown outer;
         IUnknown* inner = nullptr;
         ASSERT_EQ(f->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&inner)), S_OK);
-        ASSERT_NE(inner, nullptr);
         outer.inner = inner;
         const IID& iid = clsid == &CLSID_CorvaneCtrl ? IID_ICorvaneCtrl : IID_ICVNJson;
         outer.delegated = iid;
@@ -145,24 +124,19 @@ TEST(Module, ControlAndJsonMayBeAggregatedThePoolMayNot) {
     EXPECT_EQ(CanUnload(), S_OK);
 }
 
-struct InterfaceCase {
-    const CLSID* clsid;
-    const IID* dual;
-    bool connectionPoints;
-};
-
 TEST(Module, ObjectsAnswerTheirInterfacesWithOneIdentity) {
-    const InterfaceCase cases[] = {
+    struct Case { const CLSID* clsid; const IID* dual; bool connectionPoints; };
+    const Case cases[] = {
         {&CLSID_CorvaneCtrl, &IID_ICorvaneCtrl, true},
         {&CLSID_BrowserPool, &IID_IBrowserPool, false},
         {&CLSID_CorvaneJson, &IID_ICVNJson, false},
     };
-    for (const InterfaceCase& c : cases) {
+    for (const Case& c : cases) {
         IClassFactory* f = Factory(*c.clsid);
         IUnknown* unk = nullptr;
         ASSERT_EQ(f->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&unk)), S_OK);
-        IUnknown* dual = nullptr;
-        IUnknown* disp = nullptr;
+        f->Release();
+        IUnknown *dual = nullptr, *disp = nullptr, *back = nullptr;
         ISupportErrorInfo* sei = nullptr;
         ASSERT_EQ(unk->QueryInterface(*c.dual, reinterpret_cast<void**>(&dual)), S_OK);
         ASSERT_EQ(unk->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&disp)), S_OK);
@@ -170,10 +144,8 @@ TEST(Module, ObjectsAnswerTheirInterfacesWithOneIdentity) {
         ASSERT_EQ(unk->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void**>(&sei)), S_OK);
         EXPECT_EQ(sei->InterfaceSupportsErrorInfo(*c.dual), S_OK);
         EXPECT_EQ(sei->InterfaceSupportsErrorInfo(IID_IDispatch), S_FALSE);
-        IUnknown* back = nullptr;
         ASSERT_EQ(sei->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&back)), S_OK);
         EXPECT_EQ(back, unk);
-        back->Release();
         void* cpc = kSentinel;
         EXPECT_EQ(unk->QueryInterface(IID_IConnectionPointContainer, &cpc), c.connectionPoints ? S_OK : E_NOINTERFACE);
         if (cpc) static_cast<IUnknown*>(cpc)->Release();
@@ -181,11 +153,8 @@ TEST(Module, ObjectsAnswerTheirInterfacesWithOneIdentity) {
         EXPECT_EQ(unk->QueryInterface(IID_IPersistStream, &none), E_NOINTERFACE);
         EXPECT_EQ(none, nullptr);
         EXPECT_EQ(unk->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
-        sei->Release();
-        disp->Release();
-        dual->Release();
+        for (IUnknown* p : {back, static_cast<IUnknown*>(sei), disp, dual}) p->Release();
         EXPECT_EQ(unk->Release(), 0u);
-        f->Release();
     }
 }
 
@@ -213,9 +182,7 @@ TEST(Module, ConnectionPointKeepsSinksInReusableSlots) {
     EXPECT_EQ(cn, 0u);
     EXPECT_EQ(cp->Unadvise(ca), S_OK);
     EXPECT_EQ(a.refs, 1);
-    EXPECT_EQ(cp->Unadvise(ca), CONNECT_E_NOCONNECTION);
-    EXPECT_EQ(cp->Unadvise(0), CONNECT_E_NOCONNECTION);
-    EXPECT_EQ(cp->Unadvise(99), CONNECT_E_NOCONNECTION);
+    for (DWORD bad : {ca, 0ul, 99ul}) EXPECT_EQ(cp->Unadvise(bad), CONNECT_E_NOCONNECTION) << bad;
     ASSERT_EQ(cp->Advise(&c, &cc), S_OK);
     EXPECT_EQ(cc, 1u) << "the freed slot is used again";
 
@@ -247,21 +214,25 @@ TEST(Module, ConnectionPointKeepsSinksInReusableSlots) {
     EXPECT_EQ(cpc->Release(), 0u);
 }
 
-TEST(Module, DispatchResolvesNamesWithoutRegardToCase) {
+TEST(Module, DispatchThroughTheCreationExports) {
     IDispatch* json = Export<CreateFn>("Corvane_CreateJson")();
     ASSERT_NE(json, nullptr);
-    struct Case { const wchar_t* name; DISPID id; };
-    const Case cases[] = {{L"GetValue", 1}, {L"gEtVaLuE", 1}, {L"MaxSize", 0x46}, {L"GetValuesHP", 0x7a}};
+    // Names resolve without regard to case; a name that is no member is refused.
+    struct Case { const wchar_t* name; HRESULT hr; DISPID id; };
+    const Case cases[] = {{L"GetValue", S_OK, 1}, {L"gEtVaLuE", S_OK, 1}, {L"MaxSize", S_OK, 0x46},
+                          {L"GetValuesHP", S_OK, 0x7a}, {L"GetValueX", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN},
+                          {L"NoSuchMember", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN}};
     for (const Case& c : cases) {
         DISPID id = -99;
         LPOLESTR name = const_cast<LPOLESTR>(c.name);
-        EXPECT_EQ(json->GetIDsOfNames(IID_NULL, &name, 1, 0x409, &id), S_OK) << c.name;
-        EXPECT_EQ(id, c.id) << c.name;
+        EXPECT_EQ(json->GetIDsOfNames(IID_NULL, &name, 1, 0x409, &id), c.hr) << c.name;
+        if (c.hr == S_OK) {
+            EXPECT_EQ(id, c.id) << c.name;
+        }
     }
     DISPID id;
-    LPOLESTR missing = const_cast<LPOLESTR>(L"NoSuchMember");
-    EXPECT_EQ(json->GetIDsOfNames(IID_NULL, &missing, 1, 0x409, &id), DISP_E_UNKNOWNNAME);
-    EXPECT_EQ(json->GetIDsOfNames(IID_IDispatch, &missing, 1, 0x409, &id), DISP_E_UNKNOWNINTERFACE);
+    LPOLESTR name = const_cast<LPOLESTR>(L"GetValue");
+    EXPECT_EQ(json->GetIDsOfNames(IID_IDispatch, &name, 1, 0x409, &id), DISP_E_UNKNOWNINTERFACE);
     UINT count = 0;
     EXPECT_EQ(json->GetTypeInfoCount(&count), S_OK);
     EXPECT_EQ(count, 1u);
@@ -273,62 +244,38 @@ TEST(Module, DispatchResolvesNamesWithoutRegardToCase) {
     EXPECT_TRUE(IsEqualIID(attr->guid, IID_ICVNJson));
     info->ReleaseTypeAttr(attr);
     info->Release();
-
     EXPECT_EQ(json->Release(), 0u);
 
     // A member nobody has written yet answers E_NOTIMPL with a description,
     // which ITypeInfo::Invoke hands on as the exception information.
     IDispatch* pool = Export<CreateFn>("Corvane_CreateBrowserPool")();
     ASSERT_NE(pool, nullptr);
+    EXPECT_EQ(Export<HRESULT(WINAPI*)()>("Corvane_GetLastBrowserPoolError")(), S_OK);
     DISPID navigate = 0;
-    LPOLESTR name = const_cast<LPOLESTR>(L"navigate");
+    name = const_cast<LPOLESTR>(L"navigate");
     ASSERT_EQ(pool->GetIDsOfNames(IID_NULL, &name, 1, 0x409, &navigate), S_OK);
     EXPECT_EQ(navigate, 0xa);
-    VARIANT args[2];
-    VariantInit(&args[0]);
-    VariantInit(&args[1]);
-    args[0].vt = VT_BSTR;   // arguments stand in reverse order
-    args[0].bstrVal = SysAllocString(L"about:blank");
-    args[1].vt = VT_I4;
-    args[1].lVal = 1;
+    VARIANT args[2] = {Str(L"about:blank"), I4(1)};   // arguments stand in reverse order
     DISPPARAMS params = {args, nullptr, 2, 0};
     EXCEPINFO excep = {};
-    HRESULT hr = pool->Invoke(navigate, IID_NULL, 0x409, DISPATCH_METHOD, &params, nullptr, &excep, nullptr);
-    ASSERT_EQ(hr, DISP_E_EXCEPTION);
+    ASSERT_EQ(pool->Invoke(navigate, IID_NULL, 0x409, DISPATCH_METHOD, &params, nullptr, &excep, nullptr), DISP_E_EXCEPTION);
     EXPECT_EQ(excep.scode, E_NOTIMPL);
-    EXPECT_STREQ(excep.bstrSource, L"Corvane");
-    EXPECT_STREQ(excep.bstrDescription, L"Navigate is not implemented yet.");
-    SysFreeString(excep.bstrSource);
-    SysFreeString(excep.bstrDescription);
+    EXPECT_EQ(TakeBstr(excep.bstrSource), L"Corvane");
+    EXPECT_EQ(TakeBstr(excep.bstrDescription), L"Navigate is not implemented yet.");
     SysFreeString(excep.bstrHelpFile);
     VariantClear(&args[0]);
     EXPECT_EQ(pool->Release(), 0u);
-}
-
-TEST(Module, CreationExportsNeedNoRegistration) {
-    IDispatch* json = Export<CreateFn>("Corvane_CreateJson")();
-    ASSERT_NE(json, nullptr);
-    ICVNJson* typed = nullptr;
-    EXPECT_EQ(json->QueryInterface(IID_ICVNJson, reinterpret_cast<void**>(&typed)), S_OK);
-    typed->Release();
-    json->Release();
-
-    IDispatch* pool = Export<CreateFn>("Corvane_CreateBrowserPool")();
-    ASSERT_NE(pool, nullptr);
-    EXPECT_EQ(Export<LastErrorFn>("Corvane_GetLastBrowserPoolError")(), S_OK);
-    IBrowserPool* typedPool = nullptr;
-    EXPECT_EQ(pool->QueryInterface(IID_IBrowserPool, reinterpret_cast<void**>(&typedPool)), S_OK);
-    typedPool->Release();
-    pool->Release();
     EXPECT_EQ(CanUnload(), S_OK);
 }
 
 // Manifest activation keeps process-wide state: each test leaves it reset.
 class Manifest : public ::testing::Test {
 protected:
-    void TearDown() override { Export<VoidFn>("Corvane_ResetManifest")(); }
-    HRESULT Activate(LPCWSTR path) { return Export<ActivateFn>("Corvane_ActivateManifest")(path); }
-    bool Active() { return Export<IsActiveFn>("Corvane_IsManifestActive")() == TRUE; }
+    void TearDown() override { Reset(); }
+    static HRESULT Activate(LPCWSTR path) { return Export<HRESULT(WINAPI*)(LPCWSTR)>("Corvane_ActivateManifest")(path); }
+    static void Deactivate() { Export<VoidFn>("Corvane_DeactivateManifest")(); }
+    static void Reset() { Export<VoidFn>("Corvane_ResetManifest")(); }
+    static bool Active() { return Export<BOOL(WINAPI*)()>("Corvane_IsManifestActive")() == TRUE; }
     // A context of the host's own, built from the same manifest and pushed.
     static HANDLE PushHostContext(ULONG_PTR* cookie) {
         ACTCTXW desc = {};
@@ -346,20 +293,33 @@ protected:
         GetCurrentActCtx(&h);
         return h;
     }
+    static void ExpectCreatable(CreateFn create, const IID& iid) {
+        IDispatch* object = create();
+        ASSERT_NE(object, nullptr);
+        IUnknown* typed = nullptr;
+        EXPECT_EQ(object->QueryInterface(iid, reinterpret_cast<void**>(&typed)), S_OK);
+        if (typed) typed->Release();
+        object->Release();
+    }
 };
 
-TEST_F(Manifest, CreateControlWithoutRegistrationUsesTheEmbeddedManifest) {
+TEST_F(Manifest, CreateControlActivatesTheEmbeddedManifestAndRepairsAFailedActivation) {
     ASSERT_FALSE(Active());
-    IDispatch* control = Export<CreateFn>("Corvane_CreateControl")();
-    ASSERT_NE(control, nullptr);
+    ExpectCreatable(Export<CreateFn>("Corvane_CreateControl"), IID_ICorvaneCtrl);
     EXPECT_TRUE(Active());
-    ICorvaneCtrl* typed = nullptr;
-    EXPECT_EQ(control->QueryInterface(IID_ICorvaneCtrl, reinterpret_cast<void**>(&typed)), S_OK);
-    typed->Release();
-    control->Release();
+    Reset();
+    // The test executable carries no manifest with id 2: still counted as active.
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    EXPECT_EQ(Activate(exe), S_OK);
+    EXPECT_TRUE(Active());
+    ExpectCreatable(Export<CreateFn>("Corvane_CreateControl"), IID_ICorvaneCtrl);
 }
 
-TEST_F(Manifest, ActivationMakesTheClassesCreatableByClsid) {
+TEST_F(Manifest, ActivationMakesTheClassesCreatableByClsidAndProgId) {
+    EXPECT_EQ(Activate(L""), E_INVALIDARG);
+    EXPECT_EQ(Activate(nullptr), E_INVALIDARG);
+    EXPECT_FALSE(Active());
     ASSERT_EQ(Activate(OcxPath().c_str()), S_OK);
     EXPECT_TRUE(Active());
     IDispatch* json = nullptr;
@@ -377,7 +337,7 @@ TEST_F(Manifest, ActivationMakesTheClassesCreatableByClsid) {
     if (byProgId) byProgId->Release();
 }
 
-TEST_F(Manifest, SecondActivationKeepsTheFirstContext) {
+TEST_F(Manifest, SecondActivationKeepsTheFirstContextAndDeactivationRestores) {
     HANDLE before = Current();
     ASSERT_EQ(Activate(OcxPath().c_str()), S_OK);
     HANDLE first = Current();
@@ -385,91 +345,46 @@ TEST_F(Manifest, SecondActivationKeepsTheFirstContext) {
     EXPECT_EQ(Activate(OcxPath().c_str()), S_OK);
     HANDLE second = Current();
     EXPECT_EQ(second, first);
-    Export<VoidFn>("Corvane_DeactivateManifest")();
-    EXPECT_FALSE(Active());
+    Deactivate();
+    ASSERT_FALSE(Active());  // not EXPECT: deactivating again would then raise and end the process
     HANDLE after = Current();
     EXPECT_EQ(after, before);
+    Deactivate();  // when inactive, harmless
+    EXPECT_FALSE(Active());
     for (HANDLE h : {before, first, second, after})
         if (h) ReleaseActCtx(h);
 }
 
-TEST_F(Manifest, EmptyOrNullPathIsRefused) {
-    EXPECT_EQ(Activate(L""), E_INVALIDARG);
-    EXPECT_FALSE(Active());
-    EXPECT_EQ(Activate(nullptr), E_INVALIDARG);
-    EXPECT_FALSE(Active());
-}
-
-TEST_F(Manifest, FileWithoutManifestStillCountsAsActive) {
-    // The test executable carries no manifest resource with id 2.
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    EXPECT_EQ(Activate(exe), S_OK);
-    EXPECT_TRUE(Active());
-    // The next Corvane_CreateControl repairs the state through its reset-and-retry path.
-    IDispatch* control = Export<CreateFn>("Corvane_CreateControl")();
-    ASSERT_NE(control, nullptr);
-    control->Release();
-}
-
-TEST_F(Manifest, ResetSurvivesAContextTheHostAlreadyPopped) {
+TEST_F(Manifest, ResetSurvivesContextsTheHostPoppedOrPushedOnTop) {
     // The host pushes its own context under ours, then force-pops both.
     ULONG_PTR hostCookie = 0;
     HANDLE host = PushHostContext(&hostCookie);
     ASSERT_NE(host, INVALID_HANDLE_VALUE);
     ASSERT_EQ(Activate(OcxPath().c_str()), S_OK);
     ASSERT_TRUE(DeactivateActCtx(DEACTIVATE_ACTCTX_FLAG_FORCE_EARLY_DEACTIVATION, hostCookie));
-    Export<VoidFn>("Corvane_ResetManifest")();   // must not fault
+    Reset();   // must not fault
     EXPECT_FALSE(Active());
     ReleaseActCtx(host);
-}
 
-TEST_F(Manifest, ResetSurvivesAContextThatIsNotOnTop) {
+    // Ours under the host's: deactivating it raises, the reset swallows that.
     ASSERT_EQ(Activate(OcxPath().c_str()), S_OK);
-    ULONG_PTR hostCookie = 0;
-    HANDLE host = PushHostContext(&hostCookie);
+    host = PushHostContext(&hostCookie);
     ASSERT_NE(host, INVALID_HANDLE_VALUE);
-    Export<VoidFn>("Corvane_ResetManifest")();   // ours is under the host's: deactivating it raises
+    Reset();
     EXPECT_FALSE(Active());
     // The process goes on normally afterwards.
     EXPECT_TRUE(DeactivateActCtx(0, hostCookie));
     ReleaseActCtx(host);
-    IDispatch* json = Export<CreateFn>("Corvane_CreateJson")();
-    ASSERT_NE(json, nullptr);
-    json->Release();
+    ExpectCreatable(Export<CreateFn>("Corvane_CreateJson"), IID_ICVNJson);
 }
-
-TEST_F(Manifest, DeactivateWhenInactiveStillReleasesTheHandle) {
-    // A failed own activation leaves no handle; a path activation that could not
-    // activate leaves one behind: deactivating releases it either way.
-    Export<VoidFn>("Corvane_DeactivateManifest")();
-    EXPECT_FALSE(Active());
-    ASSERT_EQ(Activate(OcxPath().c_str()), S_OK);
-    Export<VoidFn>("Corvane_DeactivateManifest")();
-    Export<VoidFn>("Corvane_DeactivateManifest")();
-    EXPECT_FALSE(Active());
-}
-
-}  // namespace
-
-namespace {
 
 std::string ResourceText(LPCWSTR type, int id) {
     HRSRC r = FindResourceExW(Ocx(), type, MAKEINTRESOURCEW(id), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
     if (!r) return {};
-    HGLOBAL g = LoadResource(Ocx(), r);
-    return std::string(static_cast<const char*>(LockResource(g)), SizeofResource(Ocx(), r));
+    return std::string(static_cast<const char*>(LockResource(LoadResource(Ocx(), r))), SizeofResource(Ocx(), r));
 }
 
-TEST(Resources, TypeLibraryScriptsBitmapNameAndVersion) {
-    EXPECT_FALSE(ResourceText(L"TYPELIB", 1).empty()) << "TYPELIB 1 in language 1033";
-    EXPECT_EQ(ResourceText(L"REGISTRY", 101).find("HKCR"), 0u);
-    for (int id : {102, 103, 104}) EXPECT_NE(ResourceText(L"REGISTRY", id).find("InprocServer32"), std::string::npos) << id;
-
-    wchar_t name[32] = {};
-    EXPECT_EQ(LoadStringW(Ocx(), 100, name, 32), 7);
-    EXPECT_STREQ(name, L"Corvane");
-
+TEST(Resources, ToolboxBitmapAndVersion) {
     std::string bmp = ResourceText(MAKEINTRESOURCEW(2) /* RT_BITMAP */, 102);
     ASSERT_GE(bmp.size(), sizeof(BITMAPINFOHEADER));
     auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(bmp.data());
@@ -478,26 +393,20 @@ TEST(Resources, TypeLibraryScriptsBitmapNameAndVersion) {
     EXPECT_EQ(header->biBitCount, 32);
 
     std::wstring path = OcxPath();
-    DWORD handle = 0;
-    DWORD size = GetFileVersionInfoSizeW(path.c_str(), &handle);
+    DWORD handle = 0, size = GetFileVersionInfoSizeW(path.c_str(), &handle);
     ASSERT_GT(size, 0u);
     std::string block(size, '\0');
     ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, block.data()));
-    struct Row { const wchar_t* key; const wchar_t* value; };
-    const Row rows[] = {
-        {L"FileVersion", L"1.0.1.0"}, {L"ProductVersion", L"1.0.1.0"},
-        {L"FileDescription", L"Corvane WebView2 ActiveX Control"}, {L"ProductName", L"Corvane WebView2 Control"},
-        {L"InternalName", L"Corvane.ocx"}, {L"OriginalFilename", L"Corvane.ocx"}, {L"CompanyName", L"Corvane"},
-    };
-    for (const Row& r : rows) {
-        std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + r.key;
+    const std::pair<const wchar_t*, const wchar_t*> rows[] = {
+        {L"FileVersion", L"1.0.1.0"}, {L"ProductVersion", L"1.0.1.0"}, {L"ProductName", L"Corvane WebView2 Control"}};
+    UINT len = 0;
+    for (const auto& [key, expected] : rows) {
         wchar_t* value = nullptr;
-        UINT len = 0;
-        ASSERT_TRUE(VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &len));
-        EXPECT_STREQ(value, r.value);
+        ASSERT_TRUE(VerQueryValueW(block.data(), (std::wstring(L"\\StringFileInfo\\040904B0\\") + key).c_str(),
+                                   reinterpret_cast<void**>(&value), &len));
+        EXPECT_STREQ(value, expected);
     }
     VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT len = 0;
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &len));
     EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
     EXPECT_EQ(fixed->dwFileVersionLS, 0x00010000u);
@@ -529,10 +438,6 @@ TEST(Resources, ManifestDeclaresTheClassesInOrder) {
         at = found;
     }
 }
-
-}  // namespace
-
-namespace {
 
 // Early-bound callers (VB6, C++) can hand any VARIANT_BOOL value; script
 // hosts always coerce to -1 or 0 first, so only this path can check it.

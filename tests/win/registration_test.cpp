@@ -1,7 +1,7 @@
-// Self-registration through the real regsvr32: every key and value of the
-// registrar scripts, the type library, and what unregistering removes and
-// keeps. The Register suite runs first and leaves the DLL registered for the
-// script suites; the Unregister suite runs last.
+// Self-registration through the real regsvr32: what the project's registrar
+// scripts and the type library leave in the registry, and what unregistering
+// removes and keeps. The Register suite runs first and leaves the DLL
+// registered for the script suites; the Unregister suite runs last.
 #include <string>
 
 #include "win_test_support.h"
@@ -11,9 +11,16 @@ using namespace CorvaneTest;
 namespace {
 
 const std::wstring kCtrl = L"{B8F7F3D4-7E5A-4F5C-8A3B-2C1D4E6F7A8B}";
-const std::wstring kPool = L"{B8F7F3D7-7E5A-4F5C-8A3B-2C1D4E6F7A8B}";
-const std::wstring kJson = L"{B8F7F3DA-7E5A-4F5C-8A3B-2C1D4E6F7A8B}";
 const std::wstring kLib = L"{B8F7F3D2-7E5A-4F5C-8A3B-2C1D4E6F7A8B}";
+
+struct Class { std::wstring progId, clsid, description; };
+const Class kClasses[] = {
+    {L"Corvane.CorvaneCtrl", kCtrl, L"Corvane WebView2 Control"},
+    {L"Corvane.BrowserPool", L"{B8F7F3D7-7E5A-4F5C-8A3B-2C1D4E6F7A8B}", L"BrowserPool Class"},
+    {L"Corvane.Json", L"{B8F7F3DA-7E5A-4F5C-8A3B-2C1D4E6F7A8B}", L"Corvane JSON Engine"},
+};
+
+std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
 
 DWORD RunRegsvr32(const std::wstring& options) {
     std::wstring cmd = L"regsvr32.exe " + options + L" \"" + OcxPath() + L"\"";
@@ -36,127 +43,70 @@ bool KeyExists(const std::wstring& path) {
     return true;
 }
 
-// The string value `name` of key `path` under HKCR; "<missing>" when absent.
-std::wstring Value(const std::wstring& path, const wchar_t* name) {
+// The string value `name` (null: the default value) of key `path` under HKCR.
+std::string Value(const std::wstring& path, const wchar_t* name = nullptr) {
     wchar_t data[1024];
-    DWORD size = sizeof(data);
-    DWORD type = 0;
+    DWORD size = sizeof(data), type = 0;
     if (RegGetValueW(HKEY_CLASSES_ROOT, path.c_str(), name, RRF_RT_ANY, &type, data, &size) != ERROR_SUCCESS)
-        return L"<missing>";
-    if (type != REG_SZ) return L"<not a string>";
-    return data;
+        return "<missing>";
+    return type == REG_SZ ? Narrow(data) : "<not a string>";
 }
-
-struct ValueRow {
-    std::wstring key;
-    const wchar_t* name;   // null: the key's default value
-    std::wstring expected;
-};
-
-std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
 
 TEST(Register, Regsvr32Succeeds) { ASSERT_EQ(RunRegsvr32(L"/s"), 0u); }
 
 TEST(Register, EveryKeyAndValueOfTheScripts) {
-    const std::wstring module = OcxPath();
+    const std::string module = Narrow(OcxPath());
+    for (const Class& c : kClasses) {
+        SCOPED_TRACE(Narrow(c.progId));
+        const std::wstring v1 = c.progId + L".1", cls = L"CLSID\\" + c.clsid;
+        for (const std::wstring& progId : {c.progId, v1}) {
+            EXPECT_EQ(Value(progId), Narrow(c.description));
+            EXPECT_EQ(Value(progId + L"\\CLSID"), Narrow(c.clsid));
+        }
+        EXPECT_EQ(Value(c.progId + L"\\CurVer"), Narrow(v1));
+        EXPECT_EQ(Value(cls), Narrow(c.description));
+        EXPECT_EQ(Value(cls + L"\\ProgID"), Narrow(v1));
+        EXPECT_EQ(Value(cls + L"\\VersionIndependentProgID"), Narrow(c.progId));
+        EXPECT_EQ(Value(cls + L"\\InprocServer32"), module);
+        EXPECT_EQ(Value(cls + L"\\InprocServer32", L"ThreadingModel"), "Apartment");
+        EXPECT_EQ(Value(cls + L"\\TypeLib"), Narrow(kLib));
+        // Only the control is a control.
+        EXPECT_EQ(KeyExists(cls + L"\\Control"), c.clsid == kCtrl);
+    }
     const std::wstring ctrl = L"CLSID\\" + kCtrl;
-    const std::vector<ValueRow> rows = {
-        {L"Corvane.CorvaneCtrl.1", nullptr, L"Corvane WebView2 Control"},
-        {L"Corvane.CorvaneCtrl.1\\CLSID", nullptr, kCtrl},
-        {L"Corvane.CorvaneCtrl", nullptr, L"Corvane WebView2 Control"},
-        {L"Corvane.CorvaneCtrl\\CLSID", nullptr, kCtrl},
-        {L"Corvane.CorvaneCtrl\\CurVer", nullptr, L"Corvane.CorvaneCtrl.1"},
-        {ctrl, nullptr, L"Corvane WebView2 Control"},
-        {ctrl + L"\\ProgID", nullptr, L"Corvane.CorvaneCtrl.1"},
-        {ctrl + L"\\VersionIndependentProgID", nullptr, L"Corvane.CorvaneCtrl"},
-        {ctrl + L"\\InprocServer32", nullptr, module},
-        {ctrl + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
-        {ctrl + L"\\TypeLib", nullptr, kLib},
-        {ctrl + L"\\Version", nullptr, L"1.0"},
-        {ctrl + L"\\MiscStatus", nullptr, L"0"},
-        {ctrl + L"\\MiscStatus\\1", nullptr, L"131473"},
-        {ctrl + L"\\ToolboxBitmap32", nullptr, module + L", 102"},
-
-        {L"Corvane.BrowserPool.1", nullptr, L"BrowserPool Class"},
-        {L"Corvane.BrowserPool.1\\CLSID", nullptr, kPool},
-        {L"Corvane.BrowserPool", nullptr, L"BrowserPool Class"},
-        {L"Corvane.BrowserPool\\CurVer", nullptr, L"Corvane.BrowserPool.1"},
-        {L"CLSID\\" + kPool, nullptr, L"BrowserPool Class"},
-        {L"CLSID\\" + kPool + L"\\ProgID", nullptr, L"Corvane.BrowserPool.1"},
-        {L"CLSID\\" + kPool + L"\\VersionIndependentProgID", nullptr, L"Corvane.BrowserPool"},
-        {L"CLSID\\" + kPool + L"\\InprocServer32", nullptr, module},
-        {L"CLSID\\" + kPool + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
-        {L"CLSID\\" + kPool + L"\\TypeLib", nullptr, kLib},
-
-        {L"Corvane.Json.1", nullptr, L"Corvane JSON Engine"},
-        {L"Corvane.Json.1\\CLSID", nullptr, kJson},
-        {L"Corvane.Json", nullptr, L"Corvane JSON Engine"},
-        {L"Corvane.Json\\CurVer", nullptr, L"Corvane.Json.1"},
-        {L"CLSID\\" + kJson, nullptr, L"Corvane JSON Engine"},
-        {L"CLSID\\" + kJson + L"\\ProgID", nullptr, L"Corvane.Json.1"},
-        {L"CLSID\\" + kJson + L"\\VersionIndependentProgID", nullptr, L"Corvane.Json"},
-        {L"CLSID\\" + kJson + L"\\InprocServer32", nullptr, module},
-        {L"CLSID\\" + kJson + L"\\InprocServer32", L"ThreadingModel", L"Apartment"},
-        {L"CLSID\\" + kJson + L"\\TypeLib", nullptr, kLib},
-
-        {L"TypeLib\\" + kLib + L"\\1.0", nullptr, L"Corvane 1.0 Type Library"},
-        {L"TypeLib\\" + kLib + L"\\1.0\\409\\win64", nullptr, module},   // the library's own locale
-    };
-    for (const ValueRow& r : rows)
-        EXPECT_EQ(Narrow(Value(r.key, r.name)), Narrow(r.expected)) << Narrow(r.key) << " : " << (r.name ? Narrow(r.name) : "(default)");
-
-    for (const wchar_t* marker : {L"Control", L"Programmable", L"Insertable"})
-        EXPECT_TRUE(KeyExists(ctrl + L"\\" + marker)) << Narrow(marker);
+    EXPECT_EQ(Value(ctrl + L"\\Version"), "1.0");
+    EXPECT_EQ(Value(ctrl + L"\\MiscStatus"), "0");
+    EXPECT_EQ(Value(ctrl + L"\\MiscStatus\\1"), "131473");
+    EXPECT_EQ(Value(ctrl + L"\\ToolboxBitmap32"), module + ", 102");
+    for (const wchar_t* marker : {L"Programmable", L"Insertable"}) EXPECT_TRUE(KeyExists(ctrl + L"\\" + marker));
     for (const wchar_t* category : {L"{7DD95801-9882-11CF-9FA9-00AA006C42C4}", L"{7DD95802-9882-11CF-9FA9-00AA006C42C4}",
                                     L"{40FC6ED4-2438-11CF-A3DB-080036F12502}", L"{40FC6ED5-2438-11CF-A3DB-080036F12502}"})
         EXPECT_TRUE(KeyExists(ctrl + L"\\Implemented Categories\\" + category)) << Narrow(category);
-    // Only the control is a control.
-    EXPECT_FALSE(KeyExists(L"CLSID\\" + kJson + L"\\Control"));
-    EXPECT_FALSE(KeyExists(L"CLSID\\" + kPool + L"\\MiscStatus"));
-}
 
-TEST(Register, RegisteredClassesAreCreatableByProgId) {
-    for (const wchar_t* progId : {L"Corvane.CorvaneCtrl", L"Corvane.CorvaneCtrl.1", L"Corvane.Json", L"Corvane.Json.1",
-                                  L"Corvane.BrowserPool", L"Corvane.BrowserPool.1"}) {
-        CLSID clsid;
-        ASSERT_EQ(CLSIDFromProgID(progId, &clsid), S_OK) << Narrow(progId);
-        IDispatch* object = nullptr;
-        EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(&object)),
-                  S_OK)
-            << Narrow(progId);
-        if (object) object->Release();
-    }
-    ITypeLib* lib = nullptr;
-    GUID libid;
-    CLSIDFromString(kLib.c_str(), &libid);
-    ASSERT_EQ(LoadRegTypeLib(libid, 1, 0, 0x409, &lib), S_OK);
-    lib->Release();
+    EXPECT_EQ(Value(L"TypeLib\\" + kLib + L"\\1.0"), "Corvane 1.0 Type Library");
+    EXPECT_EQ(Value(L"TypeLib\\" + kLib + L"\\1.0\\409\\win64"), module);  // the library's own locale
 }
 
 TEST(Register, RegisteringAgainKeepsTheCallersThreadLocale) {
     // Registration runs in the system default locale and must hand the
     // host's thread back as it found it.
-    using RegisterFn = HRESULT(WINAPI*)();
-    auto reg = Export<RegisterFn>("DllRegisterServer");
+    auto reg = Export<HRESULT(WINAPI*)()>("DllRegisterServer");
     ASSERT_NE(reg, nullptr);
-    LCID saved = GetThreadLocale();
-    ASSERT_TRUE(SetThreadLocale(MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT)));
+    const LCID saved = GetThreadLocale(), german = MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT);
+    ASSERT_TRUE(SetThreadLocale(german));
     EXPECT_EQ(reg(), S_OK);
-    EXPECT_EQ(GetThreadLocale(), MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT));
+    EXPECT_EQ(GetThreadLocale(), german);
     SetThreadLocale(saved);
-    EXPECT_EQ(Value(L"CLSID\\" + kCtrl + L"\\MiscStatus\\1", nullptr), L"131473");
+    EXPECT_EQ(Value(L"CLSID\\" + kCtrl + L"\\MiscStatus\\1"), "131473");
 }
 
 TEST(Unregister, RemovesTheClassesAndKeepsTheSharedParents) {
     ASSERT_EQ(RunRegsvr32(L"/s /u"), 0u);
-    for (const std::wstring& gone :
-         {L"CLSID\\" + kCtrl, L"CLSID\\" + kPool, L"CLSID\\" + kJson, std::wstring(L"Corvane.CorvaneCtrl"),
-          std::wstring(L"Corvane.CorvaneCtrl.1"), std::wstring(L"Corvane.Json"), std::wstring(L"Corvane.Json.1"),
-          std::wstring(L"Corvane.BrowserPool"), std::wstring(L"Corvane.BrowserPool.1"), L"TypeLib\\" + kLib})
-        EXPECT_FALSE(KeyExists(gone)) << Narrow(gone);
+    for (const Class& c : kClasses)
+        for (const std::wstring& gone : {L"CLSID\\" + c.clsid, c.progId, c.progId + L".1"})
+            EXPECT_FALSE(KeyExists(gone)) << Narrow(gone);
+    EXPECT_FALSE(KeyExists(L"TypeLib\\" + kLib));
     EXPECT_TRUE(KeyExists(L"CLSID"));
-    CLSID clsid;
-    EXPECT_NE(CLSIDFromProgID(L"Corvane.Json", &clsid), S_OK);
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
-// The runtime loader against stand-in runtime DLLs: the order of choice
-// (variable, platform loader next to the module, nothing), delegation of both
-// entry points, DLLs that are not runtimes, and the once-per-process choice.
-// The loader is compiled into this program, so "next to the module" is next
-// to the test executable. Each test starts from a forgotten choice through the
+// The runtime loader against stand-in runtime DLLs: delegation of both entry
+// points, the order of choice (variable, platform loader next to the module,
+// nothing), DLLs that are not runtimes, and the once-per-process choice. The
+// loader is compiled into this program, so "next to the module" is next to
+// the test executable. Each case starts from a forgotten choice through the
 // loader's test reset, which also unloads the stand-in and so resets its record.
 #include "win_test_support.h"
+
+#include <cstdint>
 
 #include "runtime/runtime_loader.h"
 
@@ -14,21 +16,10 @@ using CorvaneTest::ExeFolder;
 
 namespace {
 
-// The loader passes both pointers through untouched; stand-ins count calls.
-ICoreWebView2EnvironmentOptions* AsOptions(IUnknown* unknown) {
-    return reinterpret_cast<ICoreWebView2EnvironmentOptions*>(unknown);
-}
-ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* AsHandler(IUnknown* unknown) {
-    return reinterpret_cast<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*>(unknown);
-}
-
-}  // namespace
-
-namespace {
-
 const HRESULT kNotInstalled = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
 const HRESULT kNotUsable = HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
 const HRESULT kFakeCreation = static_cast<HRESULT>(0x8004DEADL);
+const wchar_t* const kFakeVersion = L"120.0.0.1-fake";
 
 std::wstring FakePath() { return ExeFolder() + L"corvane_fake_runtime.dll"; }
 std::wstring PartialPath() { return ExeFolder() + L"corvane_fake_runtime_partial.dll"; }
@@ -36,27 +27,16 @@ std::wstring BesideModule() { return ExeFolder() + kPlatformLoaderName; }
 
 void SetRuntimeVariable(const std::wstring& value) { SetEnvironmentVariableW(kRuntimeVariable, value.c_str()); }
 
-// The stand-in's record, read through the copy the loader holds (no reference of our own).
-struct Creation {
-    std::wstring browserFolder, userDataFolder;
-    IUnknown* options = nullptr;
-    IUnknown* handler = nullptr;
-};
-Creation LastCreation(const std::wstring& dll) {
-    HMODULE module = GetModuleHandleW(dll.c_str());
-    auto hook = reinterpret_cast<void (*)(const wchar_t**, const wchar_t**, IUnknown**, IUnknown**)>(
-        reinterpret_cast<void*>(GetProcAddress(module, "CorvaneFakeLastCreation")));
-    Creation c;
-    if (!hook) return c;
-    const wchar_t *browser, *data;
-    hook(&browser, &data, &c.options, &c.handler);
-    c.browserFolder = browser;
-    c.userDataFolder = data;
-    return c;
+// The loader passes both pointers through untouched; the stand-in logs them.
+ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* AsHandler(IUnknown* unknown) {
+    return reinterpret_cast<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler*>(unknown);
 }
-std::wstring LastVersionFolder(const std::wstring& dll) {
+std::wstring Address(const void* p) { return std::to_wstring(reinterpret_cast<std::uintptr_t>(p)); }
+
+// The stand-in's log of calls, read through the copy the loader holds.
+std::wstring Calls() {
     auto hook = reinterpret_cast<const wchar_t* (*)()>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(dll.c_str()), "CorvaneFakeLastVersionFolder")));
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(FakePath().c_str()), "CorvaneFakeCalls")));
     return hook ? hook() : L"(not loaded)";
 }
 
@@ -72,127 +52,81 @@ protected:
     }
 };
 
-}  // namespace
-
-// --- Delegation to the DLL named by the variable ---
-
-TEST_F(RuntimeLoader, VersionComesFromTheNamedDll) {
-    SetRuntimeVariable(FakePath());
-    std::wstring version = L"stale";
-    EXPECT_EQ(GetAvailableBrowserVersion(L"C:\\browser", version), S_OK);
-    EXPECT_EQ(version, L"120.0.0.1-fake");
-    EXPECT_EQ(LastVersionFolder(FakePath()), L"C:\\browser");
-    EXPECT_EQ(RuntimePath(), FakePath());
-}
-
-TEST_F(RuntimeLoader, EmptyBrowserFolderIsPassedAsNone) {
-    SetRuntimeVariable(FakePath());
-    std::wstring version;
-    EXPECT_EQ(GetAvailableBrowserVersion(L"", version), S_OK);
-    EXPECT_EQ(LastVersionFolder(FakePath()), L"(null)");
-    EXPECT_EQ(GetAvailableBrowserVersion(nullptr, version), S_OK);
-    EXPECT_EQ(LastVersionFolder(FakePath()), L"(null)");
-}
-
-TEST_F(RuntimeLoader, SuccessWithoutVersionStringIsNotInstalled) {
-    SetRuntimeVariable(FakePath());
-    std::wstring version = L"stale";
-    EXPECT_EQ(GetAvailableBrowserVersion(L"fake:no-version", version), kNotInstalled);
-    EXPECT_EQ(version, L"");
-}
-
-TEST_F(RuntimeLoader, CreationIsForwardedWithEveryArgument) {
+TEST_F(RuntimeLoader, DelegatesBothEntryPointsToTheNamedDll) {
     SetRuntimeVariable(FakePath());
     CountingUnknown options, handler;
-    EXPECT_EQ(CreateEnvironment(L"C:\\browser", L"C:\\data", AsOptions(&options), AsHandler(&handler)), kFakeCreation);
-    Creation c = LastCreation(FakePath());
-    EXPECT_EQ(c.browserFolder, L"C:\\browser");
-    EXPECT_EQ(c.userDataFolder, L"C:\\data");
-    EXPECT_EQ(c.options, static_cast<IUnknown*>(&options));
-    EXPECT_EQ(c.handler, static_cast<IUnknown*>(&handler));
-
-    EXPECT_EQ(CreateEnvironment(nullptr, L"C:\\data", nullptr, AsHandler(&handler)), kFakeCreation);
-    c = LastCreation(FakePath());
-    EXPECT_EQ(c.browserFolder, L"(null)");
-    EXPECT_EQ(c.options, nullptr);
-}
-
-TEST_F(RuntimeLoader, CreationWithoutHandlerIsRefusedBeforeTheRuntime) {
-    SetRuntimeVariable(FakePath());
+    // Without a handler creation could never be reported: refused before the runtime.
     EXPECT_EQ(CreateEnvironment(nullptr, L"C:\\data", nullptr, nullptr), E_POINTER);
-    std::wstring version;
-    ASSERT_EQ(GetAvailableBrowserVersion(nullptr, version), S_OK);  // loads the stand-in to read its record
-    EXPECT_EQ(LastCreation(FakePath()).userDataFolder, L"(none)");
-}
 
-// --- Order of choice ---
-
-TEST_F(RuntimeLoader, NothingFoundIsNotInstalled) {
     std::wstring version = L"stale";
-    EXPECT_EQ(GetAvailableBrowserVersion(nullptr, version), kNotInstalled);
+    EXPECT_EQ(GetAvailableBrowserVersion(L"C:\\browser", version), S_OK);
+    EXPECT_EQ(version, kFakeVersion);
+    EXPECT_EQ(RuntimePath(), FakePath());
+    EXPECT_EQ(GetAvailableBrowserVersion(L"", version), S_OK);  // an empty folder is passed as none
+    // The platform answers S_OK and no string when nothing is installed.
+    EXPECT_EQ(GetAvailableBrowserVersion(L"fake:no-version", version), kNotInstalled);
     EXPECT_EQ(version, L"");
-    CountingUnknown handler;
-    EXPECT_EQ(CreateEnvironment(nullptr, L"C:\\data", nullptr, AsHandler(&handler)), kNotInstalled);
-    EXPECT_EQ(RuntimePath(), L"");
+    EXPECT_EQ(CreateEnvironment(L"C:\\browser", L"C:\\data",
+                                reinterpret_cast<ICoreWebView2EnvironmentOptions*>(static_cast<IUnknown*>(&options)),
+                                AsHandler(&handler)),
+              kFakeCreation);
+    EXPECT_EQ(CreateEnvironment(L"", L"C:\\data", nullptr, AsHandler(&handler)), kFakeCreation);
+    EXPECT_EQ(Calls(), L"version C:\\browser\nversion (null)\nversion fake:no-version\n"
+                       L"create C:\\browser C:\\data " + Address(&options) + L" " + Address(&handler) + L"\n"
+                       L"create (null) C:\\data 0 " + Address(&handler) + L"\n");
 }
 
-TEST_F(RuntimeLoader, PlatformLoaderNextToTheModuleIsUsed) {
-    ASSERT_TRUE(CopyFileW(FakePath().c_str(), BesideModule().c_str(), FALSE));
+TEST_F(RuntimeLoader, OrderOfChoiceAndDllsThatAreNotRuntimes) {
+    const HRESULT kOtherFailure = E_FAIL;  // a failure that is not "not installed"
+    struct Case {
+        const char* what;
+        std::wstring variable;
+        bool besideModule;
+        HRESULT expected;
+        std::wstring chosen;
+    };
+    const Case cases[] = {
+        {"nothing found", L"", false, kNotInstalled, L""},
+        {"the platform loader next to the module", L"", true, S_OK, BesideModule()},
+        {"the variable before the platform loader", PartialPath(), true, kNotUsable, L""},
+        {"a named DLL that cannot load is reported, not replaced", ExeFolder() + L"no_such.dll", true, kOtherFailure, L""},
+        {"a DLL without either export", L"kernel32.dll", false, kNotUsable, L""},
+        {"a DLL without the creation export", PartialPath(), false, kNotUsable, L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Clean();
+        if (!c.variable.empty()) SetRuntimeVariable(c.variable);
+        if (c.besideModule) {
+            ASSERT_TRUE(CopyFileW(FakePath().c_str(), BesideModule().c_str(), FALSE));
+        }
+        std::wstring version = L"stale";
+        HRESULT hr = GetAvailableBrowserVersion(nullptr, version);
+        if (c.expected == kOtherFailure) {
+            EXPECT_TRUE(FAILED(hr) && hr != kNotInstalled) << std::hex << hr;
+        } else {
+            EXPECT_EQ(hr, c.expected);
+        }
+        EXPECT_EQ(version, SUCCEEDED(hr) ? kFakeVersion : L"");
+        EXPECT_EQ(RuntimePath(), c.chosen);
+        CountingUnknown handler;
+        EXPECT_EQ(CreateEnvironment(nullptr, L"C:\\data", nullptr, AsHandler(&handler)), SUCCEEDED(hr) ? kFakeCreation : hr);
+        if (FAILED(hr)) {  // a DLL that is not used is not kept loaded
+            EXPECT_EQ(GetModuleHandleW(PartialPath().c_str()), nullptr);
+            EXPECT_EQ(GetModuleHandleW(BesideModule().c_str()), nullptr);
+        }
+    }
+}
+
+TEST_F(RuntimeLoader, ChoiceIsKeptForTheProcessAndAFailedSearchIsRepeated) {
     std::wstring version;
-    EXPECT_EQ(GetAvailableBrowserVersion(nullptr, version), S_OK);
-    EXPECT_EQ(version, L"120.0.0.1-fake");
-    EXPECT_EQ(RuntimePath(), BesideModule());
-}
-
-TEST_F(RuntimeLoader, VariableComesBeforeThePlatformLoader) {
-    ASSERT_TRUE(CopyFileW(FakePath().c_str(), BesideModule().c_str(), FALSE));
-    SetRuntimeVariable(PartialPath());
-    std::wstring version;
-    EXPECT_EQ(GetAvailableBrowserVersion(nullptr, version), kNotUsable);
-    EXPECT_EQ(GetModuleHandleW(BesideModule().c_str()), nullptr);
-}
-
-TEST_F(RuntimeLoader, NamedDllThatCannotLoadIsReportedNotReplaced) {
-    ASSERT_TRUE(CopyFileW(FakePath().c_str(), BesideModule().c_str(), FALSE));
-    SetRuntimeVariable(ExeFolder() + L"no_such_runtime.dll");
-    std::wstring version = L"stale";
-    HRESULT hr = GetAvailableBrowserVersion(nullptr, version);
-    EXPECT_TRUE(FAILED(hr));
-    EXPECT_NE(hr, kNotInstalled);
-    EXPECT_EQ(version, L"");
-    EXPECT_EQ(RuntimePath(), L"");
-}
-
-// --- DLLs that are not runtimes ---
-
-TEST_F(RuntimeLoader, DllWithoutBothExportsIsNotUsableAndReleased) {
-    SetRuntimeVariable(PartialPath());
-    std::wstring version = L"stale";
-    EXPECT_EQ(GetAvailableBrowserVersion(nullptr, version), kNotUsable);
-    EXPECT_EQ(version, L"");
-    CountingUnknown handler;
-    EXPECT_EQ(CreateEnvironment(nullptr, L"C:\\data", nullptr, AsHandler(&handler)), kNotUsable);
-    EXPECT_EQ(GetModuleHandleW(PartialPath().c_str()), nullptr);
-    EXPECT_EQ(RuntimePath(), L"");
-}
-
-TEST_F(RuntimeLoader, DllWithoutEitherExportIsNotUsable) {
-    SetRuntimeVariable(L"kernel32.dll");  // a real DLL, no runtime exports
-    std::wstring version;
-    EXPECT_EQ(GetAvailableBrowserVersion(nullptr, version), kNotUsable);
-}
-
-// --- Once per process ---
-
-TEST_F(RuntimeLoader, ChosenDllIsKeptForTheProcess) {
-    SetRuntimeVariable(FakePath());
-    std::wstring version;
+    ASSERT_EQ(GetAvailableBrowserVersion(nullptr, version), kNotInstalled);
+    SetRuntimeVariable(FakePath());  // installed while running
     ASSERT_EQ(GetAvailableBrowserVersion(nullptr, version), S_OK);
     HMODULE first = GetModuleHandleW(FakePath().c_str());
     ASSERT_NE(first, nullptr);
     SetRuntimeVariable(PartialPath());  // no longer consulted
     EXPECT_EQ(GetAvailableBrowserVersion(nullptr, version), S_OK);
-    EXPECT_EQ(version, L"120.0.0.1-fake");
     EXPECT_EQ(GetModuleHandleW(FakePath().c_str()), first);
     EXPECT_EQ(RuntimePath(), FakePath());
 
@@ -201,10 +135,4 @@ TEST_F(RuntimeLoader, ChosenDllIsKeptForTheProcess) {
     EXPECT_EQ(GetAvailableBrowserVersion(nullptr, version), kNotUsable);
 }
 
-TEST_F(RuntimeLoader, FailedSearchIsRepeatedOnTheNextCall) {
-    std::wstring version;
-    ASSERT_EQ(GetAvailableBrowserVersion(nullptr, version), kNotInstalled);
-    SetRuntimeVariable(FakePath());  // installed while running
-    EXPECT_EQ(GetAvailableBrowserVersion(nullptr, version), S_OK);
-    EXPECT_EQ(version, L"120.0.0.1-fake");
-}
+}  // namespace
