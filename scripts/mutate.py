@@ -16,6 +16,7 @@ in the Windows tree only. The first failing test ends a mutant's run.
 import argparse
 import glob
 import os
+import signal
 import subprocess
 import sys
 import time
@@ -91,6 +92,8 @@ def main():
     ap.add_argument("--filter", default="", help="only mutants whose file or note contains this text")
     ap.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
     args = ap.parse_args()
+    # Ended from outside: unwind, so the file being mutated is restored.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("mutate: stopped"))
     os.environ.setdefault("WINEPREFIX", os.path.join(ROOT, "build", "wine-test"))
     os.environ.setdefault("WINEDEBUG", "-all")
 
