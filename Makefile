@@ -84,7 +84,7 @@ fuzz:
 	  build/fuzz/tests/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -artifact_prefix=build/fuzz/ build/fuzz/corpus_$$t tests/fuzz/corpus/$$t || exit 1; \
 	done
 
-# MUTATE_FILTER=src/json limits the run to the faults whose file or note contains it.
+# MUTATE_FILTER=src/json (or json.txt) limits the run to the faults whose file, note or list contains it.
 mutate: build
 	python3 scripts/mutate.py --jobs $(JOBS) --filter '$(MUTATE_FILTER)'
 

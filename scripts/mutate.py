@@ -89,7 +89,7 @@ def caught(m, log, jobs):
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    ap.add_argument("--filter", default="", help="only mutants whose file or note contains this text")
+    ap.add_argument("--filter", default="", help="only mutants whose file, note or list file contains this text")
     ap.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
     args = ap.parse_args()
     # Ended from outside: unwind, so the file being mutated is restored.
@@ -98,7 +98,7 @@ def main():
     os.environ.setdefault("WINEDEBUG", "-all")
 
     mutants = [m for f in sorted(glob.glob(os.path.join(ROOT, "tests", "mutants", "*.txt"))) for m in parse(f)]
-    mutants = [m for m in mutants if args.filter in m["file"] or args.filter in m["note"]]
+    mutants = [m for m in mutants if any(args.filter in m[k] for k in ("file", "note", "where"))]
     for m in mutants:
         text = open(os.path.join(ROOT, m["file"]), encoding="utf-8").read()
         if text.count(m["find"]) != 1:
