@@ -31,7 +31,8 @@ endfunction()
 function(corvane_add_win_test name)
   corvane_add_win_executable(${name} ${ARGN})
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
-  set_tests_properties(${name} PROPERTIES TIMEOUT 60
+  corvane_gtest_verdict(${name} 60)
+  set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "CORVANE_SHARED_DIR=${CORVANE_SHARED_DIR};CORVANE_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()
 
