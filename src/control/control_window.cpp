@@ -173,6 +173,7 @@ CCorvaneCtrl::~CCorvaneCtrl() {
     // Leave the live set first: a late callback must find the control gone.
     LiveControls::Remove(this);
     closing_ = true;
+    ForgetForeignState();
     TeardownBrowser();
     closing_ = true;
     if (window_) DestroyWindow(window_);
@@ -180,6 +181,8 @@ CCorvaneCtrl::~CCorvaneCtrl() {
     parkingWindow_ = nullptr;
     PurgeDeferredEvents(this);
     ReleaseWindowClass();
+    if (instanceHostWindow_) DestroyWindow(instanceHostWindow_);
+    if (creationEvent_) CloseHandle(creationEvent_);
 }
 
 HRESULT CCorvaneCtrl::RaiseEvent(DISPID id, std::initializer_list<EventArg> args) {
