@@ -23,14 +23,14 @@ Check TypeName(pool) = "IBrowserPool", "TypeName of the pool: " & TypeName(pool)
 
 ' A member not written yet: its HRESULT, its description, our source.
 Dim v
-v = pool.GetUrl(1)
+pool.ClearReadyCallback 1
 Check Err.Source = "Corvane", "Err.Source: " & Err.Source
-CheckErr E_NOTIMPL, "GetUrl is not implemented yet.", "pool.GetUrl"
+CheckErr E_NOTIMPL, "ClearReadyCallback is not implemented yet.", "pool.ClearReadyCallback"
 ' The same member in other letter cases resolves to it.
-v = pool.geturl(1)
-CheckErr E_NOTIMPL, "GetUrl is not implemented yet.", "pool.geturl"
-v = pool.GETURL(1)
-CheckErr E_NOTIMPL, "GetUrl is not implemented yet.", "pool.GETURL"
+pool.clearreadycallback 1
+CheckErr E_NOTIMPL, "ClearReadyCallback is not implemented yet.", "pool.clearreadycallback"
+pool.CLEARREADYCALLBACK 1
+CheckErr E_NOTIMPL, "ClearReadyCallback is not implemented yet.", "pool.CLEARREADYCALLBACK"
 ' A property read and a property write are told apart.
 v = ctrl.defaultdownloadfolderpath
 CheckErr E_NOTIMPL, "DefaultDownloadFolderPath (read) is not implemented yet.", "ctrl.DefaultDownloadFolderPath read"
@@ -50,7 +50,7 @@ ctrl.NavigateSync "https://x.test/"
 CheckErr E_FAIL, "", "ctrl.NavigateSync without a browser"
 Check ctrl.LastError = "WebView not initialized.", "LastError after NavigateSync: " & ctrl.LastError
 pool.Navigate 1, "about:blank"
-CheckErr E_NOTIMPL, "Navigate is not implemented yet.", "pool.Navigate"
+CheckErr &H80070057, "Invalid browser index. Use the value returned by Create().", "pool.Navigate without a browser 1"
 ' A name the library does not have is the host's own error.
 v = json.NoSuchMember()
 CheckErr 438, "", "unknown member"

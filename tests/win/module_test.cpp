@@ -276,8 +276,8 @@ TEST(Module, DispatchResolvesNamesWithoutRegardToCase) {
 
     EXPECT_EQ(json->Release(), 0u);
 
-    // A member nobody has written yet answers E_NOTIMPL with a description,
-    // which ITypeInfo::Invoke hands on as the exception information.
+    // A failure's error information reaches the caller through
+    // ITypeInfo::Invoke: here the pool's answer to an index it never gave.
     IDispatch* pool = Export<CreateFn>("Corvane_CreateBrowserPool")();
     ASSERT_NE(pool, nullptr);
     DISPID navigate = 0;
@@ -295,9 +295,9 @@ TEST(Module, DispatchResolvesNamesWithoutRegardToCase) {
     EXCEPINFO excep = {};
     HRESULT hr = pool->Invoke(navigate, IID_NULL, 0x409, DISPATCH_METHOD, &params, nullptr, &excep, nullptr);
     ASSERT_EQ(hr, DISP_E_EXCEPTION);
-    EXPECT_EQ(excep.scode, E_NOTIMPL);
+    EXPECT_EQ(excep.scode, E_INVALIDARG);
     EXPECT_STREQ(excep.bstrSource, L"Corvane");
-    EXPECT_STREQ(excep.bstrDescription, L"Navigate is not implemented yet.");
+    EXPECT_STREQ(excep.bstrDescription, L"Invalid browser index. Use the value returned by Create().");
     SysFreeString(excep.bstrSource);
     SysFreeString(excep.bstrDescription);
     SysFreeString(excep.bstrHelpFile);
