@@ -359,6 +359,8 @@ HRESULT CCorvaneCtrl::CloseEmbedded() {
 void CCorvaneCtrl::LeaveEmbedding(bool pump) {
     closing_ = true;
     stage_.ready = false;
+    // Another form may hold the shared browser now: it stays where it is.
+    const bool holdsWindow = ForeignHost::RoutedOwner() == this;
     ForeignHost::ForgetOwner(this);
     if (useOwnWebView_) {
         if (webView_) webView_->Stop();
@@ -368,7 +370,7 @@ void CCorvaneCtrl::LeaveEmbedding(bool pump) {
         }
     } else {
         ForeignHost::SharedBrowser& shared = ForeignHost::Shared();
-        if (holdsSharedBrowser_ && shared.controller) {
+        if (holdsSharedBrowser_ && holdsWindow && shared.controller) {
             if (shared.webView) shared.webView->Stop();
             shared.controller->put_IsVisible(FALSE);
             if (shared.parking) shared.controller->put_ParentWindow(shared.parking);
