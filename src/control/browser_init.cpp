@@ -347,7 +347,7 @@ void CCorvaneCtrl::TeardownBrowser() {
 HRESULT CCorvaneCtrl::Dispose() {
     return ComBarrier([&] {
         if (disposed_) return S_OK;
-        ForeignHost::ForgetPending(this);
+        ForgetForeignState();
         TeardownBrowser();
         disposed_ = true;
         stage_.ready = false;

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "corvane_ctrl.h"
+#include "foreign_host.h"
 #include "live_controls.h"
 #include "type_info_cache.h"
 
@@ -181,6 +182,7 @@ CCorvaneCtrl::~CCorvaneCtrl() {
     parkingWindow_ = nullptr;
     PurgeDeferredEvents(this);
     ReleaseWindowClass();
+    ForeignHost::ForgetOwner(this);   // the address may come back as another control
     if (instanceHostWindow_) DestroyWindow(instanceHostWindow_);
     if (creationEvent_) CloseHandle(creationEvent_);
 }

@@ -70,6 +70,18 @@ HRESULT ReadProperty(IDispatch* object, const wchar_t* name, VARIANT* value) {
     return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value, nullptr, nullptr);
 }
 
+// The form that started the shared browser went while it was being made:
+// the next form waiting for it takes the creation over.
+CCorvaneCtrl* SharedSuccessor() {
+    auto& waiting = ForeignHost::Shared().waiting;
+    while (!waiting.empty()) {
+        CCorvaneCtrl* next = waiting.front();
+        waiting.erase(waiting.begin());
+        if (LiveControls::IsLive(next)) return next;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 HRESULT CCorvaneCtrl::EmbedInHwnd(__int64 hwndParent, LONG width, LONG height) {
@@ -161,6 +173,7 @@ HRESULT CCorvaneCtrl::StartForeignCreation() {
         host = ForeignHost::CreateHostWindow();
         if (!host) return errors_.LastErrorOnly(u"Failed to create per-creation hidden host window.", E_FAIL);
         shared.creating = true;
+        shared.creationHost = host;
     }
 
     ForeignHost::EnvironmentOptions options;
@@ -181,6 +194,15 @@ HRESULT CCorvaneCtrl::StartForeignCreation() {
     const std::wstring key = options.Key();
     HRESULT hr = ForeignHost::WithEnvironment(options, [host, key](HRESULT result, ICoreWebView2Environment* environment) {
         CCorvaneCtrl* control = ForeignHost::FindPending(host);
+        if (!control && host == ForeignHost::Shared().creationHost) {
+            control = SharedSuccessor();
+            if (control) ForeignHost::AddPending(host, control);
+            else {
+                ForeignHost::Shared().creating = false;
+                ForeignHost::Shared().creationHost = nullptr;
+                DestroyWindow(host);
+            }
+        }
         if (!control) return;   // destroyed or disposed meanwhile
         if (FAILED(result) || !environment) {
             ForeignHost::TakePending(host);
@@ -239,13 +261,16 @@ void CCorvaneCtrl::StartForeignController(ICoreWebView2Environment* environment,
 }
 
 HRESULT CCorvaneCtrl::OnForeignControllerCreated(HWND host, HRESULT hr, ICoreWebView2Controller* controller) {
+    ForeignHost::SharedBrowser& shared = ForeignHost::Shared();
+    const bool sharedHost = host && host == shared.creationHost;
+    if (sharedHost) shared.creationHost = nullptr;
     CCorvaneCtrl* control = ForeignHost::TakePending(host);
-    const bool sharedHost = !control || !control->useOwnWebView_;
+    if (!control && sharedHost) control = SharedSuccessor();
     if (!control) {
-        // Its control went meanwhile: nobody will use this browser.
+        // Nobody will use this browser.
         if (SUCCEEDED(hr) && controller) controller->Close();
-        if (sharedHost && host) {
-            ForeignHost::Shared().creating = false;
+        if (sharedHost) {
+            shared.creating = false;
             DestroyWindow(host);
         }
         return S_OK;
@@ -277,7 +302,7 @@ void CCorvaneCtrl::AdoptForeignController(HWND host, ICoreWebView2Controller* co
         shared.ready = true;
         shared.creating = false;
         shared.environmentKey = environmentKey_;
-        ForeignHost::HoldEnvironment(environmentKey_);
+        if (!environmentKey_.empty()) ForeignHost::HoldEnvironment(environmentKey_);
         holdsSharedBrowser_ = true;
     }
     // Not embedded any more (CloseEmbedded while it was made): it waits hidden.
@@ -410,10 +435,20 @@ void CCorvaneCtrl::ReleaseBrowserReferences() {
     stage_.ready = false;
 }
 
-// Destruction: no completion may find this control, no form may route to it.
+// Destruction and Dispose: no completion may find this control, and an
+// embedding that never received the shared browser stops counting.
 void CCorvaneCtrl::ForgetForeignState() {
     ForeignHost::ForgetPending(this);
-    ForeignHost::ForgetOwner(this);
+    if (embedded_ && !useOwnWebView_ && !holdsSharedBrowser_) {
+        ForeignHost::SharedBrowser& shared = ForeignHost::Shared();
+        const LONG before = shared.embedCount;
+        if (before > 0) --shared.embedCount;
+        if (before < 2 && !shared.creating) ForeignHost::CloseSharedBrowser();
+        embedded_ = false;
+        embeddedParent_ = nullptr;
+        eventsSuppressed_ = false;
+        ForeignHost::ForgetOwner(this);
+    }
 }
 
 HRESULT CCorvaneCtrl::get_EmbeddedParentHwnd(LONG_PTR* value) {

@@ -65,6 +65,7 @@ struct SharedBrowser {
     bool ready = false;
     bool creating = false;
     HWND parking = nullptr;              // holds the browser between embeddings
+    HWND creationHost = nullptr;         // host window of the creation under way
     LONG embedCount = 0;                 // shared-mode controls embedded now
     std::vector<CCorvaneCtrl*> waiting;  // embedded while the creation ran
 };

@@ -332,6 +332,20 @@ TEST_F(Embedding, TwoFormsShareOneBrowser) {
     DestroyWindow(second);
 }
 
+TEST_F(Embedding, AFormWaitingForTheSharedBrowserGetsItWhenItsStarterGoes) {
+    Runtime().HoldCreation(true);
+    ICorvaneCtrl* starter = NewControl();
+    ICorvaneCtrl* waiting = NewControl();
+    ASSERT_EQ(starter->EmbedInHwnd(reinterpret_cast<INT_PTR>(form), 100, 100), S_OK);
+    ASSERT_EQ(waiting->EmbedInHwnd(reinterpret_cast<INT_PTR>(form), 100, 100), S_OK);
+    controls.erase(controls.begin());
+    starter->Release();
+    Runtime().HoldCreation(false);
+    while (Runtime().ReleaseCreation() > 0) PumpPosted();
+    EXPECT_TRUE(Ready(waiting));
+    EXPECT_EQ(Runtime().WebViewCount(), 1);
+}
+
 // An Office user form is found by its caption even when its window class is
 // none of the known form classes; frame sizes are in points.
 TEST_F(Embedding, QuickInitInFrameFindsTheFormByCaptionAndPlacesTheBrowser) {
