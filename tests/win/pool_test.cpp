@@ -2,6 +2,8 @@
 // runtime: index numbering, destruction, the process-wide registry shared by
 // pools, the forwarding rule's answers, waiting for a browser still being
 // created, the shared browser of forms, and Office user forms by caption.
+#include <oleacc.h>
+
 #include <map>
 #include <memory>
 #include <string>
@@ -33,19 +35,27 @@ std::wstring ErrorDescription() {
 
 std::wstring State(int view = -1) { return TakeBstr(Runtime().State(view)); }
 
-// A host object with named properties, as a user form or frame answers them.
-class HostObject : public IDispatch {
+// A host object with named properties, as a user form, frame, page or
+// tabbed container answers them; owned by the test.
+template <class I>
+class HostObjectOf : public I {
 public:
     std::map<std::wstring, VARIANT> props;
-    ~HostObject() {
+    virtual ~HostObjectOf() {
         for (auto& p : props) VariantClear(&p.second);
     }
+    void Set(const wchar_t* name, VARIANT value) {
+        VariantClear(&props[name]);
+        props[name] = value;
+    }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ? this : nullptr;
+        *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, __uuidof(I))
+                   ? this
+                   : nullptr;
         return *out ? S_OK : E_NOINTERFACE;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }   // owned by the test
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { *n = 0; return S_OK; }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* id) override {
@@ -63,6 +73,43 @@ public:
             if (n++ == id) return VariantCopy(result, &p.second);
         return DISP_E_MEMBERNOTFOUND;
     }
+};
+using HostObject = HostObjectOf<IDispatch>;
+
+// A windowless form control: no window, only its place on screen and its
+// state through accessibility.
+class WindowlessControl : public HostObjectOf<IAccessible> {
+public:
+    RECT screen{};
+    LONG state = 0;
+    HRESULT STDMETHODCALLTYPE accLocation(long* l, long* t, long* w, long* h, VARIANT) override {
+        *l = screen.left, *t = screen.top, *w = screen.right - screen.left, *h = screen.bottom - screen.top;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_accState(VARIANT, VARIANT* v) override {
+        v->vt = VT_I4;
+        v->lVal = state;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_accChildCount(long*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT, IDispatch**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_accName(VARIANT, BSTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT, BSTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT, BSTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT, VARIANT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT, BSTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR*, VARIANT, long*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT, BSTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT, BSTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE accSelect(long, VARIANT) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE accNavigate(long, VARIANT, VARIANT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE accHitTest(long, long, VARIANT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 };
 
 class Pool : public ::testing::Test {
@@ -245,6 +292,34 @@ TEST_F(Pool, BlockingCallsRightAfterCreateWaitForTheBrowser) {
     EXPECT_EQ(code, kTimeout);
     Runtime().HoldCreation(false);
     Runtime().ReleaseCreation();
+}
+
+// A browser in a windowless control on the second page of a tabbed
+// container follows the page selection.
+TEST_F(Pool, BrowserInATabbedContainerFollowsItsPage) {
+    HWND formWindow = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 100, 100, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    HostObject userForm, multiPage, page;
+    WindowlessControl control;
+    userForm.Set(L"hWnd", I4(static_cast<LONG>(reinterpret_cast<INT_PTR>(formWindow))));
+    multiPage.Set(L"Parent", Disp(&userForm));
+    multiPage.Set(L"Value", I4(1));
+    page.Set(L"Parent", Disp(&multiPage));
+    page.Set(L"PageIndex", I4(1));
+    control.Set(L"Parent", Disp(&page));
+    control.screen = {130, 140, 230, 190};
+    LONG index = 0;
+    ASSERT_EQ(pool->CreateInControl(Bstr(L""), &control, &index), S_OK);
+    ASSERT_TRUE(Ready(index));
+    EXPECT_TRUE(Has(State(), L"\"bounds\":[30,40,130,90]")) << State();
+
+    multiPage.Set(L"Value", I4(0));
+    EXPECT_TRUE(PumpUntil([] { return Has(State(), L"\"visible\":false"); }, 1000)) << State();
+    control.screen = {110, 120, 260, 200};
+    multiPage.Set(L"Value", I4(1));
+    EXPECT_TRUE(PumpUntil([] { return Has(State(), L"\"visible\":true"); }, 1000)) << State();
+    EXPECT_TRUE(Has(State(), L"\"bounds\":[10,20,160,100]")) << State();
+    pool->Destroy(index);
+    DestroyWindow(formWindow);
 }
 
 TEST_F(Pool, ReleasingThePoolLetsGoOfEveryRuntimeObject) {
