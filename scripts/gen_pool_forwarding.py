@@ -101,6 +101,9 @@ def main():
         if [t for t, _ in rest] != [t for t, _ in ctrl[target]]:
             errors.append(f"{name}: arguments {[t for t, _ in rest]} differ from {target} {[t for t, _ in ctrl[target]]}")
             continue
+        if kind == "bool" and (not rest or rest[-1][0] != "VARIANT_BOOL*"):
+            errors.append(f"{name}: a bool mapping needs a VARIANT_BOOL answer")
+            continue
         count += 1
         signature = ", ".join(f"{t} {n}" for t, n in params)
         out.append(f"    HRESULT STDMETHODCALLTYPE {name}({signature}) override {{")

@@ -16,6 +16,9 @@ v = pool.ExecuteScript(idx, "document.title")
 CheckErr 0, "", "ExecuteScript"
 Check v = "null", "ExecuteScript answer: " & v
 Check pool.IsReady(idx) = True, "IsReady"
+' A control member of a later release keeps its own answer through the pool.
+v = pool.GetDefaultDownloadFolderPath(idx)
+CheckErr &H80004001, "DefaultDownloadFolderPath (read) is not implemented yet.", "forwarded E_NOTIMPL"
 
 pool.DestroyBrowser idx
 Check pool.IsValidIndex(idx) = True, "the index stays after DestroyBrowser"

@@ -398,6 +398,11 @@ TEST_F(Embedding, TwoFormsShareOneBrowser) {
     EXPECT_EQ(ready, VARIANT_TRUE);   // at once: no new creation
     EXPECT_EQ(Runtime().WebViewCount(), 1);
     EXPECT_TRUE(Has(State(), L"\"source\":\"https://shared.test/\"")) << State();
+    // The browser's events go to the form that holds it now, not to both.
+    ASSERT_EQ(next->NavigateSync(Bstr(L"https://second.test/")), S_OK);
+    BSTR url = nullptr;
+    first->get_url(&url);
+    EXPECT_EQ(TakeBstr(url), L"https://shared.test/");
     // The first form closing leaves the browser with the second one.
     ASSERT_EQ(first->CloseEmbedded(), S_OK);
     EXPECT_TRUE(Has(State(), L"\"parentWindow\":" + std::to_wstring(reinterpret_cast<INT_PTR>(second))));
