@@ -106,6 +106,7 @@ HRESULT CCorvaneCtrl::EmbedInHwnd(__int64 hwndParent, LONG width, LONG height) {
 
         // Counted once per embedding: embedding again without CloseEmbedded
         // moves the browser and must not keep the shared browser alive.
+        const bool wasEmbedded = embedded_;
         if (!embedded_ && !useOwnWebView_) ++ForeignHost::Shared().embedCount;
         embeddedParent_ = parent;
         embedded_ = true;
@@ -127,7 +128,15 @@ HRESULT CCorvaneCtrl::EmbedInHwnd(__int64 hwndParent, LONG width, LONG height) {
         if (!useOwnWebView_ && TakeSharedBrowser()) return S_OK;
         // A creation under way reads the latest target when it completes.
         if (ForeignHost::HasPending(this)) return S_OK;
-        return StartForeignCreation();
+        HRESULT hr = StartForeignCreation();
+        if (FAILED(hr) && !wasEmbedded) {
+            // Nothing will arrive: the control is not embedded after all.
+            if (!useOwnWebView_ && ForeignHost::Shared().embedCount > 0) --ForeignHost::Shared().embedCount;
+            embeddedParent_ = nullptr;
+            embedded_ = false;
+            eventsSuppressed_ = false;
+        }
+        return hr;
     });
 }
 

@@ -374,13 +374,21 @@ TEST_F(Embedding, ValidatesTheParentAndDefaultsTheSize) {
     c->get_LastError(&text);
     EXPECT_EQ(TakeBstr(text), L"Invalid parent window handle.");
     EXPECT_EQ(Runtime().WebViewCount(), 0);
+    // A creation that cannot start leaves no embedding behind.
+    Runtime().FailCall(CreationStep::Environment, E_OUTOFMEMORY);
+    EXPECT_EQ(c->EmbedInHwnd(reinterpret_cast<INT_PTR>(form), 10, 10), E_OUTOFMEMORY);
+    c->get_LastError(&text);
+    EXPECT_EQ(TakeBstr(text), L"CreateCoreWebView2EnvironmentWithOptions failed.");
+    LONG_PTR parent = -1;
+    EXPECT_EQ(c->get_EmbeddedParentHwnd(&parent), S_OK);
+    EXPECT_EQ(parent, 0);
+    Runtime().FailCall(CreationStep::Environment, S_OK);
 
     ASSERT_EQ(c->EmbedInHwnd(reinterpret_cast<INT_PTR>(form), 0, -5), S_OK);
     ASSERT_TRUE(Ready(c));
     EXPECT_TRUE(Has(State(), L"\"bounds\":[0,0,400,300]")) << State();
     EXPECT_EQ(c->MoveEmbedded(10, 20), S_OK);
     EXPECT_TRUE(Has(State(), L"\"bounds\":[10,20,410,320]")) << State();
-    LONG_PTR parent = 0;
     EXPECT_EQ(c->get_EmbeddedParentHwnd(&parent), S_OK);
     EXPECT_EQ(parent, reinterpret_cast<LONG_PTR>(form));
 }
