@@ -112,6 +112,28 @@ public:
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 };
 
+// A windowed form control: its window through IOleWindow.
+class WindowedControl : public IDispatch, public IOleWindow {
+public:
+    HWND window = nullptr;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        *out = nullptr;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) *out = static_cast<IDispatch*>(this);
+        if (IsEqualIID(iid, IID_IOleWindow)) *out = static_cast<IOleWindow*>(this);
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { *n = 0; return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* out) override { *out = window; return S_OK; }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+};
+
 class Pool : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -292,6 +314,26 @@ TEST_F(Pool, BlockingCallsRightAfterCreateWaitForTheBrowser) {
     EXPECT_EQ(code, kTimeout);
     Runtime().HoldCreation(false);
     Runtime().ReleaseCreation();
+}
+
+TEST_F(Pool, BrowserInAWindowedControlFillsItsClientArea) {
+    HWND formWindow = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    WindowedControl control;
+    control.window = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 20, 20, 250, 150, formWindow, nullptr, nullptr,
+                                     nullptr);
+    LONG index = 0;
+    ASSERT_EQ(pool->CreateInControl(Bstr(L""), &control, &index), S_OK);
+    ASSERT_TRUE(Ready(index));
+    EXPECT_TRUE(Has(State(), L"\"bounds\":[0,0,250,150]")) << State();
+    EXPECT_TRUE(Has(State(), L"\"parentWindow\":" + std::to_wstring(reinterpret_cast<INT_PTR>(control.window))));
+    // Nothing to embed into: the browser is destroyed and no index is taken.
+    HostObject nothing;
+    EXPECT_EQ(pool->CreateInControl(Bstr(L""), &nothing, &index), E_FAIL);
+    EXPECT_EQ(index, 0);
+    LONG count = 0;
+    pool->GetBrowserCount(&count);
+    EXPECT_EQ(count, 1);
+    DestroyWindow(formWindow);
 }
 
 // A browser in a windowless control on the second page of a tabbed
