@@ -185,7 +185,14 @@ TEST_F(Pool, FailedCreateWritesZeroAndLeavesTheNextIndex) {
     EXPECT_EQ(pool->Create(0, Bstr(L""), 0, 0, 10, 10, &index), E_FAIL);
     EXPECT_EQ(index, 0);
     EXPECT_EQ(ErrorDescription(), L"Failed to create browser instance. Ensure WebView2 Runtime is installed.");
+    VARIANT_BOOL installed = VARIANT_TRUE;
+    BSTR version = nullptr;
+    EXPECT_EQ(pool->IsWebView2RuntimeInstalled(&installed), S_OK);
+    EXPECT_EQ(installed, VARIANT_FALSE);
+    EXPECT_EQ(pool->GetWebView2RuntimeVersion(&version), E_FAIL);
     Runtime().SetVersion(L"120.0.2210.91");
+    EXPECT_EQ(pool->GetWebView2RuntimeVersion(&version), S_OK);
+    EXPECT_EQ(TakeBstr(version), L"120.0.2210.91");
     EXPECT_EQ(Create(), 1);
 }
 
