@@ -163,8 +163,6 @@ void ReleaseEnvironment(const std::wstring& key) {
     if (--it->second.holders <= 0 && !it->second.creating && it->second.waiting.empty()) S().environments.erase(it);
 }
 
-int EnvironmentCount() { return static_cast<int>(S().environments.size()); }
-
 SharedBrowser& Shared() { return S().shared; }
 
 void CloseSharedBrowser() {

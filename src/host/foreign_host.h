@@ -55,7 +55,6 @@ HRESULT WithEnvironment(const EnvironmentOptions& options, EnvironmentReady read
 // of it with the last one, so no browser process outlives its browsers.
 void HoldEnvironment(const std::wstring& key);
 void ReleaseEnvironment(const std::wstring& key);
-int EnvironmentCount();
 
 // The shared browser of controls without one of their own.
 struct SharedBrowser {

@@ -328,7 +328,6 @@ void BrowserRegistry::TrackingPass() {
                 POINT origin{left, top};
                 ScreenToClient(entry.hostWindow, &origin);
                 browser.object->SetEmbedOrigin(origin.x, origin.y);
-                browser.control->MoveEmbedded(origin.x, origin.y);
                 browser.control->ResizeEmbedded(width, height);
             }
         }
