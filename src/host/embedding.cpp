@@ -122,8 +122,13 @@ HRESULT CCorvaneCtrl::EmbedInHwnd(__int64 hwndParent, LONG width, LONG height) {
                 if (!stage_.ready) EnterReadiness(false);
                 return S_OK;
             }
-            if (holdsSharedBrowser_) ForeignHost::CloseSharedBrowser();
-            TeardownBrowser();
+            if (holdsSharedBrowser_) {
+                // The shared browser is gone for every form: let go, keep the embedding.
+                ForeignHost::CloseSharedBrowser();
+                ReleaseBrowserReferences();
+            } else {
+                TeardownBrowser();
+            }
         }
         if (!useOwnWebView_ && TakeSharedBrowser()) return S_OK;
         // A creation under way reads the latest target when it completes.

@@ -170,7 +170,6 @@ void CloseSharedBrowser() {
     ComPtr<ICoreWebView2Controller> controller = std::move(shared.controller);
     shared.webView.Reset();
     shared.ready = false;
-    shared.embedCount = 0;
     const std::wstring key = std::move(shared.environmentKey);
     shared.environmentKey.clear();
     if (controller) controller->Close();

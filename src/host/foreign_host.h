@@ -69,7 +69,8 @@ struct SharedBrowser {
     std::vector<CCorvaneCtrl*> waiting;  // embedded while the creation ran
 };
 SharedBrowser& Shared();
-// Closes and lets go of the shared browser (the last embedding ended).
+// Closes and lets go of the shared browser (the last embedding ended, or it
+// died); the embed count is the caller's.
 void CloseSharedBrowser();
 
 // Which control a parent window belongs to, and which control received the
