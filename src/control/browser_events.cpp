@@ -6,6 +6,7 @@
 #include "callback.h"
 #include "context_menu_args.h"
 #include "corvane_ctrl.h"
+#include "foreign_host.h"
 #include "live_controls.h"
 #include "runtime_text.h"
 
@@ -102,7 +103,9 @@ void Listen(const ComPtr<Source>& source, HRESULT (Owner::*add)(Handler*, EventR
 }  // namespace
 
 bool CCorvaneCtrl::AcceptsBrowserEvent() const {
-    return LiveControls::IsLive(this) && !closing_ && webView_;
+    // The shared browser's events belong to the control whose window holds it.
+    return LiveControls::IsLive(this) && !closing_ && webView_ &&
+           (!holdsSharedBrowser_ || ForeignHost::RoutedOwner() == this);
 }
 
 void CCorvaneCtrl::RefreshHistoryCaches() {

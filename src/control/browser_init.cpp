@@ -4,11 +4,13 @@
 #include <shlobj.h>
 
 #include <string>
+#include <utility>
 
 #include "bstr.h"
 #include "callback.h"
 #include "corvane_ctrl.h"
 #include "environment_options.h"
+#include "foreign_host.h"
 #include "live_controls.h"
 #include "runtime_loader.h"
 #include "runtime_text.h"
@@ -107,12 +109,12 @@ void CCorvaneCtrl::InitializeBrowser() {
     if (settings_.allowSingleSignOnUsingOSPrimaryAccount) options->put_AllowSingleSignOnUsingOSPrimaryAccount(TRUE);
     environmentOptions_ = options;
     const std::wstring dataFolder = ToWide(userDataFolder_);
-    initializing_ = true;
+    BeginCreation();
     hr = CreateEnvironment(browserFolder.empty() ? nullptr : browserFolder.c_str(), dataFolder.c_str(),
                            options.get(), completed.get());
     if (FAILED(hr)) {
         // The runtime refused to start: nothing will call back.
-        initializing_ = false;
+        EndCreation(hr);
         errors_.LastErrorOnly(WithCode(u"WebView2 environment creation failed. Error code: ", hr), hr, hr);
     }
 }
@@ -121,13 +123,13 @@ HRESULT CCorvaneCtrl::OnEnvironmentCreated(HRESULT hr, ICoreWebView2Environment*
     if (!LiveControls::IsLive(this) || closing_ || disposed_) return S_OK;
     if (FAILED(hr) || !environment) {
         if (SUCCEEDED(hr)) hr = E_FAIL;
-        initializing_ = false;
+        EndCreation(hr);
         errors_.LastErrorOnly(WithCode(u"WebView2 environment creation failed. Error code: ", hr), hr, hr);
         return hr;
     }
     environment_ = ComPtr<ICoreWebView2Environment>(environment);
     if (!window_) {
-        initializing_ = false;
+        EndCreation(E_FAIL);
         return E_FAIL;
     }
     HWND firstParent = CreateHiddenStatic();
@@ -140,7 +142,7 @@ HRESULT CCorvaneCtrl::OnEnvironmentCreated(HRESULT hr, ICoreWebView2Environment*
                                 : E_OUTOFMEMORY;
     if (FAILED(started)) {
         if (firstParent != window_) DestroyWindow(firstParent);
-        initializing_ = false;
+        EndCreation(started);
         errors_.LastErrorOnly(WithCode(u"WebView2 controller creation failed. Error code: ", started), started,
                               started);
         return started;
@@ -156,13 +158,13 @@ HRESULT CCorvaneCtrl::OnControllerCreated(HRESULT hr, ICoreWebView2Controller* c
     }
     if (FAILED(hr)) {
         if (ownParent) DestroyWindow(firstParent);
-        initializing_ = false;
+        EndCreation(hr);
         errors_.LastErrorOnly(WithCode(u"WebView2 controller creation failed. Error code: ", hr), hr, hr);
         return hr;
     }
     if (!controller) {
         if (ownParent) DestroyWindow(firstParent);
-        initializing_ = false;
+        EndCreation(E_FAIL);
         errors_.LastErrorOnly(u"WebView2 controller is NULL (unexpected).", E_FAIL, E_FAIL);
         return E_FAIL;
     }
@@ -181,18 +183,29 @@ HRESULT CCorvaneCtrl::OnControllerCreated(HRESULT hr, ICoreWebView2Controller* c
     if (FAILED(hr) || !webView_) {
         if (SUCCEEDED(hr)) hr = E_NOINTERFACE;
         webView_.Reset();
-        initializing_ = false;
+        EndCreation(hr);
         errors_.LastErrorOnly(WithCode(u"Failed to get CoreWebView2 interface. Error code: ", hr), hr, hr);
         return E_FAIL;
     }
     controller_->put_IsVisible(window_ ? TRUE : FALSE);
     controller_->put_Bounds(ClientRect(window_));
-    ApplyInitialSettings();
+    EnterReadiness(true);
+    if (window_) {
+        InvalidateRect(window_, nullptr, TRUE);
+        UpdateWindow(window_);
+    }
+    return S_OK;
+}
 
+// The queued work, the event handlers, the ready events and the pending URL,
+// in that order; blocking calls waiting for the creation go on afterwards.
+void CCorvaneCtrl::EnterReadiness(bool fresh) {
+    if (fresh) ApplyInitialSettings();
     stage_.ready = true;
     initializing_ = false;
     DrainEarlyQueues(true);
-    RegisterBrowserEvents();
+    // A browser this control had before keeps its handlers.
+    if (webViewRemovals_.empty()) RegisterBrowserEvents();
 
     RaiseNow(u"CreateWebViewCompleted", [this] {
         RaiseEvent(kCreateWebViewCompleted, {static_cast<LONG>(S_OK), true});
@@ -220,11 +233,20 @@ HRESULT CCorvaneCtrl::OnControllerCreated(HRESULT hr, ICoreWebView2Controller* c
             webView_->Navigate(url.c_str());
         }
     }
-    if (window_) {
-        InvalidateRect(window_, nullptr, TRUE);
-        UpdateWindow(window_);
-    }
-    return S_OK;
+    EndCreation(S_OK);
+}
+
+void CCorvaneCtrl::BeginCreation() {
+    initializing_ = true;
+    creationResult_ = S_OK;
+    if (!creationEvent_) creationEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    else ResetEvent(creationEvent_);
+}
+
+void CCorvaneCtrl::EndCreation(HRESULT hr) {
+    initializing_ = false;
+    creationResult_ = hr;
+    if (creationEvent_) SetEvent(creationEvent_);
 }
 
 void CCorvaneCtrl::ApplyInitialSettings() {
@@ -293,12 +315,18 @@ void CCorvaneCtrl::ParkBrowser() {
 }
 
 void CCorvaneCtrl::TeardownBrowser() {
+    if (holdsSharedBrowser_) {
+        // Other forms use the shared browser: this control only lets go of it.
+        if (embedded_) LeaveEmbedding(false);
+        else ReleaseBrowserReferences();
+        return;
+    }
     // Nothing created yet: a creation under way goes on and finds the window
     // (or its absence) when it completes.
     if (!webView_ && !controller_ && !environment_) return;
     closing_ = true;
     stage_.ready = false;
-    initializing_ = false;
+    if (initializing_) EndCreation(E_ABORT);
     for (FrameEntry& entry : frames_)
         for (auto& remove : entry.removals) remove();
     frames_.clear();
@@ -312,16 +340,20 @@ void CCorvaneCtrl::TeardownBrowser() {
     for (auto& remove : environmentRemovals_) remove();
     environmentRemovals_.clear();
     environment_.Reset();
+    if (!environmentKey_.empty()) ForeignHost::ReleaseEnvironment(std::exchange(environmentKey_, std::wstring()));
     closing_ = false;
 }
 
 HRESULT CCorvaneCtrl::Dispose() {
     return ComBarrier([&] {
         if (disposed_) return S_OK;
+        ForgetForeignState();
         TeardownBrowser();
         disposed_ = true;
         stage_.ready = false;
-        initializing_ = false;   // a creation still under way is ignored when it completes
+        // A creation still under way is ignored when it completes; calls
+        // waiting for it end now.
+        if (initializing_) EndCreation(E_ABORT);
         return S_OK;
     });
 }

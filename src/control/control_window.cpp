@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "corvane_ctrl.h"
+#include "foreign_host.h"
 #include "live_controls.h"
 #include "type_info_cache.h"
 
@@ -173,6 +174,7 @@ CCorvaneCtrl::~CCorvaneCtrl() {
     // Leave the live set first: a late callback must find the control gone.
     LiveControls::Remove(this);
     closing_ = true;
+    ForgetForeignState();
     TeardownBrowser();
     closing_ = true;
     if (window_) DestroyWindow(window_);
@@ -180,6 +182,9 @@ CCorvaneCtrl::~CCorvaneCtrl() {
     parkingWindow_ = nullptr;
     PurgeDeferredEvents(this);
     ReleaseWindowClass();
+    ForeignHost::ForgetOwner(this);   // the address may come back as another control
+    if (instanceHostWindow_) DestroyWindow(instanceHostWindow_);
+    if (creationEvent_) CloseHandle(creationEvent_);
 }
 
 HRESULT CCorvaneCtrl::RaiseEvent(DISPID id, std::initializer_list<EventArg> args) {

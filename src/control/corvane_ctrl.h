@@ -323,6 +323,32 @@ public:
     HRESULT STDMETHODCALLTYPE get_WordApplication(IDispatch** value) override;
     HRESULT STDMETHODCALLTYPE get_WordDocument(IDispatch** value) override;
 
+    // Embedding into any window and Office frames (src/host/embedding.cpp).
+    HRESULT STDMETHODCALLTYPE EmbedInHwnd(__int64 hwndParent, LONG width, LONG height) override;
+    HRESULT STDMETHODCALLTYPE EmbedInHwndByLong(LONG hwndParent, LONG width, LONG height) override;
+    HRESULT STDMETHODCALLTYPE ResizeEmbedded(LONG width, LONG height) override;
+    HRESULT STDMETHODCALLTYPE MoveEmbedded(LONG left, LONG top) override;
+    HRESULT STDMETHODCALLTYPE CloseEmbedded() override;
+    HRESULT STDMETHODCALLTYPE get_EmbeddedParentHwnd(LONG_PTR* value) override;
+    HRESULT STDMETHODCALLTYPE QuickInitInFrame(IDispatch* parentForm, IDispatch* targetFrame) override;
+    HRESULT STDMETHODCALLTYPE GetDefaultOcxPath(BSTR* folderPath) override;
+    HRESULT STDMETHODCALLTYPE PointsToPixels(double points, VARIANT_BOOL isHorizontal, LONG* pixels) override;
+
+    // What the browser pool sets and reads beside the interface.
+    void SetEmbedOrigin(LONG x, LONG y) { embedX_ = x; embedY_ = y; }
+    void UseOwnBrowser() { useOwnWebView_ = true; }
+    void SetProfile(std::u16string name, bool inPrivate) {
+        profileName_ = std::move(name);
+        inPrivateMode_ = inPrivate;
+    }
+    const std::u16string& StoredProfileName() const { return profileName_; }
+    bool StoredInPrivate() const { return inPrivateMode_; }
+    // The browser's profile once it exists, else null.
+    ComPtr<ICoreWebView2Profile> BrowserProfile() const;
+    // The window the browser sits in now: the controller's parent, else the
+    // target of a creation still under way.
+    HWND BrowserParentWindow() const;
+
     // Automation stealth and CAPTCHA services are not part of this build.
     HRESULT STDMETHODCALLTYPE EnableStealthMode() override;
     HRESULT STDMETHODCALLTYPE HideWebDriver() override;
@@ -428,6 +454,29 @@ private:
 
     HRESULT PostWebMessage(bool json, BSTR message);
 
+    // Browser creation as blocking calls see it: a call made while the
+    // browser is being created waits for it within its own time-out.
+    void BeginCreation();
+    void EndCreation(HRESULT hr);
+    bool CreationUnderWay() const { return initializing_ && !disposed_ && !stage_.ready; }
+    HRESULT AwaitBrowser(std::u16string_view operation, GuardKind kind, std::u16string_view alternative,
+                         DWORD& budget);
+    // Readiness once a controller and its web view are the control's own.
+    void EnterReadiness(bool fresh);
+
+    // The foreign-window path (src/host/embedding.cpp).
+    HRESULT StartForeignCreation();
+    void StartForeignController(ICoreWebView2Environment* environment, HWND host, const std::wstring& key);
+    static HRESULT OnForeignControllerCreated(HWND host, HRESULT hr, ICoreWebView2Controller* controller);
+    void AdoptForeignController(HWND host, ICoreWebView2Controller* controller);
+    void ForeignCreationFailed(std::u16string_view text, HRESULT hr);
+    bool TakeSharedBrowser();
+    void ApplyEmbedBounds();
+    void MoveBrowserToTarget();
+    void LeaveEmbedding(bool pump);
+    void ReleaseBrowserReferences();
+    void ForgetForeignState();
+
     // Blocking calls (navigation.cpp).
     HRESULT Refused(std::u16string_view message);
     HRESULT BlockingNavigation(std::u16string_view operation, std::u16string_view alternative,
@@ -442,6 +491,18 @@ private:
     ComPtr<ICoreWebView2Controller> controller_;
     ComPtr<ICoreWebView2> webView_;
     bool initializing_ = false;           // environment creation started, not ready yet
+    HANDLE creationEvent_ = nullptr;      // set when the creation under way ends
+    HRESULT creationResult_ = S_OK;
+
+    // Embedding into a foreign window.
+    HWND embeddedParent_ = nullptr;
+    bool embedded_ = false;
+    LONG embedX_ = 0, embedY_ = 0, embedWidth_ = 0, embedHeight_ = 0;
+    bool useOwnWebView_ = false;          // pooled: a browser of its own, not the shared one
+    bool holdsSharedBrowser_ = false;
+    HWND instanceHostWindow_ = nullptr;
+    std::u16string profileName_;
+    std::wstring environmentKey_;         // the foreign environment this control holds
     bool disposed_ = false;
     bool suspended_ = false;
 

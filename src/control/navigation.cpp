@@ -46,6 +46,35 @@ HRESULT CCorvaneCtrl::Refused(std::u16string_view message) {
     return errors_.LastErrorOnly(message, CVN_E_SYNC_REENTRANT, CVN_E_SYNC_REENTRANT);
 }
 
+// A blocking call made while the browser is still being created waits for
+// the creation in the same loop and within the same time-out as its own
+// operation: macro code has no other way to wait. S_FALSE when there is no
+// browser and none is being made.
+HRESULT CCorvaneCtrl::AwaitBrowser(std::u16string_view operation, GuardKind kind, std::u16string_view alternative,
+                                   DWORD& budget) {
+    if (webView_) return S_OK;
+    if (!CreationUnderWay() || !creationEvent_) return S_FALSE;
+    std::u16string message;
+    if (RefuseIfNested(operation, message, kind, alternative)) return Refused(message);
+    ComPtr<IUnknown> keepAlive(Controlling());
+    const ULONGLONG start = GetTickCount64();
+    HRESULT hr = PumpWait(creationEvent_, budget);
+    const ULONGLONG spent = GetTickCount64() - start;
+    const DWORD allowed = budget;
+    budget = spent >= budget ? 0 : budget - static_cast<DWORD>(spent);
+    if (hr == kTimeout) {
+        std::u16string text = std::u16string(operation) + u" waited " + DecimalText(allowed) +
+                              u" ms (SynchronousTimeOut) for the browser to be created.";
+        ReportError(IID_ICorvaneCtrl, text, kTimeout);
+        return errors_.LastErrorOnly(text, kTimeout, kTimeout);
+    }
+    if (FAILED(hr)) return hr;
+    if (webView_) return S_OK;
+    // The creation recorded its own error.
+    if (FAILED(creationResult_)) return creationResult_;
+    return errors_.LastErrorOnly(kWebViewNotInitialized, E_FAIL);
+}
+
 HRESULT CCorvaneCtrl::Navigate(BSTR url) {
     if (!url) return E_INVALIDARG;
     return ComBarrier([&]() -> HRESULT {
@@ -122,6 +151,9 @@ HRESULT CCorvaneCtrl::NavigateToString(BSTR html) {
 // first one's wait is refused as nested, because the first holds the event.
 HRESULT CCorvaneCtrl::BlockingNavigation(std::u16string_view operation, std::u16string_view alternative,
                                          const std::function<HRESULT()>& start) {
+    DWORD budget = static_cast<DWORD>(settings_.synchronousTimeOut < 0 ? 0 : settings_.synchronousTimeOut);
+    HRESULT ready = AwaitBrowser(operation, GuardKind::Completion, alternative, budget);
+    if (FAILED(ready)) return ready;
     if (!webView_) return errors_.LastErrorOnly(kWebViewNotInitialized, E_FAIL);
     std::u16string message;
     if (RefuseIfNested(operation, message, GuardKind::Completion, alternative)) return Refused(message);
@@ -147,7 +179,7 @@ HRESULT CCorvaneCtrl::BlockingNavigation(std::u16string_view operation, std::u16
         finish();
         return hr;
     }
-    hr = PumpWait(event, static_cast<DWORD>(settings_.synchronousTimeOut < 0 ? 0 : settings_.synchronousTimeOut));
+    hr = PumpWait(event, budget);
     finish();
     return SUCCEEDED(hr) ? S_OK : hr;
 }
@@ -173,8 +205,11 @@ HRESULT CCorvaneCtrl::NavigateToStringSync(BSTR html) {
 HRESULT CCorvaneCtrl::ExecuteScript(BSTR script, BSTR* result) {
     if (result) *result = nullptr;
     if (!script || !result) return E_POINTER;
-    if (!webView_) return E_FAIL;
     return ComBarrier([&]() -> HRESULT {
+        DWORD timeout = ScriptTimeOut();
+        HRESULT ready = AwaitBrowser(u"ExecuteScript", GuardKind::ScriptResult, {}, timeout);
+        if (FAILED(ready)) return ready;
+        if (!webView_) return E_FAIL;
         std::u16string message;
         if (RefuseIfNested(u"ExecuteScript", message, GuardKind::ScriptResult)) return Refused(message);
         auto state = std::make_shared<ScriptCompletion>();
@@ -189,11 +224,10 @@ HRESULT CCorvaneCtrl::ExecuteScript(BSTR script, BSTR* result) {
         ComPtr<IUnknown> keepAlive(Controlling());
         HRESULT hr = webView_->ExecuteScript(ToWide(BstrView(script)).c_str(), completed.get());
         if (FAILED(hr)) return hr;
-        const DWORD timeout = ScriptTimeOut();
         hr = PumpWait(state->event, timeout);
         if (hr == kTimeout) {
             std::u16string text = u"ExecuteScript got no result from the page within " +
-                                  DecimalText(timeout) +
+                                  DecimalText(ScriptTimeOut()) +
                                   u" ms (SynchronousTimeOut). The page's JavaScript may still be busy.";
             ReportError(IID_ICorvaneCtrl, text, kTimeout);
             return errors_.LastErrorOnly(text, kTimeout, kTimeout);

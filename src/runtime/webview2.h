@@ -121,6 +121,7 @@ struct ICoreWebView2Controller;
 struct ICoreWebView2CookieManager;
 struct ICoreWebView2CreateCoreWebView2CompositionControllerCompletedHandler;
 struct ICoreWebView2CreateCoreWebView2ControllerCompletedHandler;
+struct ICoreWebView2ControllerOptions;
 struct ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler;
 struct ICoreWebView2Deferral;
 struct ICoreWebView2DevToolsProtocolEventReceiver;
@@ -1094,6 +1095,30 @@ WV2_INTERFACE(ICoreWebView2Environment6, ICoreWebView2Environment5, "e59ee362-ac
 
 WV2_INTERFACE(ICoreWebView2Environment7, ICoreWebView2Environment6, "43C22296-3BBD-43A4-9C00-5C0DF6DD29A2") {
     virtual HRESULT STDMETHODCALLTYPE get_UserDataFolder(LPWSTR* value) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2Environment8, ICoreWebView2Environment7, "D6EB91DD-C3D2-45E5-BD29-6DC2BC4DE9CF") {
+    virtual HRESULT STDMETHODCALLTYPE add_ProcessInfosChanged(ICoreWebView2ProcessInfosChangedEventHandler* eventHandler,
+                                                              EventRegistrationToken* token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE remove_ProcessInfosChanged(EventRegistrationToken token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetProcessInfos(ICoreWebView2ProcessInfoCollection** value) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2Environment9, ICoreWebView2Environment8, "f06f41bf-4b5a-49d8-b9f6-fa16cd29f274") {
+    virtual HRESULT STDMETHODCALLTYPE CreateContextMenuItem(LPCWSTR label, IStream* iconStream,
+                                                            COREWEBVIEW2_CONTEXT_MENU_ITEM_KIND kind,
+                                                            ICoreWebView2ContextMenuItem** item) = 0;
+};
+
+// Controllers with a named profile (and InPrivate mode).
+WV2_INTERFACE(ICoreWebView2Environment10, ICoreWebView2Environment9, "ee0eb9df-6f12-46ce-b53f-3f47b9c928e0") {
+    virtual HRESULT STDMETHODCALLTYPE CreateCoreWebView2ControllerOptions(ICoreWebView2ControllerOptions** options) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateCoreWebView2ControllerWithOptions(
+        HWND parentWindow, ICoreWebView2ControllerOptions* options,
+        ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateCoreWebView2CompositionControllerWithOptions(
+        HWND parentWindow, ICoreWebView2ControllerOptions* options,
+        ICoreWebView2CreateCoreWebView2CompositionControllerCompletedHandler* handler) = 0;
 };
 
 // Options handed to CreateCoreWebView2EnvironmentWithOptions. The host implements

@@ -14,9 +14,9 @@ Dim ctrl, pool, v
 Set ctrl = CreateObject("Corvane.CorvaneCtrl")
 Set pool = CreateObject("Corvane.BrowserPool")
 ' A member not written yet, called in another letter case: its HRESULT, its description, our source.
-v = pool.GETURL(1)
+pool.CLEARREADYCALLBACK 1
 Check Err.Source = "Corvane", "Err.Source: " & Err.Source
-CheckErr E_NOTIMPL, "GetUrl is not implemented yet.", "pool.GETURL"
+CheckErr E_NOTIMPL, "ClearReadyCallback is not implemented yet.", "pool.CLEARREADYCALLBACK"
 ' A property read and a property write are told apart.
 v = ctrl.defaultdownloadfolderpath
 CheckErr E_NOTIMPL, "DefaultDownloadFolderPath (read) is not implemented yet.", "ctrl.DefaultDownloadFolderPath read"

@@ -246,8 +246,8 @@ TEST(Module, DispatchThroughTheCreationExports) {
     info->Release();
     EXPECT_EQ(json->Release(), 0u);
 
-    // A member nobody has written yet answers E_NOTIMPL with a description,
-    // which ITypeInfo::Invoke hands on as the exception information.
+    // A failure's error information reaches the caller through
+    // ITypeInfo::Invoke: here the pool's answer to an index it never gave.
     IDispatch* pool = Export<CreateFn>("Corvane_CreateBrowserPool")();
     ASSERT_NE(pool, nullptr);
     EXPECT_EQ(Export<HRESULT(WINAPI*)()>("Corvane_GetLastBrowserPoolError")(), S_OK);
@@ -259,9 +259,9 @@ TEST(Module, DispatchThroughTheCreationExports) {
     DISPPARAMS params = {args, nullptr, 2, 0};
     EXCEPINFO excep = {};
     ASSERT_EQ(pool->Invoke(navigate, IID_NULL, 0x409, DISPATCH_METHOD, &params, nullptr, &excep, nullptr), DISP_E_EXCEPTION);
-    EXPECT_EQ(excep.scode, E_NOTIMPL);
+    EXPECT_EQ(excep.scode, E_INVALIDARG);
     EXPECT_EQ(TakeBstr(excep.bstrSource), L"Corvane");
-    EXPECT_EQ(TakeBstr(excep.bstrDescription), L"Navigate is not implemented yet.");
+    EXPECT_EQ(TakeBstr(excep.bstrDescription), L"Invalid browser index. Use the value returned by Create().");
     SysFreeString(excep.bstrHelpFile);
     VariantClear(&args[0]);
     EXPECT_EQ(pool->Release(), 0u);
