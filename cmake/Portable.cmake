@@ -2,9 +2,11 @@
 # both trees, natively with sanitizers for its tests, and inside the DLL.
 file(GLOB CORVANE_PORTABLE_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/json/*.cpp
-  ${CMAKE_SOURCE_DIR}/src/com/registrar_script.cpp)
+  ${CMAKE_SOURCE_DIR}/src/com/registrar_script.cpp
+  ${CMAKE_SOURCE_DIR}/src/runtime/chromium/portable/*.cpp)
 list(FILTER CORVANE_PORTABLE_SOURCES EXCLUDE REGEX "_com\\.cpp$")
-set(CORVANE_PORTABLE_INCLUDES ${CMAKE_SOURCE_DIR}/src/json ${CMAKE_SOURCE_DIR}/src/com)
+set(CORVANE_PORTABLE_INCLUDES ${CMAKE_SOURCE_DIR}/src/json ${CMAKE_SOURCE_DIR}/src/com
+  ${CMAKE_SOURCE_DIR}/src/runtime/chromium)
 
 function(corvane_add_portable_library name)
   add_library(${name} STATIC ${CORVANE_PORTABLE_SOURCES})
