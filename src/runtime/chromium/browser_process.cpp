@@ -211,7 +211,8 @@ HRESULT BrowserVersion(const std::wstring& executable, std::wstring& version) {
 HRESULT BrowserProcess::Start(const std::wstring& executable, const std::wstring& userDataFolder,
                               const std::wstring& arguments) {
     userDataFolder_ = userDataFolder;
-    CreateDirectoryW(userDataFolder.c_str(), nullptr);
+    // The whole path: a host may name a folder whose parents do not exist yet.
+    SHCreateDirectoryExW(nullptr, userDataFolder.c_str(), nullptr);
     // A port file left by an earlier browser would name a dead endpoint.
     DeleteFileW(PortFile().c_str());
 

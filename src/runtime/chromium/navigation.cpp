@@ -23,10 +23,12 @@ bool IsNetworkUrl(std::u16string_view url) {
 
 constexpr std::u16string_view kAborted = u"net::ERR_ABORTED";
 constexpr std::size_t kMaxStringDocument = 2 * 1024 * 1024;
+constexpr int kHistoryAttempts = 20;
 
 }  // namespace
 
-UINT64 WebView::BeginNavigation(std::u16string url, bool userInitiated, bool redirected, bool& cancel) {
+UINT64 WebView::BeginNavigation(std::u16string url, bool userInitiated, bool redirected,
+                                std::function<void(bool cancel, UINT64 id)> then) {
     if (!redirected) {
         // A navigation that had not finished is replaced by this one.
         if (nav_.active) Complete(false, static_cast<int>(WebErrorStatus::OperationCanceled));
@@ -37,16 +39,22 @@ UINT64 WebView::BeginNavigation(std::u16string url, bool userInitiated, bool red
     }
     nav_.url = url;
     auto args = Make<NavigationStartingArgs>();
-    cancel = false;
-    if (!args) return nav_.id;
+    const UINT64 id = nav_.id;
+    if (!args) {
+        if (then) then(false, id);
+        return id;
+    }
     args->uri = std::move(url);
     args->userInitiated = userInitiated;
     args->redirected = redirected;
     args->navigationId = nav_.id;
-    navigationStarting_.Raise(static_cast<ICoreWebView2*>(this),
-                              static_cast<ICoreWebView2NavigationStartingEventArgs*>(args.get()));
-    cancel = args->cancel;
-    return nav_.id;
+    ComPtr<WebView> self(this);
+    Enqueue([self, args, then, id] {
+        self->navigationStarting_.Raise(static_cast<ICoreWebView2*>(self.get()),
+                                        static_cast<ICoreWebView2NavigationStartingEventArgs*>(args.get()));
+        if (then) then(args->cancel, id);
+    });
+    return id;
 }
 
 void WebView::OnRequestPaused(const JsonNode& params) {
@@ -57,18 +65,20 @@ void WebView::OnRequestPaused(const JsonNode& params) {
         return;
     }
     const bool redirected = !Str(&params, u"redirectedRequestId").empty() && nav_.active && !nav_.committed;
-    std::u16string networkId(Str(&params, u"networkId"));
-    bool cancel = false;
-    const UINT64 id = BeginNavigation(std::u16string(Str(Obj(&params, u"request"), u"url")),
-                                      Bool(Obj(&params, u"request"), u"hasUserGesture"), redirected, cancel);
-    if (closed_) return;
-    if (nav_.id == id) nav_.requestId = networkId.empty() ? requestId : networkId;
-    if (cancel) {
-        Send(u"Fetch.failRequest", Params().Add(u"requestId", requestId).Add(u"errorReason", u"Aborted").Text());
-        if (nav_.id == id && nav_.active) Complete(false, static_cast<int>(WebErrorStatus::OperationCanceled));
-        return;
-    }
-    Send(u"Fetch.continueRequest", Params().Add(u"requestId", requestId).Text());
+    const std::u16string networkId(Str(&params, u"networkId"));
+    ComPtr<WebView> self(this);
+    BeginNavigation(std::u16string(Str(Obj(&params, u"request"), u"url")),
+                    Bool(Obj(&params, u"request"), u"hasUserGesture"), redirected, [self, requestId](bool cancel, UINT64 id) {
+        if (self->closed_) return;
+        if (cancel) {
+            self->Send(u"Fetch.failRequest", Params().Add(u"requestId", requestId).Add(u"errorReason", u"Aborted").Text());
+            if (self->nav_.id == id && self->nav_.active)
+                self->Complete(false, static_cast<int>(WebErrorStatus::OperationCanceled));
+            return;
+        }
+        self->Send(u"Fetch.continueRequest", Params().Add(u"requestId", requestId).Text());
+    });
+    nav_.requestId = networkId.empty() ? requestId : networkId;
 }
 
 void WebView::OnFrameStartedNavigating(const JsonNode& params) {
@@ -80,13 +90,14 @@ void WebView::OnFrameStartedNavigating(const JsonNode& params) {
         nav_.requestId = Str(&params, u"loaderId");
         return;
     }
-    bool cancel = false;
-    const UINT64 id = BeginNavigation(url, false, false, cancel);
-    if (nav_.id == id) nav_.requestId = Str(&params, u"loaderId");
-    if (cancel && !closed_) {
-        Send(u"Page.stopLoading", u"{}");
-        if (nav_.id == id && nav_.active) Complete(false, static_cast<int>(WebErrorStatus::OperationCanceled));
-    }
+    ComPtr<WebView> self(this);
+    BeginNavigation(url, false, false, [self](bool cancel, UINT64 id) {
+        if (!cancel || self->closed_) return;
+        self->Send(u"Page.stopLoading", u"{}");
+        if (self->nav_.id == id && self->nav_.active)
+            self->Complete(false, static_cast<int>(WebErrorStatus::OperationCanceled));
+    });
+    nav_.requestId = Str(&params, u"loaderId");
 }
 
 void WebView::OnFrameNavigated(const JsonNode& params) {
@@ -96,53 +107,64 @@ void WebView::OnFrameNavigated(const JsonNode& params) {
     frameUrls_[frameId] = url;
     if (!Str(frame, u"parentId").empty() || frameId != mainFrameId_) {
         auto child = frames_.find(frameId);
-        if (child != frames_.end()) child->second->Rename(std::u16string(Str(frame, u"name")));
+        if (child != frames_.end()) {
+            ComPtr<Frame> renamed = child->second;
+            std::u16string name(Str(frame, u"name"));
+            Enqueue([renamed, name] { renamed->Rename(name); });
+        }
         return;
     }
     crashed_ = false;
     const bool errorPage = url.starts_with(u"chrome-error:");
     if (errorPage && !Str(frame, u"unreachableUrl").empty()) url = Str(frame, u"unreachableUrl");
-    if (!nav_.active || nav_.committed) {
-        // A navigation that did not pass through a start we saw (history
-        // served locally, a document written by the page): announce it now.
-        bool ignored = false;
-        BeginNavigation(url, false, false, ignored);
-        if (closed_) return;
-    }
+    // A navigation that did not pass through a start we saw (history served
+    // locally, a document written by the page): announced now.
+    if (!nav_.active || nav_.committed) BeginNavigation(url, false, false, nullptr);
     nav_.committed = true;
     nav_.errorPage = errorPage;
     nav_.loaderId = Str(frame, u"loaderId");
+    nav_.historyPending = true;
     const UINT64 id = nav_.id;
+    ComPtr<WebView> self(this);
     if (url != source_) {
         source_ = url;
-        auto changed = Make<SourceChangedArgs>(true);
-        if (changed) sourceChanged_.Raise(static_cast<ICoreWebView2*>(this),
-                                          static_cast<ICoreWebView2SourceChangedEventArgs*>(changed.get()));
+        Enqueue([self] {
+            auto changed = Make<SourceChangedArgs>(true);
+            if (changed) self->sourceChanged_.Raise(static_cast<ICoreWebView2*>(self.get()),
+                                                    static_cast<ICoreWebView2SourceChangedEventArgs*>(changed.get()));
+        });
     }
-    if (closed_ || nav_.id != id) return;
-    auto loading = Make<ContentLoadingArgs>(errorPage, id);
-    if (loading) contentLoading_.Raise(static_cast<ICoreWebView2*>(this),
-                                       static_cast<ICoreWebView2ContentLoadingEventArgs*>(loading.get()));
-    if (closed_ || nav_.id != id) return;
+    Enqueue([self, errorPage, id] {
+        auto loading = Make<ContentLoadingArgs>(errorPage, id);
+        if (loading) self->contentLoading_.Raise(static_cast<ICoreWebView2*>(self.get()),
+                                                 static_cast<ICoreWebView2ContentLoadingEventArgs*>(loading.get()));
+    });
     if (errorPage && settings_ && !settings_->errorPage)
         Send(u"Page.setDocumentContent", Params().Add(u"frameId", mainFrameId_).Add(u"html", u"").Text());
-    nav_.historyPending = true;
     RefreshHistory();
 }
 
 void WebView::OnSameDocument(const JsonNode& params) {
     if (Str(&params, u"frameId") != mainFrameId_) return;
     source_ = Str(&params, u"url");
-    auto changed = Make<SourceChangedArgs>(false);
-    if (changed) sourceChanged_.Raise(static_cast<ICoreWebView2*>(this),
-                                      static_cast<ICoreWebView2SourceChangedEventArgs*>(changed.get()));
-    if (!closed_) RefreshHistory();
+    ComPtr<WebView> self(this);
+    Enqueue([self] {
+        auto changed = Make<SourceChangedArgs>(false);
+        if (changed) self->sourceChanged_.Raise(static_cast<ICoreWebView2*>(self.get()),
+                                                static_cast<ICoreWebView2SourceChangedEventArgs*>(changed.get()));
+    });
+    RefreshHistory();
 }
 
 void WebView::OnLifecycle(const JsonNode& params) {
     if (Str(&params, u"frameId") != mainFrameId_ || !nav_.active || !nav_.committed || nav_.stringContent) return;
     if (Str(&params, u"loaderId") != nav_.loaderId) return;   // an earlier document's late event
     const std::u16string_view name = Str(&params, u"name");
+    if ((name == u"DOMContentLoaded" || name == u"load") && nav_.historyRetry) {
+        nav_.historyRetry = false;
+        RefreshHistory(1);
+    }
+    if (name == u"DOMContentLoaded") ConfirmTitle();
     if (name == u"DOMContentLoaded" && !nav_.domFired) {
         nav_.domDeferred = true;
         if (!nav_.historyPending) FlushDeferred();
@@ -153,15 +175,27 @@ void WebView::OnLifecycle(const JsonNode& params) {
     }
 }
 
+// The target's title is the URL until the document's title is known: read
+// the document's own once it is parsed.
+void WebView::ConfirmTitle() {
+    ComPtr<WebView> self(this);
+    Evaluate(u"document.title", [self](HRESULT hr, const CdpReply& reply) {
+        const std::u16string_view title = Str(Obj(reply.result, u"result"), u"value");
+        if (SUCCEEDED(hr) && !title.empty() && !self->closed_) self->OnTitle(std::u16string(title));
+    });
+}
+
 void WebView::FlushDeferred() {
     const UINT64 id = nav_.id;
+    ComPtr<WebView> self(this);
     if (nav_.domDeferred && !nav_.domFired) {
         nav_.domDeferred = false;
         nav_.domFired = true;
-        auto args = Make<DOMContentLoadedArgs>(id);
-        if (args) domContentLoaded_.Raise(static_cast<ICoreWebView2*>(this),
-                                          static_cast<ICoreWebView2DOMContentLoadedEventArgs*>(args.get()));
-        if (closed_ || nav_.id != id || !nav_.active) return;
+        Enqueue([self, id] {
+            auto args = Make<DOMContentLoadedArgs>(id);
+            if (args) self->domContentLoaded_.Raise(static_cast<ICoreWebView2*>(self.get()),
+                                                    static_cast<ICoreWebView2DOMContentLoadedEventArgs*>(args.get()));
+        });
     }
     if (nav_.completeDeferred) {
         nav_.completeDeferred = false;
@@ -183,10 +217,21 @@ void WebView::OnDocumentFailed(std::u16string_view requestId, std::u16string_vie
 
 void WebView::CompleteIfStopped() {
     // Loading stopped without a load event for the document we wait for.
-    if (!nav_.active || nav_.historyPending) return;
-    if (!nav_.committed || !nav_.errorText.empty()) {
+    if (!nav_.active || nav_.completeDeferred) return;
+    if (!nav_.committed) {
         const std::u16string text = nav_.errorText.empty() ? std::u16string(kAborted) : nav_.errorText;
         Complete(false, static_cast<int>(WebErrorStatusFromErrorText(text)));
+        return;
+    }
+    // Committed, then stopped (the host's Stop, window.stop()): the document
+    // asked for did not finish.
+    if (nav_.errorText.empty() && !nav_.errorPage) nav_.errorText = kAborted;
+    nav_.completeDeferred = true;
+    if (nav_.historyRetry) {
+        nav_.historyRetry = false;
+        RefreshHistory(1);
+    } else if (!nav_.historyPending) {
+        FlushDeferred();
     }
 }
 
@@ -194,15 +239,20 @@ void WebView::Complete(bool success, int status) {
     if (!nav_.active) return;
     nav_.active = false;
     auto args = Make<NavigationCompletedArgs>(success, status, nav_.id, nav_.httpStatus);
-    if (args) navigationCompleted_.Raise(static_cast<ICoreWebView2*>(this),
+    if (!args) return;
+    ComPtr<WebView> self(this);
+    Enqueue([self, args] {
+        self->navigationCompleted_.Raise(static_cast<ICoreWebView2*>(self.get()),
                                          static_cast<ICoreWebView2NavigationCompletedEventArgs*>(args.get()));
+    });
 }
 
-void WebView::RefreshHistory() {
+void WebView::RefreshHistory(int attempt) {
     ComPtr<WebView> self(this);
     const UINT64 id = nav_.id;
-    Send(u"Page.getNavigationHistory", u"{}", [self, id](const CdpReply& reply) {
+    Send(u"Page.getNavigationHistory", u"{}", [self, id, attempt](const CdpReply& reply) {
         if (self->closed_) return;
+        bool changed = false;
         if (reply.Ok()) {
             const JsonNode* entries = reply.result->Find(u"entries");
             std::vector<int> ids;
@@ -214,13 +264,24 @@ void WebView::RefreshHistory() {
             }
             const int index = static_cast<int>(Num(reply.result, u"currentIndex"));
             key += std::u16string(1, static_cast<char16_t>(index));
-            const bool changed = key != self->historyKey_ || ids != self->historyEntries_;
+            changed = key != self->historyKey_ || ids != self->historyEntries_;
             self->historyKey_ = std::move(key);
             self->historyEntries_ = std::move(ids);
             self->historyIndex_ = index;
-            if (changed) self->historyChanged_.Raise(static_cast<ICoreWebView2*>(self.get()), static_cast<IUnknown*>(nullptr));
         }
-        if (self->closed_ || self->nav_.id != id || !self->nav_.historyPending) return;
+        const bool waiting = self->nav_.id == id && self->nav_.historyPending;
+        // Right after a commit the browser may still answer with the old list,
+        // or refuse while the page changes hands ("not attached to an active
+        // page"): look again when the document is parsed, or at once if it is.
+        if (!changed && waiting && attempt < kHistoryAttempts && !reply.lost) {
+            if (self->nav_.completeDeferred || self->nav_.domDeferred || attempt > 0) self->RefreshHistory(attempt + 1);
+            else self->nav_.historyRetry = true;
+            return;
+        }
+        if (changed) self->Enqueue([self] {
+            self->historyChanged_.Raise(static_cast<ICoreWebView2*>(self.get()), static_cast<IUnknown*>(nullptr));
+        });
+        if (!waiting) return;
         self->nav_.historyPending = false;
         self->FlushDeferred();
     });
@@ -233,9 +294,7 @@ void WebView::OnNavigateReply(UINT64 startedBefore, std::u16string url, const Cd
         // Refused before any request was made (an unsafe port, a malformed
         // address): the host still hears of a navigation, and of its failure.
         if (reply.Ok() && errorText.empty()) return;
-        bool ignored = false;
-        BeginNavigation(std::move(url), false, false, ignored);
-        if (closed_) return;
+        BeginNavigation(std::move(url), false, false, nullptr);
         nav_.errorText = reply.Ok() ? errorText : kAborted;
         Complete(false, static_cast<int>(WebErrorStatusFromErrorText(nav_.errorText)));
         return;
@@ -258,18 +317,21 @@ HRESULT WebView::Navigate(LPCWSTR uri) {
     if (HRESULT hr = Usable(); FAILED(hr)) return hr;
     return ComBarrier([&] {
         ComPtr<WebView> self(this);
-        if (!IsNetworkUrl(url)) {
-            // Local documents never pause in Fetch: the host decides here.
-            bool cancel = false;
-            BeginNavigation(url, false, false, cancel);
-            if (cancel) {
-                Complete(false, static_cast<int>(WebErrorStatus::OperationCanceled));
-                return S_OK;
-            }
+        auto go = [self, url] {
+            const UINT64 before = self->navigationsStarted_;
+            self->Send(u"Page.navigate", Params().Add(u"url", url).Text(),
+                       [self, before, url](const CdpReply& reply) { self->OnNavigateReply(before, url, reply); });
+        };
+        if (IsNetworkUrl(url)) {
+            go();
+            return S_OK;
         }
-        const UINT64 before = navigationsStarted_;
-        Send(u"Page.navigate", Params().Add(u"url", url).Text(),
-             [self, before, url](const CdpReply& reply) { self->OnNavigateReply(before, url, reply); });
+        // Local documents never pause in Fetch: the host decides before we ask.
+        BeginNavigation(url, false, false, [self, go](bool cancel, UINT64) {
+            if (self->closed_) return;
+            if (cancel) self->Complete(false, static_cast<int>(WebErrorStatus::OperationCanceled));
+            else go();
+        });
         return S_OK;
     });
 }
@@ -281,37 +343,45 @@ HRESULT WebView::NavigateToString(LPCWSTR htmlContent) {
     if (HRESULT hr = Usable(); FAILED(hr)) return hr;
     return ComBarrier([&] {
         ComPtr<WebView> self(this);
-        bool cancel = false;
-        const UINT64 id = BeginNavigation(u"about:blank", false, false, cancel);
-        if (nav_.id == id) nav_.stringContent = true;
-        if (cancel) {
-            Complete(false, static_cast<int>(WebErrorStatus::OperationCanceled));
-            return S_OK;
-        }
-        // A blank document first, then the content written into it: the
-        // document's own events are ours to raise once the content is in.
-        Send(u"Page.navigate", Params().Add(u"url", u"about:blank").Text(), [self, id, html](const CdpReply& reply) {
+        BeginNavigation(u"about:blank", false, false, [self, html](bool cancel, UINT64 id) {
             if (self->closed_ || self->nav_.id != id || !self->nav_.active) return;
-            if (!reply.Ok() || !Str(reply.result, u"errorText").empty()) {
+            if (cancel) return self->Complete(false, static_cast<int>(WebErrorStatus::OperationCanceled));
+            self->WriteDocument(id, html);
+        });
+        nav_.stringContent = true;
+        return S_OK;
+    });
+}
+
+// A blank document first, then the content written into it: the blank
+// document's own events do not count, ours are raised once the content is in.
+void WebView::WriteDocument(UINT64 id, std::u16string html) {
+    ComPtr<WebView> self(this);
+    Send(u"Page.navigate", Params().Add(u"url", u"about:blank").Text(), [self, id, html](const CdpReply& reply) {
+        if (self->closed_ || self->nav_.id != id || !self->nav_.active) return;
+        if (!reply.Ok() || !Str(reply.result, u"errorText").empty()) {
+            self->Complete(false, static_cast<int>(WebErrorStatus::UnexpectedError));
+            return;
+        }
+        self->Send(u"Page.setDocumentContent", Params().Add(u"frameId", self->mainFrameId_).Add(u"html", html).Text(),
+                   [self, id](const CdpReply& written) {
+            if (self->closed_ || self->nav_.id != id || !self->nav_.active) return;
+            if (!written.Ok()) {
                 self->Complete(false, static_cast<int>(WebErrorStatus::UnexpectedError));
                 return;
             }
-            self->Send(u"Page.setDocumentContent", Params().Add(u"frameId", self->mainFrameId_).Add(u"html", html).Text(),
-                       [self, id](const CdpReply& written) {
-                if (self->closed_ || self->nav_.id != id || !self->nav_.active) return;
-                if (!written.Ok()) {
-                    self->Complete(false, static_cast<int>(WebErrorStatus::UnexpectedError));
-                    return;
-                }
-                self->nav_.domDeferred = !self->nav_.domFired;
-                self->nav_.completeDeferred = true;
-                self->nav_.errorText.clear();
-                self->nav_.errorPage = false;
-                self->nav_.httpStatus = 0;
-                if (!self->nav_.historyPending) self->FlushDeferred();
-            });
+            self->nav_.domDeferred = !self->nav_.domFired;
+            self->nav_.completeDeferred = true;
+            self->nav_.errorText.clear();
+            self->nav_.errorPage = false;
+            self->nav_.httpStatus = 0;
+            if (self->nav_.historyRetry) {
+                self->nav_.historyRetry = false;
+                self->RefreshHistory(1);
+            } else if (!self->nav_.historyPending) {
+                self->FlushDeferred();
+            }
         });
-        return S_OK;
     });
 }
 

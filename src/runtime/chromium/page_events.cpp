@@ -28,13 +28,15 @@ void WebView::OnDialog(const JsonNode& params) {
                  : type == u"beforeunload" ? COREWEBVIEW2_SCRIPT_DIALOG_KIND_BEFOREUNLOAD
                                            : COREWEBVIEW2_SCRIPT_DIALOG_KIND_ALERT;
     ComPtr<WebView> self(this);
-    ComPtr<ScriptDialogArgs> keep = args;
-    args->onComplete = [self, keep] { self->AnswerDialog(keep->accepted, keep->resultText); };
-    scriptDialogOpening_.Raise(static_cast<ICoreWebView2*>(this),
-                               static_cast<ICoreWebView2ScriptDialogOpeningEventArgs*>(args.get()));
-    // A deferral holds its own copy of the answer until it is completed.
-    args->onComplete = nullptr;
-    if (!args->deferral) AnswerDialog(args->accepted, args->resultText);
+    Enqueue([self, args] {
+        ComPtr<ScriptDialogArgs> keep = args;
+        args->onComplete = [self, keep] { self->AnswerDialog(keep->accepted, keep->resultText); };
+        self->scriptDialogOpening_.Raise(static_cast<ICoreWebView2*>(self.get()),
+                                         static_cast<ICoreWebView2ScriptDialogOpeningEventArgs*>(args.get()));
+        // A deferral holds its own copy of the answer until it is completed.
+        args->onComplete = nullptr;
+        if (!args->deferral) self->AnswerDialog(args->accepted, args->resultText);
+    });
 }
 
 void WebView::AnswerDialog(bool accept, const std::u16string& text) {
@@ -52,17 +54,22 @@ void WebView::OnCrashed() {
     if (nav_.active) {
         nav_.errorText = u"net::ERR_FAILED";
         Complete(false, 0);
-        if (closed_) return;
     }
-    auto args = Make<ProcessFailedArgs>(COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED);
-    if (args) processFailed_.Raise(static_cast<ICoreWebView2*>(this),
-                                   static_cast<ICoreWebView2ProcessFailedEventArgs*>(args.get()));
+    ComPtr<WebView> self(this);
+    Enqueue([self] {
+        auto args = Make<ProcessFailedArgs>(COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED);
+        if (args) self->processFailed_.Raise(static_cast<ICoreWebView2*>(self.get()),
+                                             static_cast<ICoreWebView2ProcessFailedEventArgs*>(args.get()));
+    });
 }
 
 void WebView::OnTitle(std::u16string title) {
     if (title == title_) return;
     title_ = std::move(title);
-    documentTitleChanged_.Raise(static_cast<ICoreWebView2*>(this), static_cast<IUnknown*>(nullptr));
+    ComPtr<WebView> self(this);
+    Enqueue([self] {
+        self->documentTitleChanged_.Raise(static_cast<ICoreWebView2*>(self.get()), static_cast<IUnknown*>(nullptr));
+    });
 }
 
 void WebView::OnWindowOpen(const JsonNode& params) {
@@ -83,12 +90,14 @@ void WebView::OnWindowOpen(const JsonNode& params) {
             if (closeIt) self->browser_->Send(u"Target.closeTarget", Params().Add(u"targetId", target).Text());
         }
     };
-    ComPtr<NewWindowArgs> keep = args;
-    args->onComplete = [decide, keep] { decide(keep->handled); };
-    newWindowRequested_.Raise(static_cast<ICoreWebView2*>(this),
-                              static_cast<ICoreWebView2NewWindowRequestedEventArgs*>(args.get()));
-    args->onComplete = nullptr;
-    if (!args->deferral) decide(args->handled);
+    Enqueue([self, args, decide] {
+        ComPtr<NewWindowArgs> keep = args;
+        args->onComplete = [decide, keep] { decide(keep->handled); };
+        self->newWindowRequested_.Raise(static_cast<ICoreWebView2*>(self.get()),
+                                        static_cast<ICoreWebView2NewWindowRequestedEventArgs*>(args.get()));
+        args->onComplete = nullptr;
+        if (!args->deferral) decide(args->handled);
+    });
 }
 
 void WebView::OnPopupTarget(const JsonNode& targetInfo) {
@@ -110,8 +119,11 @@ void WebView::OnFrameAttached(const JsonNode& params) {
     if (!frame) return;
     frames_[frameId] = frame;
     auto args = Make<FrameCreatedArgs>(frame);
-    if (args) frameCreated_.Raise(static_cast<ICoreWebView2*>(this),
+    ComPtr<WebView> self(this);
+    if (args) Enqueue([self, args] {
+        self->frameCreated_.Raise(static_cast<ICoreWebView2*>(self.get()),
                                   static_cast<ICoreWebView2FrameCreatedEventArgs*>(args.get()));
+    });
 }
 
 void WebView::OnFrameDetached(const JsonNode& params) {
@@ -120,7 +132,7 @@ void WebView::OnFrameDetached(const JsonNode& params) {
     if (found == frames_.end()) return;
     ComPtr<Frame> frame = found->second;
     frames_.erase(found);
-    frame->Destroy();
+    Enqueue([frame] { frame->Destroy(); });
 }
 
 }  // namespace Corvane::Chromium

@@ -223,7 +223,14 @@ void WebView::OnBindingCalled(const JsonNode& params) {
     auto frame = contextFrames_.find(context);
     const bool fromMain = frame == contextFrames_.end() || frame->second == mainFrameId_;
     if (kind == u"c") {
-        if (fromMain) windowCloseRequested_.Raise(static_cast<ICoreWebView2*>(this), static_cast<IUnknown*>(nullptr));
+        ComPtr<WebView> self(this);
+        if (fromMain) Enqueue([self] {
+            self->windowCloseRequested_.Raise(static_cast<ICoreWebView2*>(self.get()), static_cast<IUnknown*>(nullptr));
+        });
+        return;
+    }
+    if (kind == u"t") {
+        if (fromMain) OnTitle(std::u16string(Str(&message->Root(), u"d")));
         return;
     }
     if (kind != u"m" || (settings_ && !settings_->webMessage)) return;
@@ -241,8 +248,11 @@ void WebView::OnBindingCalled(const JsonNode& params) {
         if (url != frameUrls_.end()) source = url->second;
     }
     auto args = Make<WebMessageArgs>(std::move(source), std::move(json), std::move(text), isString);
-    if (args) webMessageReceived_.Raise(static_cast<ICoreWebView2*>(this),
+    ComPtr<WebView> self(this);
+    if (args) Enqueue([self, args] {
+        self->webMessageReceived_.Raise(static_cast<ICoreWebView2*>(self.get()),
                                         static_cast<ICoreWebView2WebMessageReceivedEventArgs*>(args.get()));
+    });
 }
 
 }  // namespace Corvane::Chromium

@@ -28,7 +28,12 @@ constexpr char16_t kBootstrapTail[] =
     u"ls.slice().forEach(function(f){try{f.call(wv,e);}catch(x){setTimeout(function(){throw x;});}});}});"
     u"if(!window.chrome)window.chrome={};"
     u"Object.defineProperty(window.chrome,'webview',{value:wv,enumerable:true});"
-    u"if(window===window.top){window.close=function(){b(JSON.stringify({k:'c'}));};}"
+    u"if(window===window.top){window.close=function(){b(JSON.stringify({k:'c'}));};"
+    // A title set by script is told at once; the browser reports it late or not at all.
+    u"var td=Object.getOwnPropertyDescriptor(Document.prototype,'title');"
+    u"if(td&&td.set){Object.defineProperty(Document.prototype,'title',{configurable:true,enumerable:td.enumerable,"
+    u"get:td.get,set:function(v){td.set.call(this,v);"
+    u"if(this===document)b(JSON.stringify({k:'t',d:String(td.get.call(this))}));}});}}"
     u"})();";
 
 }  // namespace
@@ -309,8 +314,28 @@ void WebView::OnBrowserGone(HRESULT) {
     ComPtr<WebView> self(this);
     dead_ = true;
     FlushScripts();
-    auto args = Make<ProcessFailedArgs>(COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED);
-    if (args) processFailed_.Raise(static_cast<ICoreWebView2*>(this), static_cast<ICoreWebView2ProcessFailedEventArgs*>(args.get()));
+    Enqueue([self] {
+        auto args = Make<ProcessFailedArgs>(COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED);
+        if (args) self->processFailed_.Raise(static_cast<ICoreWebView2*>(self.get()),
+                                             static_cast<ICoreWebView2ProcessFailedEventArgs*>(args.get()));
+    });
+}
+
+void WebView::Enqueue(std::function<void()> raise) {
+    raises_.push_back(std::move(raise));
+    if (raising_) return;
+    ComPtr<WebView> self(this);
+    raising_ = true;
+    while (!raises_.empty()) {
+        std::function<void()> next = std::move(raises_.front());
+        raises_.pop_front();
+        if (closed_) continue;
+        ComBarrier([&] {
+            next();
+            return S_OK;
+        });
+    }
+    raising_ = false;
 }
 
 }  // namespace Corvane::Chromium

@@ -111,7 +111,8 @@ private:
         std::u16string url, requestId, loaderId, errorText;
         bool active = false, committed = false, errorPage = false, domFired = false;
         bool historyPending = false, domDeferred = false, completeDeferred = false;
-        bool stringContent = false;   // NavigateToString: the blank document's own events do not count
+        bool stringContent = false;
+        bool historyRetry = false;    // the history looked unchanged at commit: ask again later   // NavigateToString: the blank document's own events do not count
         int httpStatus = 0;
     };
     struct ScriptCall;
@@ -123,7 +124,15 @@ private:
     void InstallBootstrap();
 
     // navigation.cpp
-    UINT64 BeginNavigation(std::u16string url, bool userInitiated, bool redirected, bool& cancel);
+    // Starts a navigation now; its NavigationStarting is raised in turn and
+    // `then` gets the host's cancel.
+    UINT64 BeginNavigation(std::u16string url, bool userInitiated, bool redirected,
+                           std::function<void(bool cancel, UINT64 id)> then);
+    void WriteDocument(UINT64 id, std::u16string html);
+    // Raises host events one at a time, in the order their causes arrived: a
+    // handler that pumps messages lets DevTools messages be handled, but the
+    // events they cause wait until the running handler returned.
+    void Enqueue(std::function<void()> raise);
     void OnRequestPaused(const JsonNode& params);
     void OnFrameStartedNavigating(const JsonNode& params);
     void OnFrameNavigated(const JsonNode& params);
@@ -133,7 +142,8 @@ private:
     void OnNavigateReply(UINT64 startedBefore, std::u16string url, const CdpReply& reply);
     void Complete(bool success, int status);
     void CompleteIfStopped();
-    void RefreshHistory();
+    void RefreshHistory(int attempt = 0);
+    void ConfirmTitle();
     void FlushDeferred();
 
     // script.cpp
@@ -179,6 +189,8 @@ private:
     std::deque<std::u16string> unmatchedPopups_;
 
     std::map<std::u16string, ComPtr<Frame>> frames_;
+    std::deque<std::function<void()>> raises_;
+    bool raising_ = false;
 
     EventList<ICoreWebView2NavigationStartingEventHandler> navigationStarting_;
     EventList<ICoreWebView2ContentLoadingEventHandler> contentLoading_;

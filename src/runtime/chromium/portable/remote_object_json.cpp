@@ -1,6 +1,5 @@
 #include "remote_object_json.h"
 
-#include "json_text.h"
 
 namespace Corvane::Chromium {
 
@@ -11,14 +10,42 @@ std::u16string_view Member(const JsonNode& object, std::u16string_view key) {
     return node && node->type == JsonNodeType::String ? node->String() : std::u16string_view();
 }
 
-std::u16string Quoted(std::u16string_view text) {
-    std::u16string out = u"\"";
-    AppendEscaped(out, text);
-    out += u'"';
-    return out;
+void AppendHex(std::u16string& out, char16_t c) {
+    static constexpr char16_t digits[] = u"0123456789abcdef";
+    out += u"\\u";
+    for (int shift = 12; shift >= 0; shift -= 4) out += digits[(c >> shift) & 0xF];
 }
 
 }  // namespace
+
+std::u16string StringifyString(std::u16string_view text) {
+    std::u16string out = u"\"";
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        switch (c) {
+        case u'"': out += u"\\\""; continue;
+        case u'\\': out += u"\\\\"; continue;
+        case u'\b': out += u"\\b"; continue;
+        case u'\f': out += u"\\f"; continue;
+        case u'\n': out += u"\\n"; continue;
+        case u'\r': out += u"\\r"; continue;
+        case u'\t': out += u"\\t"; continue;
+        default: break;
+        }
+        if (c < 0x20) {
+            AppendHex(out, c);
+        } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            out += c;
+            out += text[++i];
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            AppendHex(out, c);   // a lone half of a pair
+        } else {
+            out += c;
+        }
+    }
+    out += u'"';
+    return out;
+}
 
 RemoteEncoding RemoteObjectJson(const JsonNode& remote, std::u16string& json) {
     json.clear();
@@ -29,7 +56,7 @@ RemoteEncoding RemoteObjectJson(const JsonNode& remote, std::u16string& json) {
     const std::u16string_view type = Member(remote, u"type");
     const JsonNode* value = remote.Find(u"value");
     if (type == u"string") {
-        json = Quoted(value && value->type == JsonNodeType::String ? value->String() : std::u16string_view());
+        json = StringifyString(value && value->type == JsonNodeType::String ? value->String() : std::u16string_view());
     } else if (type == u"number") {
         // The description is the number's JavaScript text, which is what
         // JSON.stringify writes for a finite number; NaN and the infinities

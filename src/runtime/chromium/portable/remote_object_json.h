@@ -18,6 +18,10 @@ enum class RemoteEncoding { Encoded, NeedsStringify };
 // values with an objectId answer NeedsStringify and leave `json` empty.
 RemoteEncoding RemoteObjectJson(const JsonNode& remoteObject, std::u16string& json);
 
+// A string literal exactly as JSON.stringify writes it: only the quote, the
+// backslash, control characters and unpaired surrogates are escaped.
+std::u16string StringifyString(std::u16string_view text);
+
 // The JSON of an in-page JSON.stringify result (a RemoteObject by value): its
 // string, or "null" when stringify answered undefined.
 std::u16string StringifiedJson(const JsonNode& remoteObject);
