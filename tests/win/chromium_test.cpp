@@ -379,13 +379,14 @@ protected:
     }
 
     std::wstring Script(const wchar_t* script) {
-        std::wstring out;
+        std::wstring out = L"(failed)";
         bool done = false;
-        view->ExecuteScript(script, Callback<ICoreWebView2ExecuteScriptCompletedHandler>([&](HRESULT hr, LPCWSTR json) {
+        if (FAILED(view->ExecuteScript(script, Callback<ICoreWebView2ExecuteScriptCompletedHandler>([&](HRESULT hr, LPCWSTR json) {
             out = SUCCEEDED(hr) && json ? json : L"(failed)";
             done = true;
             return S_OK;
-        }).get());
+        }).get())))
+            return out;
         PumpUntil([&] { return done; }, kNavigationMs);
         return out;
     }
@@ -544,6 +545,50 @@ TEST_F(Runtime, CrashIsReportedAndReloadRecovers) {
     EXPECT_EQ(kind, COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED);
     view->remove_ProcessFailed(token);
     EXPECT_TRUE(Navigate(Url(L"/page2.html")).success);
+}
+
+TEST_F(Runtime, StartUpFailureIsReportedThroughTheCompletion) {
+    // A "browser" that exits at once: creation fails quickly, it does not hang.
+    SetEnvironmentVariableW(L"CORVANE_CHROMIUM", L"/bin/true");
+    HRESULT result = E_PENDING;
+    bool gotEnvironment = false;
+    auto done = Callback<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(
+        [&](HRESULT hr, ICoreWebView2Environment* environment) {
+            result = hr;
+            gotEnvironment = environment != nullptr;
+            return S_OK;
+        });
+    const std::wstring other = *folder + L"_failing";
+    const DWORD start = GetTickCount();
+    HRESULT started = Corvane::Chromium::CreateEnvironmentWithOptions(nullptr, other.c_str(), nullptr, done.get());
+    SetEnvironmentVariableW(L"CORVANE_CHROMIUM", L"/usr/bin/chromium");
+    ASSERT_EQ(started, S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return result != E_PENDING; }, kReadyMs));
+    EXPECT_EQ(result, HRESULT_FROM_WIN32(ERROR_PROCESS_ABORTED));
+    EXPECT_FALSE(gotEnvironment);
+    EXPECT_LT(GetTickCount() - start, 10000u);
+}
+
+// Last: it ends the suite's browser.
+TEST_F(Runtime, BrowserExitIsReportedAsProcessFailed) {
+    COREWEBVIEW2_PROCESS_FAILED_KIND kind = COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED;
+    int failures = 0;
+    EventRegistrationToken token{};
+    view->add_ProcessFailed(Callback<ICoreWebView2ProcessFailedEventHandler>(
+        [&](ICoreWebView2*, ICoreWebView2ProcessFailedEventArgs* args) {
+            ++failures;
+            args->get_ProcessFailedKind(&kind);
+            return S_OK;
+        }).get(), &token);
+    RawCdp raw;
+    ASSERT_TRUE(raw.Connect(*folder));
+    raw.Post(u"Browser.close", u"{}", {});
+    ASSERT_TRUE(PumpUntil([&] { return failures > 0; }, kNavigationMs));
+    EXPECT_EQ(kind, COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED);
+    EXPECT_EQ(view->Navigate(Url(L"/page1.html").c_str()), HRESULT_FROM_WIN32(ERROR_CONNECTION_ABORTED));
+    std::wstring result = Script(L"1");
+    EXPECT_EQ(result, L"(failed)");
+    view->remove_ProcessFailed(token);
 }
 
 }  // namespace

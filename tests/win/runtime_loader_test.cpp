@@ -1,5 +1,6 @@
 // The runtime loader against stand-in runtime DLLs: the order of choice
-// (variable, platform loader next to the module, nothing), delegation of both
+// (variable, platform loader next to the module, the built-in Chromium
+// runtime when a browser is found, nothing), delegation of both
 // entry points, DLLs that are not runtimes, and the once-per-process choice.
 // The loader is compiled into this program, so "next to the module" is next
 // to the test executable. Each test starts from a forgotten choice through the
@@ -11,6 +12,13 @@
 using namespace Corvane;
 using CorvaneTest::CountingUnknown;
 using CorvaneTest::ExeFolder;
+
+namespace Corvane {
+// The built-in runtime compiled in here holds no module lock.
+void ModuleLock() {}
+void ModuleUnlock() {}
+long ModuleLockCount() { return 0; }
+}  // namespace Corvane
 
 namespace {
 
@@ -67,6 +75,8 @@ protected:
     static void Clean() {
         ResetRuntimeLoaderForTests();
         SetEnvironmentVariableW(kRuntimeVariable, nullptr);
+        // A named browser that is not there: the built-in runtime finds nothing.
+        SetEnvironmentVariableW(L"CORVANE_CHROMIUM", L"C:\\no\\such\\browser.exe");
         DeleteFileW(BesideModule().c_str());
         ASSERT_EQ(GetFileAttributesW(BesideModule().c_str()), INVALID_FILE_ATTRIBUTES);
     }
@@ -199,6 +209,19 @@ TEST_F(RuntimeLoader, ChosenDllIsKeptForTheProcess) {
     ResetRuntimeLoaderForTests();  // forgets the choice and unloads the stand-in
     EXPECT_EQ(GetModuleHandleW(FakePath().c_str()), nullptr);
     EXPECT_EQ(GetAvailableBrowserVersion(nullptr, version), kNotUsable);
+}
+
+TEST_F(RuntimeLoader, BuiltInChromiumRuntimeIsTheThirdChoice) {
+    SetEnvironmentVariableW(L"CORVANE_CHROMIUM", L"/usr/bin/chromium");
+    std::wstring version;
+    ASSERT_EQ(GetAvailableBrowserVersion(nullptr, version), S_OK);
+    EXPECT_EQ(version.substr(0, version.find(L'.')).size(), 3u) << version;   // "156.0.8078.129"
+    EXPECT_EQ(RuntimePath(), L"(built-in Chromium runtime)");
+    // A folder without a browser is not installed, even with the variable set.
+    EXPECT_EQ(GetAvailableBrowserVersion(L"C:\\windows", version), kNotInstalled);
+    SetRuntimeVariable(FakePath());   // a named runtime DLL still comes first
+    EXPECT_EQ(GetAvailableBrowserVersion(nullptr, version), S_OK);
+    EXPECT_EQ(version, L"120.0.0.1-fake");
 }
 
 TEST_F(RuntimeLoader, FailedSearchIsRepeatedOnTheNextCall) {

@@ -59,9 +59,9 @@ HRESULT Browser::Acquire(const std::wstring& executable, const std::wstring& use
     browser->waiting_.push_back(std::move(ready));
     std::weak_ptr<Browser> weak = browser;
     // The reader's first report keeps the browser alive until it is handed out.
-    hr = browser->connection_->Open(browser->process_.PortFile(), kStartTimeoutMs, [browser](HRESULT result) {
-        browser->Opened(result);
-    });
+    hr = browser->connection_->Open(
+        browser->process_.PortFile(), kStartTimeoutMs, [browser](HRESULT result) { browser->Opened(result); },
+        browser->process_.Process(), browser->process_.EndedFile());
     if (FAILED(hr)) return hr;
     Registry()[key] = browser.get();
     return S_OK;

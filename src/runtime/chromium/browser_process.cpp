@@ -27,11 +27,13 @@ constexpr const wchar_t* kFlags[] = {
 };
 
 // Under Wine: starts the browser (the arguments after the heartbeat file) in
-// the background and ends it when the heartbeat file is gone or older than 5 s.
+// the background and ends it when the heartbeat file is gone or older than 5 s;
+// "<heartbeat>.ended" tells the host the watch is over (the browser may have
+// exited by itself, which is how a browser that cannot start shows).
 constexpr wchar_t kWatchScript[] =
     L"hb=$1; shift; \"$@\" </dev/null >/dev/null 2>&1 & p=$!; "
     L"while kill -0 $p 2>/dev/null && [ -f \"$hb\" ] && [ $(( $(date +%s) - $(stat -c %Y \"$hb\") )) -lt 5 ]; "
-    L"do sleep 1; done; kill $p 2>/dev/null; sleep 3; kill -9 $p 2>/dev/null";
+    L"do sleep 1; done; : >\"$hb.ended\"; kill $p 2>/dev/null; sleep 3; kill -9 $p 2>/dev/null";
 
 std::wstring Variable(const wchar_t* name) {
     wchar_t buffer[MAX_PATH * 2];
@@ -222,6 +224,7 @@ HRESULT BrowserProcess::Start(const std::wstring& executable, const std::wstring
         const std::wstring unixFolder = UnixPathOf(userDataFolder);
         if (unixFolder.empty()) return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
         heartbeatFile_ = userDataFolder + L"\\CorvaneHost.alive";
+        DeleteFileW(EndedFile().c_str());
         HANDLE beat = CreateFileW(heartbeatFile_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                   CREATE_ALWAYS, 0, nullptr);
         if (beat == INVALID_HANDLE_VALUE) return HRESULT_FROM_WIN32(GetLastError());

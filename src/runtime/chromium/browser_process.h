@@ -39,6 +39,10 @@ public:
     // Ends the browser: waits up to `waitMs` for it to end by itself (after
     // Browser.close), then kills it.
     void Stop(DWORD waitMs);
+    // Exists once the browser ended by itself (under Wine), else empty.
+    std::wstring EndedFile() const { return heartbeatFile_.empty() ? std::wstring() : heartbeatFile_ + L".ended"; }
+    // The browser's process, for waiting (Windows); null under Wine.
+    HANDLE Process() const { return process_; }
     // The Windows process id; 0 under Wine, where the browser has none.
     DWORD ProcessId() const { return processId_; }
 

@@ -33,9 +33,10 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 struct CdpConnection::Channel {
     enum class Kind { Opened, Message, Closed, Failed, Task };
     struct Item {
+        explicit Item(Kind k, HRESULT h = S_OK, int i = 0) : kind(k), hr(h), id(i) {}
         Kind kind;
-        HRESULT hr = S_OK;
-        int id = 0;
+        HRESULT hr;
+        int id;
         std::unique_ptr<JsonDocument> document;
         std::function<void()> task;
     };
@@ -48,12 +49,19 @@ struct CdpConnection::Channel {
     HANDLE abort = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE ended = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     WebSocket socket;
-    std::wstring portFile;
+    std::wstring portFile, endedFile;
+    HANDLE process = nullptr;   // our duplicate
     DWORD timeoutMs = 0;
 
     ~Channel() {
         if (abort) CloseHandle(abort);
         if (ended) CloseHandle(ended);
+        if (process) CloseHandle(process);
+    }
+
+    bool BrowserEnded() const {
+        if (process && WaitForSingleObject(process, 0) == WAIT_OBJECT_0) return true;
+        return !endedFile.empty() && GetFileAttributesW(endedFile.c_str()) != INVALID_FILE_ATTRIBUTES;
     }
 
     void Push(Item item) {
@@ -87,6 +95,7 @@ struct CdpConnection::Channel {
                     if (port && !path.empty()) return S_OK;
                 }
             }
+            if (BrowserEnded()) return HRESULT_FROM_WIN32(ERROR_PROCESS_ABORTED);
             if (GetTickCount() - start > timeoutMs) return HRESULT_FROM_WIN32(ERROR_TIMEOUT);
             if (WaitForSingleObject(abort, 25) == WAIT_OBJECT_0) return E_ABORT;
         }
@@ -97,7 +106,7 @@ struct CdpConnection::Channel {
         std::wstring path;
         HRESULT hr = WaitForPort(port, path);
         if (SUCCEEDED(hr)) hr = WaitForSingleObject(abort, 0) == WAIT_OBJECT_0 ? E_ABORT : socket.Connect(port, path);
-        Push({Kind::Opened, hr});
+        Push(Item(Kind::Opened, hr));
         if (FAILED(hr)) {
             SetEvent(ended);
             return;
@@ -109,12 +118,15 @@ struct CdpConnection::Channel {
             std::unique_ptr<JsonDocument> document;
             std::u16string error;
             // A message that does not parse is dropped: nothing could route it.
-            if (ParseDocument(FromUtf8(message), 1ull << 31, document, error)) Push({Kind::Message, S_OK, 0, std::move(document)});
+            if (!ParseDocument(FromUtf8(message), 1ull << 31, document, error)) continue;
+            Item item(Kind::Message);
+            item.document = std::move(document);
+            Push(std::move(item));
         }
         AcquireSRWLockExclusive(&lock);
         closedByPeer = WaitForSingleObject(abort, 0) != WAIT_OBJECT_0;
         ReleaseSRWLockExclusive(&lock);
-        Push({Kind::Closed, hr});
+        Push(Item(Kind::Closed, hr));
         SetEvent(ended);
     }
 };
@@ -169,9 +181,13 @@ CdpConnection::~CdpConnection() {
     }
 }
 
-HRESULT CdpConnection::Open(const std::wstring& portFile, DWORD timeoutMs, std::function<void(HRESULT)> opened) {
+HRESULT CdpConnection::Open(const std::wstring& portFile, DWORD timeoutMs, std::function<void(HRESULT)> opened,
+                            HANDLE process, const std::wstring& endedFile) {
     if (thread_) return E_UNEXPECTED;
     channel_->portFile = portFile;
+    channel_->endedFile = endedFile;
+    if (process)
+        DuplicateHandle(GetCurrentProcess(), process, GetCurrentProcess(), &channel_->process, SYNCHRONIZE, FALSE, 0);
     channel_->timeoutMs = timeoutMs;
     opened_ = std::move(opened);
     HMODULE pinned = nullptr;
@@ -209,7 +225,7 @@ void CdpConnection::Send(std::u16string_view method, std::u16string_view params,
 
 // A reply that cannot come is reported through the queue, never from inside Send.
 void CdpConnection::Fail(int id) {
-    if (pending_.count(id)) channel_->Push({Channel::Kind::Failed, E_ABORT, id});
+    if (pending_.count(id)) channel_->Push(Channel::Item(Channel::Kind::Failed, E_ABORT, id));
 }
 
 void CdpConnection::EndPending() {
@@ -223,7 +239,7 @@ void CdpConnection::EndPending() {
 void CdpConnection::Drain() {
     auto self = shared_from_this();   // a handler may release the last owner
     for (;;) {
-        Channel::Item item{Channel::Kind::Failed};
+        Channel::Item item(Channel::Kind::Failed);
         AcquireSRWLockExclusive(&channel_->lock);
         if (channel_->items.empty()) {
             channel_->posted = false;
@@ -293,7 +309,7 @@ void CdpConnection::Drain() {
 }
 
 void CdpConnection::Post(std::function<void()> task) {
-    Channel::Item item{Channel::Kind::Task};
+    Channel::Item item(Channel::Kind::Task);
     item.task = std::move(task);
     channel_->Push(std::move(item));
 }

@@ -45,7 +45,10 @@ public:
 
     // Starts the reader: it waits up to `timeoutMs` for `portFile`, connects
     // and calls `opened` on the host thread with the outcome.
-    HRESULT Open(const std::wstring& portFile, DWORD timeoutMs, std::function<void(HRESULT)> opened);
+    // A browser that ends first (its process ends, or `endedFile` appears)
+    // fails the wait at once.
+    HRESULT Open(const std::wstring& portFile, DWORD timeoutMs, std::function<void(HRESULT)> opened,
+                 HANDLE process = nullptr, const std::wstring& endedFile = {});
     void SetListener(CdpListener* listener) { listener_ = listener; }
     // Sends a command; `reply` (optional) runs on the host thread, with
     // `lost` set when the connection ends before the browser answered.

@@ -33,14 +33,13 @@ void AddFolder(std::vector<std::u16string>& out, std::u16string folder) {
 
 std::vector<std::u16string> BrowserCandidates(const SearchPlaces& places) {
     std::vector<std::u16string> out;
-    if (!places.executableFolder.empty()) {
-        if (LooksLikeExecutable(places.executableFolder)) out.push_back(places.executableFolder);
-        else AddFolder(out, places.executableFolder);
+    for (const std::u16string* named : {&places.executableFolder, &places.variable}) {
+        if (named->empty()) continue;
+        // A Unix name without an extension may be the program or its folder:
+        // both are tried, and only a file is taken.
+        if (LooksLikeExecutable(*named)) out.push_back(*named);
+        if (!named->ends_with(u".exe") && !named->ends_with(u".EXE")) AddFolder(out, *named);
         return out;
-    }
-    if (!places.variable.empty()) {
-        if (LooksLikeExecutable(places.variable)) out.push_back(places.variable);
-        else AddFolder(out, places.variable);
     }
     for (const std::u16string* root : {&places.programFiles, &places.programFilesX86, &places.localAppData}) {
         if (root->empty()) continue;

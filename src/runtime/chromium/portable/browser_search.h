@@ -18,9 +18,9 @@ struct SearchPlaces {
     std::u16string localAppData;
 };
 
-// The executables to try, first match wins. A caller's folder is the only
-// candidate when given: a host that names a browser must not silently get
-// another one.
+// The executables to try, first match wins. A caller's folder, else the
+// variable, is the only place looked at when given: a host (or a test) that
+// names a browser must not silently get another one.
 std::vector<std::u16string> BrowserCandidates(const SearchPlaces& places);
 
 // "Chromium 156.0.8078.129 built on Debian ..." -> "156.0.8078.129"; the first
