@@ -34,6 +34,28 @@ constexpr DISPID kScriptDialogOpening = 0x7;
 
 std::wstring g_server;   // http://127.0.0.1:<port>
 
+// --corvane-orphan=<folder>: start a browser for the folder, wait until it
+// answers, then end the process without releasing anything.
+const bool g_orphan = [] {
+    const wchar_t* flag = wcsstr(GetCommandLineW(), L"--corvane-orphan=\"");
+    if (!flag) return false;
+    std::wstring folder = flag + wcslen(L"--corvane-orphan=\"");
+    folder = folder.substr(0, folder.find(L'"'));
+    OleInitialize(nullptr);
+    SetEnvironmentVariableW(L"CORVANE_CHROMIUM", L"/usr/bin/chromium");
+    HRESULT created = E_PENDING;
+    ICoreWebView2Environment* leaked = nullptr;
+    auto done = Callback<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(
+        [&](HRESULT hr, ICoreWebView2Environment* environment) {
+            created = hr;
+            if (environment) (leaked = environment)->AddRef();
+            return S_OK;
+        });
+    if (SUCCEEDED(Corvane::Chromium::CreateEnvironmentWithOptions(nullptr, folder.c_str(), nullptr, done.get())))
+        PumpUntil([&] { return created != E_PENDING; }, 30000);
+    ExitProcess(SUCCEEDED(created) && leaked ? 0 : 2);
+}();
+
 std::wstring Url(const std::wstring& path) { return g_server + path; }
 
 std::wstring ReadServerUrl() {
@@ -545,6 +567,100 @@ TEST_F(Runtime, CrashIsReportedAndReloadRecovers) {
     EXPECT_EQ(kind, COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED);
     view->remove_ProcessFailed(token);
     EXPECT_TRUE(Navigate(Url(L"/page2.html")).success);
+}
+
+TEST_F(Runtime, FramesArePairedCreatedAndDestroyed) {
+    ComPtr<ICoreWebView2_4> view4;
+    ASSERT_EQ(view->QueryInterface(__uuidof(ICoreWebView2_4), view4.put_void()), S_OK);
+    std::vector<std::wstring> seen;
+    std::vector<ComPtr<ICoreWebView2Frame>> frames;
+    EventRegistrationToken token{};
+    view4->add_FrameCreated(Callback<ICoreWebView2FrameCreatedEventHandler>(
+        [&](ICoreWebView2*, ICoreWebView2FrameCreatedEventArgs* args) {
+            ComPtr<ICoreWebView2Frame> frame;
+            args->get_Frame(frame.put());
+            EventRegistrationToken ignored{};
+            frame->add_Destroyed(Callback<ICoreWebView2FrameDestroyedEventHandler>([&](ICoreWebView2Frame* sender, IUnknown*) {
+                LPWSTR name = nullptr;
+                sender->get_Name(&name);
+                seen.push_back(L"destroyed:" + std::wstring(name ? name : L""));
+                CoTaskMemFree(name);
+                return S_OK;
+            }).get(), &ignored);
+            frames.push_back(frame);
+            seen.push_back(L"created");
+            return S_OK;
+        }).get(), &token);
+    ASSERT_TRUE(Navigate(Url(L"/frames.html")).success);
+    ASSERT_TRUE(Navigate(Url(L"/page1.html")).success);
+    PumpUntil([&] { return seen.size() >= 2; }, 2000);
+    view4->remove_FrameCreated(token);
+    EXPECT_EQ(seen, (std::vector<std::wstring>{L"created", L"destroyed:inner"}));
+    ASSERT_EQ(frames.size(), 1u);
+    BOOL destroyed = FALSE;
+    frames[0]->IsDestroyed(&destroyed);
+    EXPECT_TRUE(destroyed);
+}
+
+TEST_F(Runtime, PageOpenedWindowsAskTheHost) {
+    ASSERT_TRUE(Navigate(Url(L"/page1.html")).success);
+    std::vector<std::wstring> seen;
+    EventRegistrationToken opened{}, closing{};
+    view->add_NewWindowRequested(Callback<ICoreWebView2NewWindowRequestedEventHandler>(
+        [&](ICoreWebView2*, ICoreWebView2NewWindowRequestedEventArgs* args) {
+            LPWSTR uri = nullptr;
+            args->get_Uri(&uri);
+            seen.push_back(L"new:" + std::wstring(uri ? uri : L""));
+            CoTaskMemFree(uri);
+            args->put_Handled(TRUE);   // the host keeps it: no window may stay open
+            return S_OK;
+        }).get(), &opened);
+    view->add_WindowCloseRequested(Callback<ICoreWebView2WindowCloseRequestedEventHandler>([&](ICoreWebView2*, IUnknown*) {
+        seen.push_back(L"close");
+        return S_OK;
+    }).get(), &closing);
+    Script(L"window.open('/page2.html', 'w', 'width=300'), 1");
+    ASSERT_TRUE(PumpUntil([&] { return !seen.empty(); }, kNavigationMs));
+    Script(L"window.close(), 1");
+    PumpUntil([&] { return seen.size() >= 2; }, kNavigationMs);
+    view->remove_NewWindowRequested(opened);
+    view->remove_WindowCloseRequested(closing);
+    EXPECT_EQ(seen, (std::vector<std::wstring>{L"new:" + Url(L"/page2.html"), L"close"}));
+    RawCdp raw;
+    ASSERT_TRUE(raw.Connect(*folder));
+    bool popupGone = PumpUntil([&] { return raw.Call(u"Target.getTargets").find(u"/page2.html") == std::u16string::npos; }, 5000);
+    EXPECT_TRUE(popupGone);
+}
+
+// A host that ends without releasing anything (ExitProcess, a crash, a
+// killed Office) leaves no browser: this process starts itself as such a
+// host, which exits as soon as its browser answers.
+TEST_F(Runtime, BrowserEndsWhenItsHostEndsWithoutReleasing) {
+    const std::wstring orphanFolder = *folder + L"_orphan";
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(exe) + L"\" --corvane-orphan=\"" + orphanFolder + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    CloseHandle(info.hThread);
+    ASSERT_EQ(WaitForSingleObject(info.hProcess, kReadyMs), WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hProcess);
+    ASSERT_EQ(code, 0u) << "the orphaned host never had its browser";
+    RawCdp raw;
+    EXPECT_TRUE(raw.Connect(orphanFolder)) << "the browser was gone at once: nothing proven";
+    const DWORD start = GetTickCount();
+    bool gone = false;
+    while (!gone && GetTickCount() - start < 15000) {
+        RawCdp probe;
+        gone = !probe.Connect(orphanFolder);
+        if (!gone) Sleep(250);
+    }
+    EXPECT_TRUE(gone) << "a browser outlived its host";
+    std::printf("[ info ] orphaned browser ended %lu ms after its host\n", GetTickCount() - start);
 }
 
 TEST_F(Runtime, StartUpFailureIsReportedThroughTheCompletion) {

@@ -120,6 +120,14 @@ void WebView::OnFrameNavigated(const JsonNode& params) {
     // A navigation that did not pass through a start we saw (history served
     // locally, a document written by the page): announced now.
     if (!nav_.active || nav_.committed) BeginNavigation(url, false, false, nullptr);
+    // The old document's iframes went with it; the browser reports no
+    // detach for them when the main frame commits a new document (v156).
+    std::map<std::u16string, ComPtr<Frame>> gone;
+    gone.swap(frames_);
+    for (auto& entry : gone) {
+        ComPtr<Frame> frame = entry.second;
+        Enqueue([frame] { frame->Destroy(); });
+    }
     nav_.committed = true;
     nav_.errorPage = errorPage;
     nav_.loaderId = Str(frame, u"loaderId");
