@@ -11,10 +11,20 @@ constexpr DWORD kCloseWaitMs = 3000;
 
 // Browsers by user data folder and thread. Raw pointers: a browser removes
 // itself when its last owner goes. Never freed, so nothing runs at unload.
+// Host threads each have their own entries but share the map: it is locked.
+SRWLOCK g_registryLock = SRWLOCK_INIT;
+
 std::map<std::wstring, Browser*>& Registry() {
     static auto* registry = new std::map<std::wstring, Browser*>();
     return *registry;
 }
+
+struct RegistryLock {
+    RegistryLock() { AcquireSRWLockExclusive(&g_registryLock); }
+    ~RegistryLock() { ReleaseSRWLockExclusive(&g_registryLock); }
+    RegistryLock(const RegistryLock&) = delete;
+    RegistryLock& operator=(const RegistryLock&) = delete;
+};
 
 std::wstring RegistryKey(const std::wstring& folder) {
     std::wstring key = folder;
@@ -33,24 +43,29 @@ std::wstring RegistryKey(const std::wstring& folder) {
 HRESULT Browser::Acquire(const std::wstring& executable, const std::wstring& userDataFolder,
                          const std::wstring& arguments, ReadyFn ready) {
     const std::wstring key = RegistryKey(userDataFolder);
-    auto found = Registry().find(key);
-    if (found != Registry().end()) {
-        std::shared_ptr<Browser> existing = found->second->weak_from_this().lock();
-        if (existing && existing->connection_ && !existing->connection_->IsClosedOrFailed()) {
-            if (existing->ready_) {
-                existing->connection_->Post([ready, existing] { ready(S_OK, existing); });
-            } else {
-                existing->waiting_.push_back(std::move(ready));
+    std::shared_ptr<Browser> existing;
+    {
+        RegistryLock lock;
+        auto found = Registry().find(key);
+        if (found != Registry().end()) {
+            existing = found->second->weak_from_this().lock();
+            // A browser that ended is replaced; its owners still hold it.
+            if (!existing || !existing->connection_ || existing->connection_->IsClosedOrFailed()) {
+                Registry().erase(found);
+                existing.reset();
             }
-            return S_OK;
         }
-        // A browser that ended is replaced; its owners still hold it.
-        Registry().erase(found);
+    }
+    if (existing) {
+        if (existing->ready_) existing->connection_->Post([ready, existing] { ready(S_OK, existing); });
+        else existing->waiting_.push_back(std::move(ready));
+        return S_OK;
     }
 
     std::shared_ptr<Browser> browser(new (std::nothrow) Browser());
     if (!browser) return E_OUTOFMEMORY;
     browser->userDataFolder_ = userDataFolder;
+    browser->registryKey_ = key;
     browser->connection_ = CdpConnection::Create();
     if (!browser->connection_) return E_OUTOFMEMORY;
     HRESULT hr = browser->process_.Start(executable, userDataFolder, arguments);
@@ -63,13 +78,17 @@ HRESULT Browser::Acquire(const std::wstring& executable, const std::wstring& use
         browser->process_.PortFile(), kStartTimeoutMs, [browser](HRESULT result) { browser->Opened(result); },
         browser->process_.Process(), browser->process_.EndedFile());
     if (FAILED(hr)) return hr;
+    RegistryLock lock;
     Registry()[key] = browser.get();
     return S_OK;
 }
 
 Browser::~Browser() {
-    auto found = Registry().find(RegistryKey(userDataFolder_));
-    if (found != Registry().end() && found->second == this) Registry().erase(found);
+    {
+        RegistryLock lock;
+        auto found = Registry().find(registryKey_);
+        if (found != Registry().end() && found->second == this) Registry().erase(found);
+    }
     if (connection_) {
         if (connection_->IsOpen()) {
             connection_->Send(u"Browser.close", u"{}");

@@ -60,7 +60,7 @@ private:
     void Opened(HRESULT hr);
     void Finish(HRESULT hr);
 
-    std::wstring userDataFolder_, version_;
+    std::wstring userDataFolder_, version_, registryKey_;
     BrowserProcess process_;
     std::shared_ptr<CdpConnection> connection_;
     std::vector<ReadyFn> waiting_;
