@@ -161,7 +161,7 @@ TEST_F(Control, NavigationEventsArriveInOrderWithOneIdPerNavigation) {
          {Ev::NavigationStarting, Ev::NavigationStarting, Ev::SourceChanged, Ev::ContentLoading, Ev::HistoryChanged,
           Ev::DOMContentLoaded, Ev::NavigationCompleted},
          L"true"},
-        {L"unreachable", L"http://127.0.0.1:1/", kFullSequence, L"false"},
+        {L"unreachable", L"http://127.0.0.1:2/", kFullSequence, L"false"},
     };
     for (const NavigationCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -445,7 +445,7 @@ TEST_F(Runtime, CompletionCarriesErrorStatusAndHttpStatus) {
         {Url(L"/missing"), false, false, COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN, 404, {Url(L"/missing")}},
         {Url(L"/redirect"), false, true, COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN, 200,
          {Url(L"/redirect"), Url(L"/page2.html|redirected")}},
-        {L"http://127.0.0.1:1/", false, false, COREWEBVIEW2_WEB_ERROR_STATUS_CANNOT_CONNECT, 0, {L"http://127.0.0.1:1/"}},
+        {L"http://127.0.0.1:2/", false, false, COREWEBVIEW2_WEB_ERROR_STATUS_CANNOT_CONNECT, 0, {L"http://127.0.0.1:2/"}},
         {L"http://no-such-host.invalid/", false, false, COREWEBVIEW2_WEB_ERROR_STATUS_HOST_NAME_NOT_RESOLVED, 0,
          {L"http://no-such-host.invalid/"}},
         {Url(L"/page2.html"), true, false, COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED, 0, {Url(L"/page2.html")}},
@@ -661,6 +661,96 @@ TEST_F(Runtime, BrowserEndsWhenItsHostEndsWithoutReleasing) {
     }
     EXPECT_TRUE(gone) << "a browser outlived its host";
     std::printf("[ info ] orphaned browser ended %lu ms after its host\n", GetTickCount() - start);
+}
+
+TEST_F(Runtime, StringDocumentsAndHistoryNavigate) {
+    Completed written = Navigate(L"about:blank");   // settle on a known entry first
+    ASSERT_TRUE(written.success);
+    bool done = false, success = false;
+    EventRegistrationToken token{};
+    view->add_NavigationCompleted(Callback<ICoreWebView2NavigationCompletedEventHandler>(
+        [&](ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* args) {
+            BOOL ok = FALSE;
+            args->get_IsSuccess(&ok);
+            success = ok != FALSE;
+            done = true;
+            return S_OK;
+        }).get(), &token);
+    auto settle = [&](HRESULT started) {
+        EXPECT_EQ(started, S_OK);
+        const bool finished = PumpUntil([&] { return done; }, kNavigationMs);
+        const bool ok = finished && success;
+        done = success = false;
+        return ok;
+    };
+    EXPECT_TRUE(settle(view->NavigateToString(L"<title>Written</title><script>window.x = 6 * 7;</script>")));
+    EXPECT_EQ(Script(L"window.x + ':' + document.title + ':' + location.href"), L"\"42:Written:about:blank\"");
+    EXPECT_TRUE(settle(view->Navigate(Url(L"/page1.html").c_str())));
+    EXPECT_TRUE(settle(view->Navigate(Url(L"/page2.html").c_str())));
+    BOOL back = FALSE, forward = TRUE;
+    view->get_CanGoBack(&back);
+    view->get_CanGoForward(&forward);
+    EXPECT_TRUE(back);
+    EXPECT_FALSE(forward);
+    EXPECT_TRUE(settle(view->GoBack()));
+    EXPECT_EQ(Script(L"document.title"), L"\"Page One\"");
+    view->get_CanGoForward(&forward);
+    EXPECT_TRUE(forward);
+    EXPECT_TRUE(settle(view->GoForward()));
+    EXPECT_EQ(Script(L"document.title"), L"\"Page Two\"");
+    Script(L"window.marker = 1");
+    EXPECT_TRUE(settle(view->Reload()));
+    EXPECT_EQ(Script(L"window.marker"), L"null");   // a new document
+    view->remove_NavigationCompleted(token);
+}
+
+TEST_F(Runtime, SettingsReachThePage) {
+    ComPtr<ICoreWebView2Settings> settings;
+    ASSERT_EQ(view->get_Settings(settings.put()), S_OK);
+    ComPtr<ICoreWebView2Settings2> second;
+    ASSERT_EQ(settings->QueryInterface(__uuidof(ICoreWebView2Settings2), second.put_void()), S_OK);
+    LPWSTR original = nullptr;
+    second->get_UserAgent(&original);
+    EXPECT_NE(std::wstring(original ? original : L"").find(L"Chrome/"), std::wstring::npos);
+    EXPECT_EQ(second->put_UserAgent(L"CorvaneAgent/1.0"), S_OK);
+    ASSERT_TRUE(Navigate(Url(L"/page1.html")).success);
+    EXPECT_EQ(Script(L"navigator.userAgent"), L"\"CorvaneAgent/1.0\"");
+    second->put_UserAgent(original);
+    CoTaskMemFree(original);
+
+    // Without the built-in error page a failed navigation leaves a blank document.
+    settings->put_IsBuiltInErrorPageEnabled(FALSE);
+    Completed failed = Navigate(L"http://127.0.0.1:2/");
+    settings->put_IsBuiltInErrorPageEnabled(TRUE);
+    EXPECT_FALSE(failed.success);
+    EXPECT_EQ(failed.status, COREWEBVIEW2_WEB_ERROR_STATUS_CANNOT_CONNECT);
+    PumpFor(300);
+    EXPECT_EQ(Script(L"document.documentElement ? document.documentElement.innerText : ''"), L"\"\"");
+}
+
+TEST_F(Runtime, OnlyAHiddenViewIsSuspended) {
+    ComPtr<ICoreWebView2_3> view3;
+    ASSERT_EQ(view->QueryInterface(__uuidof(ICoreWebView2_3), view3.put_void()), S_OK);
+    ASSERT_TRUE(Navigate(Url(L"/page1.html")).success);
+    EXPECT_EQ(view3->TrySuspend(nullptr), HRESULT_FROM_WIN32(ERROR_INVALID_STATE));
+    ASSERT_EQ(ctl->put_IsVisible(FALSE), S_OK);
+    HRESULT code = E_PENDING;
+    BOOL suspended = FALSE;
+    ASSERT_EQ(view3->TrySuspend(Callback<ICoreWebView2TrySuspendCompletedHandler>([&](HRESULT hr, BOOL result) {
+        code = hr;
+        suspended = result;
+        return S_OK;
+    }).get()), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return code != E_PENDING; }, kNavigationMs));
+    EXPECT_EQ(code, S_OK);
+    EXPECT_TRUE(suspended);
+    BOOL state = FALSE;
+    view3->get_IsSuspended(&state);
+    EXPECT_TRUE(state);
+    ASSERT_EQ(ctl->put_IsVisible(TRUE), S_OK);   // showing the view resumes it
+    view3->get_IsSuspended(&state);
+    EXPECT_FALSE(state);
+    EXPECT_EQ(Script(L"1 + 2"), L"3");
 }
 
 TEST_F(Runtime, StartUpFailureIsReportedThroughTheCompletion) {

@@ -147,8 +147,11 @@ void WebView::OnFrameNavigated(const JsonNode& params) {
         if (loading) self->contentLoading_.Raise(static_cast<ICoreWebView2*>(self.get()),
                                                  static_cast<ICoreWebView2ContentLoadingEventArgs*>(loading.get()));
     });
+    // Without the built-in error page the failed navigation shows a blank
+    // document. The browser's error page ignores Page.setDocumentContent
+    // (v156), so it is emptied from inside, in its own context.
     if (errorPage && settings_ && !settings_->errorPage)
-        Send(u"Page.setDocumentContent", Params().Add(u"frameId", mainFrameId_).Add(u"html", u"").Text());
+        Evaluate(u"document.documentElement.innerHTML = '<head></head><body></body>', 0", [](HRESULT, const CdpReply&) {});
     RefreshHistory();
 }
 
@@ -219,21 +222,20 @@ void WebView::OnDocumentFailed(std::u16string_view requestId, std::u16string_vie
     if (!nav_.active || requestId != nav_.requestId || nav_.committed) return;
     nav_.errorText = errorText;
     // An aborted document shows no error page: nothing more will come for it.
-    if (errorText == kAborted || (settings_ && !settings_->errorPage))
-        Complete(false, static_cast<int>(WebErrorStatusFromErrorText(errorText)));
+    if (errorText == kAborted) Complete(false, static_cast<int>(WebErrorStatusFromErrorText(errorText)));
 }
 
 void WebView::CompleteIfStopped() {
-    // Loading stopped without a load event for the document we wait for.
-    if (!nav_.active || nav_.completeDeferred) return;
+    // Loading stopped with no load event to come for the document we wait
+    // for: it never committed, or it failed after committing. The blank
+    // document under a string document stops before its content is written.
+    if (!nav_.active || nav_.completeDeferred || nav_.stringContent) return;
     if (!nav_.committed) {
         const std::u16string text = nav_.errorText.empty() ? std::u16string(kAborted) : nav_.errorText;
         Complete(false, static_cast<int>(WebErrorStatusFromErrorText(text)));
         return;
     }
-    // Committed, then stopped (the host's Stop, window.stop()): the document
-    // asked for did not finish.
-    if (nav_.errorText.empty() && !nav_.errorPage) nav_.errorText = kAborted;
+    if (nav_.errorText.empty()) return;   // the load event decides
     nav_.completeDeferred = true;
     if (nav_.historyRetry) {
         nav_.historyRetry = false;
