@@ -105,18 +105,26 @@ void Browser::Opened(HRESULT hr) {
         return;
     }
     auto self = shared_from_this();
+    // Three questions at once; the last answer finishes the start.
     Send(u"Browser.getVersion", u"{}", {}, [self](const CdpReply& reply) {
-        if (!reply.Ok()) {
-            self->Finish(reply.lost ? HRESULT_FROM_WIN32(ERROR_CONNECTION_ABORTED) : E_FAIL);
-            return;
-        }
+        if (!reply.Ok()) return;
         // "HeadlessChrome/156.0.8078.129" -> "156.0.8078.129"
         std::u16string_view product = Str(reply.result, u"product");
         const std::size_t slash = product.find(u'/');
         self->version_ = Wide(slash == std::u16string_view::npos ? product : product.substr(slash + 1));
-        self->Send(u"Target.setDiscoverTargets", Params().Add(u"discover", true).Text(), {},
-                   [self](const CdpReply& discover) { self->Finish(discover.Ok() ? S_OK : E_FAIL); });
     });
+    Send(u"Target.getTargets", u"{}", {}, [self](const CdpReply& reply) {
+        const JsonNode* infos = reply.Ok() ? reply.result->Find(u"targetInfos") : nullptr;
+        for (std::uint32_t i = 0; infos && infos->type == JsonNodeType::Array && i < infos->count; ++i) {
+            const JsonNode* info = &infos->elements[i];
+            if (Str(info, u"type") == u"page" && Str(info, u"url") == u"about:blank" && !Bool(info, u"attached")) {
+                self->startPage_ = Str(info, u"targetId");
+                break;
+            }
+        }
+    });
+    Send(u"Target.setDiscoverTargets", Params().Add(u"discover", true).Text(), {},
+         [self](const CdpReply& discover) { self->Finish(discover.Ok() && !self->version_.empty() ? S_OK : E_FAIL); });
 }
 
 void Browser::Finish(HRESULT hr) {

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "browser_process.h"
@@ -47,6 +48,9 @@ public:
     void AddSession(const std::u16string& sessionId, const std::u16string& targetId, SessionSink* sink);
     void RemoveSession(const std::u16string& sessionId);
     const std::wstring& Version() const { return version_; }
+    // The blank page the browser opened at start, handed to the first web
+    // view (a new window would cost a renderer start); empty afterwards.
+    std::u16string TakeStartPage() { return std::exchange(startPage_, std::u16string()); }
     const std::wstring& UserDataFolder() const { return userDataFolder_; }
     DWORD ProcessId() const { return process_.ProcessId(); }
     // Browser-level events nobody's session owns (popups opening).
@@ -61,6 +65,7 @@ private:
     void Finish(HRESULT hr);
 
     std::wstring userDataFolder_, version_, registryKey_;
+    std::u16string startPage_;
     BrowserProcess process_;
     std::shared_ptr<CdpConnection> connection_;
     std::vector<ReadyFn> waiting_;

@@ -68,10 +68,8 @@ std::u16string WebView::Bootstrap() const {
 
 void WebView::Start(std::function<void(HRESULT)> done) {
     ComPtr<WebView> self(this);
-    browser_->Send(u"Target.createTarget", Params().Add(u"url", u"about:blank").Add(u"newWindow", true).Text(), {},
-                   [self, done](const CdpReply& created) {
-        if (!created.Ok()) return done(E_FAIL);
-        self->targetId_ = Str(created.result, u"targetId");
+    auto attach = [self, done](std::u16string targetId) {
+        self->targetId_ = std::move(targetId);
         self->browser_->Send(u"Target.attachToTarget",
                              Params().Add(u"targetId", self->targetId_).Add(u"flatten", true).Text(), {},
                              [self, done](const CdpReply& attached) {
@@ -80,6 +78,17 @@ void WebView::Start(std::function<void(HRESULT)> done) {
             self->browser_->AddSession(self->sessionId_, self->targetId_, self.get());
             self->SetUpSession(done);
         });
+    };
+    std::u16string startPage = browser_->TakeStartPage();
+    if (!startPage.empty()) {
+        attach(std::move(startPage));
+        return;
+    }
+    // Each further view gets a window of its own: a second tab would hide the first.
+    browser_->Send(u"Target.createTarget", Params().Add(u"url", u"about:blank").Add(u"newWindow", true).Text(), {},
+                   [attach, done](const CdpReply& created) {
+        if (!created.Ok()) return done(E_FAIL);
+        attach(std::u16string(Str(created.result, u"targetId")));
     });
 }
 
