@@ -753,6 +753,44 @@ TEST_F(Runtime, OnlyAHiddenViewIsSuspended) {
     EXPECT_EQ(Script(L"1 + 2"), L"3");
 }
 
+TEST_F(Runtime, StoppedAndReplacedNavigationsEndCancelled) {
+    ASSERT_TRUE(Navigate(Url(L"/page1.html")).success);
+    std::vector<std::pair<UINT64, COREWEBVIEW2_WEB_ERROR_STATUS>> ends;   // failures only
+    std::vector<UINT64> successes;
+    EventRegistrationToken token{};
+    view->add_NavigationCompleted(Callback<ICoreWebView2NavigationCompletedEventHandler>(
+        [&](ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* args) {
+            BOOL ok = FALSE;
+            UINT64 id = 0;
+            COREWEBVIEW2_WEB_ERROR_STATUS status{};
+            args->get_IsSuccess(&ok);
+            args->get_NavigationId(&id);
+            args->get_WebErrorStatus(&status);
+            if (ok) successes.push_back(id);
+            else ends.emplace_back(id, status);
+            return S_OK;
+        }).get(), &token);
+    // The slow page answers after 3 s: Stop ends it first.
+    ASSERT_EQ(view->Navigate(Url(L"/slow.html").c_str()), S_OK);
+    PumpFor(300);
+    ASSERT_EQ(view->Stop(), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return !ends.empty(); }, kNavigationMs));
+    EXPECT_EQ(ends.back().second, COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED);
+    EXPECT_EQ(Script(L"document.title"), L"\"Page One\"");
+    // A navigation started while another is under way replaces it.
+    ends.clear();
+    ASSERT_EQ(view->Navigate(Url(L"/slow.html").c_str()), S_OK);
+    PumpFor(300);
+    ASSERT_EQ(view->Navigate(Url(L"/page2.html").c_str()), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return !successes.empty(); }, kNavigationMs));
+    PumpFor(300);
+    view->remove_NavigationCompleted(token);
+    ASSERT_EQ(ends.size(), 1u);
+    EXPECT_EQ(ends[0].second, COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED);
+    EXPECT_LT(ends[0].first, successes[0]);
+    EXPECT_EQ(Script(L"document.title"), L"\"Page Two\"");
+}
+
 TEST_F(Runtime, StartUpFailureIsReportedThroughTheCompletion) {
     // A "browser" that exits at once: creation fails quickly, it does not hang.
     SetEnvironmentVariableW(L"CORVANE_CHROMIUM", L"/bin/true");
