@@ -6,6 +6,6 @@ function(corvane_add_core_tests core_lib)
   add_executable(core_tests ${sources})
   target_link_libraries(core_tests PRIVATE ${core_lib} gtest gtest_main)
   add_test(NAME core_tests COMMAND core_tests --gtest_brief=1)
-  set_tests_properties(core_tests PROPERTIES
+  set_tests_properties(core_tests PROPERTIES TIMEOUT 300
     ENVIRONMENT "CORVANE_SHARED_DIR=${CORVANE_SHARED_DIR};CORVANE_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()

@@ -31,7 +31,7 @@ endfunction()
 function(corvane_add_win_test name)
   corvane_add_win_executable(${name} ${ARGN})
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
-  set_tests_properties(${name} PROPERTIES
+  set_tests_properties(${name} PROPERTIES TIMEOUT 120
     ENVIRONMENT "CORVANE_SHARED_DIR=${CORVANE_SHARED_DIR};CORVANE_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()
 
