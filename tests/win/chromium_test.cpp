@@ -824,11 +824,24 @@ TEST_F(Runtime, BrowserExitIsReportedAsProcessFailed) {
             args->get_ProcessFailedKind(&kind);
             return S_OK;
         }).get(), &token);
+    ComPtr<ICoreWebView2Environment5> env5;
+    ASSERT_EQ(env->QueryInterface(__uuidof(ICoreWebView2Environment5), env5.put_void()), S_OK);
+    COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND exitKind = COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND_NORMAL;
+    int exits = 0;
+    EventRegistrationToken exitToken{};
+    env5->add_BrowserProcessExited(Callback<ICoreWebView2BrowserProcessExitedEventHandler>(
+        [&](ICoreWebView2Environment*, ICoreWebView2BrowserProcessExitedEventArgs* args) {
+            ++exits;
+            args->get_BrowserProcessExitKind(&exitKind);
+            return S_OK;
+        }).get(), &exitToken);
     RawCdp raw;
     ASSERT_TRUE(raw.Connect(*folder));
     raw.Post(u"Browser.close", u"{}", {});
-    ASSERT_TRUE(PumpUntil([&] { return failures > 0; }, kNavigationMs));
+    ASSERT_TRUE(PumpUntil([&] { return failures > 0 && exits > 0; }, kNavigationMs));
     EXPECT_EQ(kind, COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED);
+    EXPECT_EQ(exitKind, COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND_FAILED);
+    env5->remove_BrowserProcessExited(exitToken);
     EXPECT_EQ(view->Navigate(Url(L"/page1.html").c_str()), HRESULT_FROM_WIN32(ERROR_CONNECTION_ABORTED));
     std::wstring result = Script(L"1");
     EXPECT_EQ(result, L"(failed)");

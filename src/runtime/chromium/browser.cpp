@@ -175,6 +175,16 @@ void Browser::OnClosed(HRESULT reason) {
     for (auto& [id, session] : std::map<std::u16string, Session>(sessions_)) {
         if (sessions_.count(id)) session.sink->OnBrowserGone(reason);
     }
+    for (auto& [id, listener] : std::map<int, std::function<void()>>(exitListeners_)) {
+        if (exitListeners_.count(id)) listener();
+    }
 }
+
+int Browser::AddExitListener(std::function<void()> listener) {
+    exitListeners_[nextListener_] = std::move(listener);
+    return nextListener_++;
+}
+
+void Browser::RemoveExitListener(int id) { exitListeners_.erase(id); }
 
 }  // namespace Corvane::Chromium

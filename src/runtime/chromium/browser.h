@@ -53,6 +53,10 @@ public:
     std::u16string TakeStartPage() { return std::exchange(startPage_, std::u16string()); }
     const std::wstring& UserDataFolder() const { return userDataFolder_; }
     DWORD ProcessId() const { return process_.ProcessId(); }
+    // Called once when the browser ends while in use (exit, crash, closed
+    // socket); the id removes the listener.
+    int AddExitListener(std::function<void()> listener);
+    void RemoveExitListener(int id);
     // Browser-level events nobody's session owns (popups opening).
     std::function<void(std::u16string_view method, const JsonNode& params)> onBrowserEvent;
 
@@ -76,6 +80,8 @@ private:
         SessionSink* sink;
     };
     std::map<std::u16string, Session> sessions_;
+    std::map<int, std::function<void()>> exitListeners_;
+    int nextListener_ = 1;
 };
 
 }  // namespace Corvane::Chromium

@@ -10,10 +10,48 @@ namespace Corvane::Chromium {
 
 namespace {
 
+class BrowserExitedArgs final : public ComObject<BrowserExitedArgs, BrowserExitedArgsDefaults> {
+public:
+    using Exposed = InterfaceList<ICoreWebView2BrowserProcessExitedEventArgs>;
+    explicit BrowserExitedArgs(UINT32 pid) : ComObject(nullptr), pid_(pid) {}
+    // Only an unexpected end is ever seen: an environment that closes its
+    // browser itself is gone by then.
+    HRESULT STDMETHODCALLTYPE get_BrowserProcessExitKind(COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND* kind) override {
+        if (!kind) return E_POINTER;
+        *kind = COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND_FAILED;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_BrowserProcessId(UINT32* value) override {
+        if (!value) return E_POINTER;
+        *value = pid_;
+        return S_OK;
+    }
+
+private:
+    UINT32 pid_;
+};
+
+// Environment2 to 4 (request objects, composition, automation) are E_NOTIMPL;
+// 5 brings the browser's exit.
 class Environment final : public ComObject<Environment, EnvironmentDefaults> {
 public:
-    using Exposed = InterfaceList<ICoreWebView2Environment>;
-    explicit Environment(std::shared_ptr<Browser> browser) : ComObject(nullptr), browser_(std::move(browser)) {}
+    using Exposed = InterfaceList<ICoreWebView2Environment, ICoreWebView2Environment2, ICoreWebView2Environment3,
+                                  ICoreWebView2Environment4, ICoreWebView2Environment5>;
+    explicit Environment(std::shared_ptr<Browser> browser) : ComObject(nullptr), browser_(std::move(browser)) {
+        exitListener_ = browser_->AddExitListener([this] {
+            ComPtr<Environment> self(this);
+            auto args = Make<BrowserExitedArgs>(static_cast<UINT32>(browser_->ProcessId()));
+            if (args) exited_.Raise(static_cast<ICoreWebView2Environment*>(this),
+                                    static_cast<ICoreWebView2BrowserProcessExitedEventArgs*>(args.get()));
+        });
+    }
+    ~Environment() override { browser_->RemoveExitListener(exitListener_); }
+
+    HRESULT STDMETHODCALLTYPE add_BrowserProcessExited(ICoreWebView2BrowserProcessExitedEventHandler* h,
+                                                       EventRegistrationToken* t) override {
+        return exited_.Add(h, t);
+    }
+    HRESULT STDMETHODCALLTYPE remove_BrowserProcessExited(EventRegistrationToken t) override { return exited_.Remove(t); }
 
     HRESULT STDMETHODCALLTYPE CreateCoreWebView2Controller(
         HWND parentWindow, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) override {
@@ -52,7 +90,9 @@ public:
 
 private:
     std::shared_ptr<Browser> browser_;
+    int exitListener_ = 0;
     EventList<ICoreWebView2NewBrowserVersionAvailableEventHandler> newVersion_;
+    EventList<ICoreWebView2BrowserProcessExitedEventHandler> exited_;
 };
 
 std::wstring OptionText(ICoreWebView2EnvironmentOptions* options,
