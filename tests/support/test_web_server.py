@@ -76,7 +76,9 @@ def main():
         serve(port_file)
     elif command == "start":
         if os.path.exists(port_file):
-            os.remove(port_file)
+            stop(port_file)   # a server left by an interrupted run
+            if os.path.exists(port_file):
+                os.remove(port_file)
         subprocess.Popen([sys.executable, __file__, "serve", port_file], start_new_session=True,
                          stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         for _ in range(100):
@@ -85,17 +87,21 @@ def main():
             time.sleep(0.05)
         return 1
     elif command == "stop":
-        try:
-            port = open(port_file).read().strip()
-            urllib.request.urlopen("http://127.0.0.1:%s/__stop" % port, timeout=5).read()
-        except OSError:
-            pass
-        for _ in range(100):
-            if not os.path.exists(port_file):
-                return 0
-            time.sleep(0.05)
-        return 1
+        return stop(port_file)
     return 2
+
+
+def stop(port_file):
+    try:
+        port = open(port_file).read().strip()
+        urllib.request.urlopen("http://127.0.0.1:%s/__stop" % port, timeout=5).read()
+    except (OSError, ValueError):
+        pass
+    for _ in range(100):
+        if not os.path.exists(port_file):
+            return 0
+        time.sleep(0.05)
+    return 1
 
 
 if __name__ == "__main__":
