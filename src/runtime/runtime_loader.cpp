@@ -4,6 +4,8 @@
 
 #include <new>
 
+#include "chromium/chromium_runtime.h"
+
 namespace Corvane {
 
 namespace {
@@ -24,6 +26,8 @@ struct Runtime {
 // so a runtime installed while the host runs is found without a restart.
 SRWLOCK g_lock = SRWLOCK_INIT;
 Runtime g_runtime;
+bool g_builtInChosen = false;   // the last choice was the built-in runtime
+constexpr const wchar_t* kBuiltInName = L"(built-in Chromium runtime)";
 
 HRESULT LastErrorResult() {
     DWORD error = GetLastError();
@@ -70,9 +74,6 @@ bool FileExists(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The built-in Chromium runtime's DLL. Not built yet: this step finds nothing.
-std::wstring FindChromiumRuntime() { return {}; }
-
 HRESULT Load(const std::wstring& path, Runtime& out) {
     // An absolute path resolves the runtime's own dependencies from its folder.
     HMODULE module = LoadLibraryExW(path.c_str(), nullptr, IsAbsolute(path) ? LOAD_WITH_ALTERED_SEARCH_PATH : 0);
@@ -99,23 +100,30 @@ HRESULT Load(const std::wstring& path, Runtime& out) {
 
 // Under the exclusive lock. A named or present DLL that cannot be used is
 // reported as such rather than silently replaced by the next choice.
-HRESULT Choose() {
+HRESULT Choose(const wchar_t* browserFolder, Runtime& builtIn) {
     if (g_runtime.module) return S_OK;
     std::wstring named = EnvironmentValue(kRuntimeVariable);
     if (!named.empty()) return Load(named, g_runtime);
     std::wstring folder = OwnModuleFolder();
     if (!folder.empty() && FileExists(folder + kPlatformLoaderName)) return Load(folder + kPlatformLoaderName, g_runtime);
-    std::wstring chromium = FindChromiumRuntime();  // later: the Chromium runtime
-    if (!chromium.empty()) return Load(chromium, g_runtime);
+    // The built-in runtime, when a browser is there to drive. Not kept: a
+    // runtime DLL installed later is preferred at the next call.
+    if (Chromium::BrowserPresent(browserFolder)) {
+        builtIn = Runtime{nullptr, &Chromium::GetBrowserVersionString, &Chromium::CreateEnvironmentWithOptions,
+                          kBuiltInName};
+        return S_OK;
+    }
     return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
 }
 
-HRESULT Current(Runtime& out) {
+HRESULT Current(const wchar_t* browserFolder, Runtime& out) {
     AcquireSRWLockExclusive(&g_lock);
     HRESULT hr;
     try {
-        hr = Choose();
-        if (SUCCEEDED(hr)) out = g_runtime;
+        Runtime builtIn;
+        hr = Choose(browserFolder, builtIn);
+        if (SUCCEEDED(hr)) out = builtIn.create ? builtIn : g_runtime;
+        if (SUCCEEDED(hr) && builtIn.create) g_builtInChosen = true;
     } catch (const std::bad_alloc&) {
         hr = E_OUTOFMEMORY;
     }
@@ -130,7 +138,7 @@ const wchar_t* OrNull(const wchar_t* s) { return s && *s ? s : nullptr; }
 HRESULT GetAvailableBrowserVersion(const wchar_t* browserFolder, std::wstring& version) {
     version.clear();
     Runtime runtime;
-    HRESULT hr = Current(runtime);
+    HRESULT hr = Current(OrNull(browserFolder), runtime);
     if (FAILED(hr)) return hr;
     LPWSTR text = nullptr;
     hr = runtime.version(OrNull(browserFolder), &text);
@@ -153,7 +161,7 @@ HRESULT CreateEnvironment(const wchar_t* browserFolder, const wchar_t* userDataF
                           ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler* completedHandler) {
     if (!completedHandler) return E_POINTER;  // creation could never be reported
     Runtime runtime;
-    HRESULT hr = Current(runtime);
+    HRESULT hr = Current(OrNull(browserFolder), runtime);
     if (FAILED(hr)) return hr;
     return runtime.create(OrNull(browserFolder), OrNull(userDataFolder), options, completedHandler);
 }
@@ -162,7 +170,7 @@ std::wstring RuntimePath() {
     AcquireSRWLockShared(&g_lock);
     std::wstring path;
     try {
-        path = g_runtime.path;
+        path = g_runtime.module ? g_runtime.path : (g_builtInChosen ? std::wstring(kBuiltInName) : std::wstring());
     } catch (const std::bad_alloc&) {
     }
     ReleaseSRWLockShared(&g_lock);
@@ -173,6 +181,7 @@ void ResetRuntimeLoaderForTests() {
     AcquireSRWLockExclusive(&g_lock);
     if (g_runtime.module) FreeLibrary(g_runtime.module);
     g_runtime = Runtime{};
+    g_builtInChosen = false;
     ReleaseSRWLockExclusive(&g_lock);
 }
 

@@ -133,6 +133,7 @@ struct ICoreWebView2Environment;
 struct ICoreWebView2EnvironmentOptions;
 struct ICoreWebView2ExecuteScriptCompletedHandler;
 struct ICoreWebView2ExecuteScriptResult;
+struct ICoreWebView2ScriptException;
 struct ICoreWebView2ExecuteScriptWithResultCompletedHandler;
 struct ICoreWebView2FaviconChangedEventHandler;
 struct ICoreWebView2FocusChangedEventHandler;
@@ -744,6 +745,21 @@ WV2_INTERFACE(ICoreWebView2ExecuteScriptCompletedHandler, IUnknown, "49511172-cc
 
 WV2_INTERFACE(ICoreWebView2ExecuteScriptWithResultCompletedHandler, IUnknown, "1BB5317B-8238-4C67-A7FF-BAF6558F289D") {
     virtual HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode, ICoreWebView2ExecuteScriptResult* result) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2ScriptException, IUnknown, "054DAE00-84A3-49FF-BC17-4012A90BC9FD") {
+    virtual HRESULT STDMETHODCALLTYPE get_LineNumber(UINT32* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ColumnNumber(UINT32* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Name(LPWSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Message(LPWSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ToJson(LPWSTR* value) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2ExecuteScriptResult, IUnknown, "0CE15963-3698-4DF7-9399-71ED6CDD8C9F") {
+    virtual HRESULT STDMETHODCALLTYPE get_Succeeded(BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ResultAsJson(LPWSTR* jsonResult) = 0;
+    virtual HRESULT STDMETHODCALLTYPE TryGetResultAsString(LPWSTR* stringResult, BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Exception(ICoreWebView2ScriptException** exception) = 0;
 };
 
 // ---------------------------------------------------------------------------

@@ -154,8 +154,15 @@ TestRuntime& Runtime() {
     return *runtime;
 }
 
-HostedControl::HostedControl() {
-    Runtime();
+HostedControl::HostedControl(HostRuntime runtime) {
+    if (runtime == HostRuntime::Test) {
+        Runtime();
+    } else {
+        SetEnvironmentVariableW(L"CORVANE_WEBVIEW2_RUNTIME", nullptr);
+        wchar_t named[MAX_PATH];
+        if (!GetEnvironmentVariableW(L"CORVANE_CHROMIUM", named, MAX_PATH))
+            SetEnvironmentVariableW(L"CORVANE_CHROMIUM", L"/usr/bin/chromium");
+    }
     AtlHost();   // registers the AtlAxWin100 class
     top = NewTop();
     axWindow = CreateWindowExW(0, L"AtlAxWin100", L"", WS_CHILD | WS_VISIBLE, 10, 10, 320, 200, top, nullptr,

@@ -1,6 +1,7 @@
-// A control hosted in Wine's ATL container with the test runtime as its
-// browser, an event sink that records what the host sees, and the pumping a
-// host's message loop would do.
+// A control hosted in Wine's ATL container with the test runtime (or the
+// built-in Chromium runtime driving a real browser) as its browser, an event
+// sink that records what the host sees, and the pumping a host's message loop
+// would do.
 #pragma once
 
 #include <windows.h>
@@ -72,9 +73,14 @@ HRESULT CallByName(IDispatch* object, const wchar_t* name, std::vector<VARIANT> 
 // The process's test runtime, chosen for the OCX through CORVANE_WEBVIEW2_RUNTIME.
 TestRuntime& Runtime();
 
+// Which runtime the control finds: the test runtime through
+// CORVANE_WEBVIEW2_RUNTIME, or (with that variable unset) the Chromium runtime
+// with the browser named by CORVANE_CHROMIUM.
+enum class HostRuntime { Test, Chromium };
+
 class HostedControl {
 public:
-    HostedControl();
+    explicit HostedControl(HostRuntime runtime = HostRuntime::Test);
     ~HostedControl();
     HostedControl(const HostedControl&) = delete;
     HostedControl& operator=(const HostedControl&) = delete;

@@ -1,8 +1,9 @@
-// The runtime loader against stand-in runtime DLLs: delegation of both entry
-// points, the order of choice (variable, platform loader next to the module,
-// nothing), DLLs that are not runtimes, and the once-per-process choice. The
-// loader is compiled into this program, so "next to the module" is next to
-// the test executable. Each case starts from a forgotten choice through the
+// The runtime loader against stand-in runtime DLLs: the order of choice
+// (variable, platform loader next to the module, the built-in Chromium
+// runtime when a browser is found, nothing), delegation of both
+// entry points, DLLs that are not runtimes, and the once-per-process choice.
+// The loader is compiled into this program, so "next to the module" is next
+// to the test executable. Each test starts from a forgotten choice through the
 // loader's test reset, which also unloads the stand-in and so resets its record.
 #include "win_test_support.h"
 
@@ -13,6 +14,13 @@
 using namespace Corvane;
 using CorvaneTest::CountingUnknown;
 using CorvaneTest::ExeFolder;
+
+namespace Corvane {
+// The built-in runtime compiled in here holds no module lock.
+void ModuleLock() {}
+void ModuleUnlock() {}
+long ModuleLockCount() { return 0; }
+}  // namespace Corvane
 
 namespace {
 
@@ -47,6 +55,8 @@ protected:
     static void Clean() {
         ResetRuntimeLoaderForTests();
         SetEnvironmentVariableW(kRuntimeVariable, nullptr);
+        // A named browser that is not there: the built-in runtime finds nothing.
+        SetEnvironmentVariableW(L"CORVANE_CHROMIUM", L"C:\\no\\such\\browser.exe");
         DeleteFileW(BesideModule().c_str());
         ASSERT_EQ(GetFileAttributesW(BesideModule().c_str()), INVALID_FILE_ATTRIBUTES);
     }
@@ -133,6 +143,19 @@ TEST_F(RuntimeLoader, ChoiceIsKeptForTheProcessAndAFailedSearchIsRepeated) {
     ResetRuntimeLoaderForTests();  // forgets the choice and unloads the stand-in
     EXPECT_EQ(GetModuleHandleW(FakePath().c_str()), nullptr);
     EXPECT_EQ(GetAvailableBrowserVersion(nullptr, version), kNotUsable);
+}
+
+TEST_F(RuntimeLoader, BuiltInChromiumRuntimeIsTheThirdChoice) {
+    SetEnvironmentVariableW(L"CORVANE_CHROMIUM", L"/usr/bin/chromium");
+    std::wstring version;
+    ASSERT_EQ(GetAvailableBrowserVersion(nullptr, version), S_OK);
+    EXPECT_EQ(version.substr(0, version.find(L'.')).size(), 3u) << version;   // "156.0.8078.129"
+    EXPECT_EQ(RuntimePath(), L"(built-in Chromium runtime)");
+    // A folder without a browser is not installed, even with the variable set.
+    EXPECT_EQ(GetAvailableBrowserVersion(L"C:\\windows", version), kNotInstalled);
+    SetRuntimeVariable(FakePath());   // a named runtime DLL still comes first
+    EXPECT_EQ(GetAvailableBrowserVersion(nullptr, version), S_OK);
+    EXPECT_EQ(version, L"120.0.0.1-fake");
 }
 
 }  // namespace

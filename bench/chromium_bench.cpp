@@ -1,0 +1,150 @@
+// The Chromium runtime against plain DevTools use of the same browser, in one
+// process (under Wine):
+//  - ready_vs_raw_launch: the control created to WebViewReady, against
+//    starting the browser and getting its first DevTools answer;
+//  - executescript_vs_raw_cdp: the control's ExecuteScript("1+1") called
+//    late-bound, as a macro calls it, against Runtime.evaluate sent by a plain
+//    client on the same page. Medians; each run checks its result.
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "browser_host.h"
+#include "chromium/browser_process.h"
+#include "raw_cdp.h"
+
+using namespace CorvaneTest;
+
+namespace {
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+std::wstring TempFolder(const wchar_t* name) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + name;
+}
+
+// Starting the browser and its first DevTools answer, with nothing else.
+double RawLaunchMicros(int run) {
+    const std::wstring folder = TempFolder(L"corvane_bench_raw_") + std::to_wstring(run);
+    std::wstring executable;
+    if (FAILED(Corvane::Chromium::FindBrowser(nullptr, executable))) return -1;
+    Corvane::Chromium::BrowserProcess process;
+    const double start = Now();
+    if (FAILED(process.Start(executable, folder, L""))) return -1;
+    RawCdp raw;
+    while (!raw.Connect(folder)) {
+        if (Now() - start > 30e6) return -1;
+        Sleep(5);
+    }
+    if (raw.Call(u"Browser.getVersion").find(u"product") == std::u16string::npos) return -1;
+    const double took = Now() - start;
+    raw.Post(u"Browser.close", u"{}", {});
+    process.Stop(3000);
+    return took;
+}
+
+}  // namespace
+
+int main() {
+    OleInitialize(nullptr);
+    SetEnvironmentVariableW(L"CORVANE_WEBVIEW2_RUNTIME", nullptr);
+    SetEnvironmentVariableW(L"CORVANE_CHROMIUM", L"/usr/bin/chromium");
+
+    std::vector<double> raw, ready;
+    for (int run = 0; run < 3; ++run) {
+        const double micros = RawLaunchMicros(run);
+        if (micros < 0) {
+            std::printf("chromium_bench: the browser did not start\n");
+            return 1;
+        }
+        raw.push_back(micros);
+        Sleep(1500);   // the closed browser leaves before the next one starts
+    }
+
+    std::vector<double> control, plain;
+    for (int run = 0; run < 3; ++run) {
+        auto host = std::make_unique<HostedControl>(HostRuntime::Chromium);
+        const double start = Now();
+        if (!host->ctrl || !host->Attach() || !host->WaitReady(30000)) {
+            std::printf("chromium_bench: the control never became ready\n");
+            return 1;
+        }
+        ready.push_back(Now() - start);
+        if (run == 2) {
+            IDispatch* dispatch = nullptr;
+            host->ctrl->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
+            DISPID id = 0;
+            LPOLESTR name = const_cast<LPOLESTR>(L"ExecuteScript");
+            dispatch->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
+            VARIANT script = Str(L"1+1");
+            DISPPARAMS params{&script, nullptr, 1, 0};
+            // A mark on the page so the plain client evaluates on the same one.
+            VARIANT mark = Str(L"history.replaceState(null, '', '#corvane-bench'), 1");
+            DISPPARAMS markParams{&mark, nullptr, 1, 0};
+            VARIANT result;
+            VariantInit(&result);
+            dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &markParams, &result, nullptr, nullptr);
+            VariantClear(&result);
+            for (int i = 0; i < 1100; ++i) {
+                const double t = Now();
+                HRESULT hr = dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result,
+                                              nullptr, nullptr);
+                const double took = Now() - t;
+                if (FAILED(hr) || result.vt != VT_BSTR || std::wstring(result.bstrVal) != L"2") {
+                    std::printf("chromium_bench: ExecuteScript gave no 2 (0x%08lx)\n", static_cast<unsigned long>(hr));
+                    return 1;
+                }
+                VariantClear(&result);
+                if (i >= 100) control.push_back(took);   // the first calls warm up
+            }
+            VariantClear(&script);
+            VariantClear(&mark);
+            dispatch->Release();
+
+            BSTR folder = nullptr;
+            host->ctrl->get_UserDataFolder(&folder);
+            RawCdp client;
+            if (!client.Connect(TakeBstr(folder))) return 1;
+            const std::u16string session = client.AttachToPage(u"#corvane-bench");
+            if (session.empty()) return 1;
+            for (int i = 0; i < 1100; ++i) {
+                const double t = Now();
+                std::u16string reply = client.Call(u"Runtime.evaluate", u"{\"expression\":\"1+1\"}", session);
+                const double took = Now() - t;
+                if (reply.find(u"\"value\":2") == std::u16string::npos) {
+                    std::printf("chromium_bench: Runtime.evaluate gave no 2\n");
+                    return 1;
+                }
+                if (i >= 100) plain.push_back(took);
+            }
+        }
+        host.reset();
+        PumpFor(50);
+        Sleep(1500);
+    }
+
+    std::printf("chromium: browser start to first DevTools answer, median %.1f ms\n", Median(raw) / 1000);
+    std::printf("chromium: control created to WebViewReady, median %.1f ms\n", Median(ready) / 1000);
+    std::printf("chromium: ExecuteScript(\"1+1\") late-bound, median %.1f us over %zu calls\n", Median(control), control.size());
+    std::printf("chromium: Runtime.evaluate(\"1+1\") plain client, median %.1f us over %zu calls\n", Median(plain), plain.size());
+    std::printf("RATIO executescript_vs_raw_cdp %.2f\n", Median(control) / Median(plain));
+    std::printf("RATIO ready_vs_raw_launch %.2f\n", Median(ready) / Median(raw));
+    OleUninitialize();
+    return 0;
+}

@@ -1,0 +1,210 @@
+// The web view: one page target of the browser, driven through its own
+// flattened DevTools session. It answers ICoreWebView2 up to _21; what the
+// DevTools protocol cannot do returns E_NOTIMPL from the generated defaults.
+//
+// Files: webview.cpp (creation, session set-up, properties, close),
+// navigation.cpp (the navigation sequencer), script.cpp (scripts and web
+// messages), page_events.cpp (dialogs, crashes, titles, popups, frames).
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "browser.h"
+#include "event_args.h"
+#include "frame.h"
+#include "runtime_object.h"
+
+namespace Corvane::Chromium {
+
+class Settings;
+
+class WebView final : public ComObject<WebView, WebViewDefaults>, public SessionSink {
+public:
+    using Exposed = InterfaceList<ICoreWebView2, ICoreWebView2_2, ICoreWebView2_3, ICoreWebView2_4, ICoreWebView2_5,
+                                  ICoreWebView2_6, ICoreWebView2_7, ICoreWebView2_8, ICoreWebView2_9, ICoreWebView2_10,
+                                  ICoreWebView2_11, ICoreWebView2_12, ICoreWebView2_13, ICoreWebView2_14,
+                                  ICoreWebView2_15, ICoreWebView2_16, ICoreWebView2_17, ICoreWebView2_18,
+                                  ICoreWebView2_19, ICoreWebView2_20, ICoreWebView2_21>;
+
+    WebView(std::shared_ptr<Browser> browser, ComPtr<ICoreWebView2Environment> environment);
+    ~WebView() override;
+
+    // Creates the page target and sets up its session; `done` runs once.
+    void Start(std::function<void(HRESULT)> done);
+    // The controller closed: the target goes, events stop, calls fail.
+    void Close();
+    bool IsClosed() const { return closed_; }
+    // Controller state that maps to the page.
+    void ApplyMetrics(int width, int height, double zoom);
+    void ApplyVisibility(bool visible);
+    bool IsVisible() const { return visible_; }
+    void SettingsChanged();
+
+    // --- ICoreWebView2
+    HRESULT STDMETHODCALLTYPE get_Settings(ICoreWebView2Settings** settings) override;
+    HRESULT STDMETHODCALLTYPE get_Source(LPWSTR* uri) override;
+    HRESULT STDMETHODCALLTYPE Navigate(LPCWSTR uri) override;
+    HRESULT STDMETHODCALLTYPE NavigateToString(LPCWSTR htmlContent) override;
+    HRESULT STDMETHODCALLTYPE add_NavigationStarting(ICoreWebView2NavigationStartingEventHandler* h, EventRegistrationToken* t) override { return navigationStarting_.Add(h, t); }
+    HRESULT STDMETHODCALLTYPE remove_NavigationStarting(EventRegistrationToken t) override { return navigationStarting_.Remove(t); }
+    HRESULT STDMETHODCALLTYPE add_ContentLoading(ICoreWebView2ContentLoadingEventHandler* h, EventRegistrationToken* t) override { return contentLoading_.Add(h, t); }
+    HRESULT STDMETHODCALLTYPE remove_ContentLoading(EventRegistrationToken t) override { return contentLoading_.Remove(t); }
+    HRESULT STDMETHODCALLTYPE add_SourceChanged(ICoreWebView2SourceChangedEventHandler* h, EventRegistrationToken* t) override { return sourceChanged_.Add(h, t); }
+    HRESULT STDMETHODCALLTYPE remove_SourceChanged(EventRegistrationToken t) override { return sourceChanged_.Remove(t); }
+    HRESULT STDMETHODCALLTYPE add_HistoryChanged(ICoreWebView2HistoryChangedEventHandler* h, EventRegistrationToken* t) override { return historyChanged_.Add(h, t); }
+    HRESULT STDMETHODCALLTYPE remove_HistoryChanged(EventRegistrationToken t) override { return historyChanged_.Remove(t); }
+    HRESULT STDMETHODCALLTYPE add_NavigationCompleted(ICoreWebView2NavigationCompletedEventHandler* h, EventRegistrationToken* t) override { return navigationCompleted_.Add(h, t); }
+    HRESULT STDMETHODCALLTYPE remove_NavigationCompleted(EventRegistrationToken t) override { return navigationCompleted_.Remove(t); }
+    HRESULT STDMETHODCALLTYPE add_ScriptDialogOpening(ICoreWebView2ScriptDialogOpeningEventHandler* h, EventRegistrationToken* t) override { return scriptDialogOpening_.Add(h, t); }
+    HRESULT STDMETHODCALLTYPE remove_ScriptDialogOpening(EventRegistrationToken t) override { return scriptDialogOpening_.Remove(t); }
+    HRESULT STDMETHODCALLTYPE add_ProcessFailed(ICoreWebView2ProcessFailedEventHandler* h, EventRegistrationToken* t) override { return processFailed_.Add(h, t); }
+    HRESULT STDMETHODCALLTYPE remove_ProcessFailed(EventRegistrationToken t) override { return processFailed_.Remove(t); }
+    HRESULT STDMETHODCALLTYPE AddScriptToExecuteOnDocumentCreated(LPCWSTR javaScript, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE RemoveScriptToExecuteOnDocumentCreated(LPCWSTR id) override;
+    HRESULT STDMETHODCALLTYPE ExecuteScript(LPCWSTR javaScript, ICoreWebView2ExecuteScriptCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE Reload() override;
+    HRESULT STDMETHODCALLTYPE PostWebMessageAsJson(LPCWSTR webMessageAsJson) override;
+    HRESULT STDMETHODCALLTYPE PostWebMessageAsString(LPCWSTR webMessageAsString) override;
+    HRESULT STDMETHODCALLTYPE add_WebMessageReceived(ICoreWebView2WebMessageReceivedEventHandler* h, EventRegistrationToken* t) override { return webMessageReceived_.Add(h, t); }
+    HRESULT STDMETHODCALLTYPE remove_WebMessageReceived(EventRegistrationToken t) override { return webMessageReceived_.Remove(t); }
+    HRESULT STDMETHODCALLTYPE CallDevToolsProtocolMethod(LPCWSTR methodName, LPCWSTR parametersAsJson, ICoreWebView2CallDevToolsProtocolMethodCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE get_BrowserProcessId(UINT32* value) override;
+    HRESULT STDMETHODCALLTYPE get_CanGoBack(BOOL* canGoBack) override;
+    HRESULT STDMETHODCALLTYPE get_CanGoForward(BOOL* canGoForward) override;
+    HRESULT STDMETHODCALLTYPE GoBack() override;
+    HRESULT STDMETHODCALLTYPE GoForward() override;
+    HRESULT STDMETHODCALLTYPE Stop() override;
+    HRESULT STDMETHODCALLTYPE add_NewWindowRequested(ICoreWebView2NewWindowRequestedEventHandler* h, EventRegistrationToken* t) override { return newWindowRequested_.Add(h, t); }
+    HRESULT STDMETHODCALLTYPE remove_NewWindowRequested(EventRegistrationToken t) override { return newWindowRequested_.Remove(t); }
+    HRESULT STDMETHODCALLTYPE add_DocumentTitleChanged(ICoreWebView2DocumentTitleChangedEventHandler* h, EventRegistrationToken* t) override { return documentTitleChanged_.Add(h, t); }
+    HRESULT STDMETHODCALLTYPE remove_DocumentTitleChanged(EventRegistrationToken t) override { return documentTitleChanged_.Remove(t); }
+    HRESULT STDMETHODCALLTYPE get_DocumentTitle(LPWSTR* title) override;
+    HRESULT STDMETHODCALLTYPE add_WindowCloseRequested(ICoreWebView2WindowCloseRequestedEventHandler* h, EventRegistrationToken* t) override { return windowCloseRequested_.Add(h, t); }
+    HRESULT STDMETHODCALLTYPE remove_WindowCloseRequested(EventRegistrationToken t) override { return windowCloseRequested_.Remove(t); }
+    // --- ICoreWebView2_2
+    HRESULT STDMETHODCALLTYPE add_DOMContentLoaded(ICoreWebView2DOMContentLoadedEventHandler* h, EventRegistrationToken* t) override { return domContentLoaded_.Add(h, t); }
+    HRESULT STDMETHODCALLTYPE remove_DOMContentLoaded(EventRegistrationToken t) override { return domContentLoaded_.Remove(t); }
+    HRESULT STDMETHODCALLTYPE get_Environment(ICoreWebView2Environment** environment) override { return environment_.CopyTo(environment); }
+    // --- ICoreWebView2_3
+    HRESULT STDMETHODCALLTYPE TrySuspend(ICoreWebView2TrySuspendCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE Resume() override;
+    HRESULT STDMETHODCALLTYPE get_IsSuspended(BOOL* isSuspended) override;
+    // --- ICoreWebView2_4
+    HRESULT STDMETHODCALLTYPE add_FrameCreated(ICoreWebView2FrameCreatedEventHandler* h, EventRegistrationToken* t) override { return frameCreated_.Add(h, t); }
+    HRESULT STDMETHODCALLTYPE remove_FrameCreated(EventRegistrationToken t) override { return frameCreated_.Remove(t); }
+    // --- ICoreWebView2_21
+    HRESULT STDMETHODCALLTYPE ExecuteScriptWithResult(LPCWSTR javaScript, ICoreWebView2ExecuteScriptWithResultCompletedHandler* handler) override;
+
+    // --- SessionSink
+    void OnSessionEvent(std::u16string_view method, const JsonNode& params) override;
+    void OnTargetEvent(std::u16string_view method, const JsonNode& params) override;
+    void OnBrowserGone(HRESULT reason) override;
+
+private:
+    struct Navigation {
+        UINT64 id = 0;
+        std::u16string url, requestId, loaderId, errorText;
+        bool active = false, committed = false, errorPage = false, domFired = false;
+        bool historyPending = false, domDeferred = false, completeDeferred = false;
+        bool stringContent = false;
+        bool historyRetry = false;    // the history looked unchanged at commit: ask again later   // NavigateToString: the blank document's own events do not count
+        int httpStatus = 0;
+    };
+    struct ScriptCall;
+
+    HRESULT Usable() const;
+    void Send(std::u16string_view method, std::u16string_view params, ReplyFn reply = nullptr);
+    void SetUpSession(std::function<void(HRESULT)> done);
+    std::u16string Bootstrap() const;
+    void InstallBootstrap();
+
+    // navigation.cpp
+    // Starts a navigation now; its NavigationStarting is raised in turn and
+    // `then` gets the host's cancel.
+    UINT64 BeginNavigation(std::u16string url, bool userInitiated, bool redirected,
+                           std::function<void(bool cancel, UINT64 id)> then);
+    void WriteDocument(UINT64 id, std::u16string html);
+    // Raises host events one at a time, in the order their causes arrived: a
+    // handler that pumps messages lets DevTools messages be handled, but the
+    // events they cause wait until the running handler returned.
+    void Enqueue(std::function<void()> raise);
+    void OnRequestPaused(const JsonNode& params);
+    void OnFrameStartedNavigating(const JsonNode& params);
+    void OnFrameNavigated(const JsonNode& params);
+    void OnSameDocument(const JsonNode& params);
+    void OnLifecycle(const JsonNode& params);
+    void OnDocumentFailed(std::u16string_view requestId, std::u16string_view errorText);
+    void OnNavigateReply(UINT64 startedBefore, std::u16string url, const CdpReply& reply);
+    void Complete(bool success, int status);
+    void CompleteIfStopped();
+    void RefreshHistory(int attempt = 0);
+    void ConfirmTitle();
+    void FlushDeferred();
+
+    // script.cpp
+    void Evaluate(std::u16string script, std::function<void(HRESULT, const CdpReply&)> done);
+    void EncodeResult(const CdpReply& reply, std::function<void(HRESULT, std::u16string json)> done);
+    void DispatchToPage(const std::u16string& json);
+    void OnBindingCalled(const JsonNode& params);
+    void OnContextCreated(const JsonNode& params);
+    void FlushScripts();
+
+    // page_events.cpp
+    void OnDialog(const JsonNode& params);
+    void AnswerDialog(bool accept, const std::u16string& text);
+    void OnCrashed();
+    void OnTitle(std::u16string title);
+    void OnWindowOpen(const JsonNode& params);
+    void OnPopupTarget(const JsonNode& targetInfo);
+    void OnFrameAttached(const JsonNode& params);
+    void OnFrameDetached(const JsonNode& params);
+
+    std::shared_ptr<Browser> browser_;
+    ComPtr<ICoreWebView2Environment> environment_;
+    ComPtr<Settings> settings_;
+    std::u16string targetId_, sessionId_, mainFrameId_;
+    bool closed_ = false, dead_ = false, visible_ = true, suspended_ = false, crashed_ = false;
+
+    std::u16string source_ = u"about:blank", title_;
+    Navigation nav_;
+    UINT64 nextNavigationId_ = 1;
+    UINT64 navigationsStarted_ = 0;
+    int historyIndex_ = 0;
+    std::vector<int> historyEntries_;
+    std::u16string historyKey_;
+
+    bool contextReady_ = true;
+    std::deque<std::function<void()>> waitingScripts_;
+    std::map<int, std::u16string> contextFrames_;       // execution context -> frame id
+    std::map<std::u16string, std::u16string> frameUrls_;
+    std::u16string bootstrapId_;
+    bool bootstrapWebMessages_ = true;
+
+    std::deque<bool> popupDecisions_;                    // true: close the popup
+    std::deque<std::u16string> unmatchedPopups_;
+
+    std::map<std::u16string, ComPtr<Frame>> frames_;
+    std::deque<std::function<void()>> raises_;
+    bool raising_ = false;
+
+    EventList<ICoreWebView2NavigationStartingEventHandler> navigationStarting_;
+    EventList<ICoreWebView2ContentLoadingEventHandler> contentLoading_;
+    EventList<ICoreWebView2SourceChangedEventHandler> sourceChanged_;
+    EventList<ICoreWebView2HistoryChangedEventHandler> historyChanged_;
+    EventList<ICoreWebView2NavigationCompletedEventHandler> navigationCompleted_;
+    EventList<ICoreWebView2ScriptDialogOpeningEventHandler> scriptDialogOpening_;
+    EventList<ICoreWebView2ProcessFailedEventHandler> processFailed_;
+    EventList<ICoreWebView2WebMessageReceivedEventHandler> webMessageReceived_;
+    EventList<ICoreWebView2NewWindowRequestedEventHandler> newWindowRequested_;
+    EventList<ICoreWebView2DocumentTitleChangedEventHandler> documentTitleChanged_;
+    EventList<ICoreWebView2WindowCloseRequestedEventHandler> windowCloseRequested_;
+    EventList<ICoreWebView2DOMContentLoadedEventHandler> domContentLoaded_;
+    EventList<ICoreWebView2FrameCreatedEventHandler> frameCreated_;
+};
+
+}  // namespace Corvane::Chromium

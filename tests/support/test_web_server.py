@@ -1,0 +1,108 @@
+#!/usr/bin/env python3
+"""The live browser tests' web server: Python's own threading HTTP server on a
+free loopback port, with a few pages, a 404, a redirect and a slow page.
+
+    test_web_server.py start PORT_FILE   serve in the background; PORT_FILE gets the port
+    test_web_server.py stop PORT_FILE    end that server
+"""
+import http.server
+import os
+import subprocess
+import sys
+import threading
+import time
+import urllib.request
+
+PAGES = {
+    "/page1.html": "<!doctype html><title>Page One</title><body><p id=p>one</p>"
+                   "<a id=next href=\"/page2.html\">two</a><a id=frag href=\"#part\">part</a>"
+                   "<div id=part>part</div></body>",
+    "/page2.html": "<!doctype html><title>Page Two</title><body>two</body>",
+    "/notitle.html": "<!doctype html><body>no title</body>",
+    "/frames.html": "<!doctype html><title>Frames</title><body><iframe name=inner src=\"/page2.html\"></iframe></body>",
+    "/echo.html": "<!doctype html><title>Echo</title><body><script>"
+                  "chrome.webview.addEventListener('message', function (e) {"
+                  "  chrome.webview.postMessage({echo: e.data}); });"
+                  "</script></body>",
+}
+
+
+class Handler(http.server.BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+
+    def log_message(self, *args):
+        pass
+
+    def send(self, status, body, headers=()):
+        data = body.encode("utf-8")
+        self.send_response(status)
+        self.send_header("Content-Type", "text/html; charset=utf-8")
+        self.send_header("Content-Length", str(len(data)))
+        self.send_header("Cache-Control", "no-store")
+        for name, value in headers:
+            self.send_header(name, value)
+        self.end_headers()
+        self.wfile.write(data)
+
+    def do_GET(self):
+        path = self.path.split("?")[0]
+        if path == "/__stop":
+            self.send(200, "bye")
+            threading.Thread(target=self.server.shutdown, daemon=True).start()
+        elif path in PAGES:
+            self.send(200, PAGES[path])
+        elif path == "/slow.html":
+            time.sleep(3)
+            self.send(200, "<!doctype html><title>Slow</title><body>slow</body>")
+        elif path == "/redirect":
+            self.send(302, "", [("Location", "/page2.html")])
+        else:
+            self.send(404, "<!doctype html><title>Not Found</title><body>missing</body>")
+
+
+def serve(port_file):
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+    server.daemon_threads = True
+    with open(port_file + ".part", "w") as f:
+        f.write(str(server.server_address[1]))
+    os.replace(port_file + ".part", port_file)
+    server.serve_forever()
+    os.remove(port_file)
+
+
+def main():
+    command, port_file = sys.argv[1], sys.argv[2]
+    if command == "serve":
+        serve(port_file)
+    elif command == "start":
+        if os.path.exists(port_file):
+            stop(port_file)   # a server left by an interrupted run
+            if os.path.exists(port_file):
+                os.remove(port_file)
+        subprocess.Popen([sys.executable, __file__, "serve", port_file], start_new_session=True,
+                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for _ in range(100):
+            if os.path.exists(port_file):
+                return 0
+            time.sleep(0.05)
+        return 1
+    elif command == "stop":
+        return stop(port_file)
+    return 2
+
+
+def stop(port_file):
+    try:
+        port = open(port_file).read().strip()
+        urllib.request.urlopen("http://127.0.0.1:%s/__stop" % port, timeout=5).read()
+    except (OSError, ValueError):
+        pass
+    for _ in range(100):
+        if not os.path.exists(port_file):
+            return 0
+        time.sleep(0.05)
+    return 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

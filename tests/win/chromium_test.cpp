@@ -1,0 +1,851 @@
+// The control and the Chromium runtime against a real browser: Debian's
+// headless Chromium under Wine, with pages from the local test web server
+// (started by a ctest fixture, which writes its port to a file).
+//  - Control: the control hosted in Wine's ATL container, finding the
+//    Chromium runtime as a host's machine would (no runtime DLL named).
+//  - Runtime: the runtime's own objects, compiled in, for what the control
+//    does not pass on (error status, HTTP status, script exception details).
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "browser_host.h"
+#include "callback.h"
+#include "chromium/chromium_runtime.h"
+#include "raw_cdp.h"
+
+using namespace CorvaneTest;
+using Corvane::Callback;
+using Corvane::ComPtr;
+
+namespace Corvane {
+// The runtime compiled in here holds no module lock.
+void ModuleLock() {}
+void ModuleUnlock() {}
+long ModuleLockCount() { return 0; }
+}  // namespace Corvane
+
+namespace {
+
+constexpr DWORD kReadyMs = 30000;
+constexpr DWORD kNavigationMs = 15000;
+constexpr DISPID kScriptDialogOpening = 0x7;
+
+std::wstring g_server;   // http://127.0.0.1:<port>
+
+// --corvane-orphan=<folder>: start a browser for the folder, wait until it
+// answers, then end the process without releasing anything.
+const bool g_orphan = [] {
+    const wchar_t* flag = wcsstr(GetCommandLineW(), L"--corvane-orphan=\"");
+    if (!flag) return false;
+    std::wstring folder = flag + wcslen(L"--corvane-orphan=\"");
+    folder = folder.substr(0, folder.find(L'"'));
+    OleInitialize(nullptr);
+    SetEnvironmentVariableW(L"CORVANE_CHROMIUM", L"/usr/bin/chromium");
+    HRESULT created = E_PENDING;
+    ICoreWebView2Environment* leaked = nullptr;
+    auto done = Callback<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(
+        [&](HRESULT hr, ICoreWebView2Environment* environment) {
+            created = hr;
+            if (environment) (leaked = environment)->AddRef();
+            return S_OK;
+        });
+    if (SUCCEEDED(Corvane::Chromium::CreateEnvironmentWithOptions(nullptr, folder.c_str(), nullptr, done.get())))
+        PumpUntil([&] { return created != E_PENDING; }, 30000);
+    ExitProcess(SUCCEEDED(created) && leaked ? 0 : 2);
+}();
+
+std::wstring Url(const std::wstring& path) { return g_server + path; }
+
+std::wstring ReadServerUrl() {
+    wchar_t unix[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"CORVANE_WEB_SERVER_PORT_FILE", unix, MAX_PATH)) return {};
+    std::wstring path = std::wstring(L"Z:") + unix;
+    for (wchar_t& c : path)
+        if (c == L'/') c = L'\\';
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    char text[16] = {};
+    DWORD n = 0;
+    ReadFile(file, text, sizeof(text) - 1, &n, nullptr);
+    CloseHandle(file);
+    return L"http://127.0.0.1:" + std::to_wstring(atoi(text));
+}
+
+std::wstring Bstr(BSTR text) { return TakeBstr(text); }
+
+// --- The control ------------------------------------------------------------
+
+class Control : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        g_server = ReadServerUrl();
+        host = new HostedControl(HostRuntime::Chromium);
+        const DWORD start = GetTickCount();
+        attached = host->ctrl && host->Attach() && host->WaitReady(kReadyMs);
+        readyMs = GetTickCount() - start;
+    }
+    static void TearDownTestSuite() {
+        delete host;
+        host = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_FALSE(g_server.empty()) << "no test web server (CORVANE_WEB_SERVER_PORT_FILE)";
+        ASSERT_TRUE(attached) << "the control never became ready";
+        ctrl = host->ctrl;
+        host->sink.onEvent = nullptr;
+        ctrl->put_IsScriptEnabled(VARIANT_TRUE);
+        ctrl->put_DefaultScriptDialogsEnabled(VARIANT_TRUE);
+    }
+
+    // Navigates and waits until the navigation's completion reached the host.
+    HRESULT Go(const std::wstring& url) {
+        host->sink.events.clear();
+        BSTR text = SysAllocString(url.c_str());
+        HRESULT hr = ctrl->NavigateSync(text);
+        SysFreeString(text);
+        PumpUntil([&] { return host->sink.Count(Ev::NavigationCompleted) > 0; }, kNavigationMs);
+        return hr;
+    }
+    std::wstring Script(const std::wstring& script, HRESULT* code = nullptr) {
+        BSTR text = SysAllocString(script.c_str());
+        BSTR result = nullptr;
+        HRESULT hr = ctrl->ExecuteScript(text, &result);
+        SysFreeString(text);
+        if (code) *code = hr;
+        return SUCCEEDED(hr) ? Bstr(result) : L"(failed)";
+    }
+    // The events the host saw since the last Go, as ids.
+    std::vector<DISPID> Seen(std::initializer_list<DISPID> of) {
+        std::vector<DISPID> out;
+        for (DISPID id : host->sink.Ids())
+            for (DISPID wanted : of)
+                if (id == wanted) out.push_back(id);
+        return out;
+    }
+
+    static HostedControl* host;
+    static bool attached;
+    static DWORD readyMs;
+    ICorvaneCtrl* ctrl = nullptr;
+};
+
+HostedControl* Control::host = nullptr;
+bool Control::attached = false;
+DWORD Control::readyMs = 0;
+
+constexpr std::initializer_list<DISPID> kNavigationEvents = {
+    Ev::NavigationStarting, Ev::SourceChanged, Ev::ContentLoading, Ev::HistoryChanged, Ev::DOMContentLoaded,
+    Ev::NavigationCompleted};
+const std::vector<DISPID> kFullSequence(kNavigationEvents);
+
+TEST_F(Control, BecomesReadyWithTheRealBrowser) {
+    EXPECT_EQ(host->sink.Count(Ev::WebViewReady), 1);
+    EXPECT_EQ(host->sink.Count(Ev::CreateWebViewCompleted), 1);
+    std::printf("[ info ] control ready in %lu ms\n", readyMs);
+}
+
+struct NavigationCase {
+    const wchar_t* name;
+    std::wstring url;
+    std::vector<DISPID> sequence;
+    const wchar_t* success;   // NavigationCompleted's second argument
+};
+
+TEST_F(Control, NavigationEventsArriveInOrderWithOneIdPerNavigation) {
+    const NavigationCase cases[] = {
+        {L"success", Url(L"/page1.html"), kFullSequence, L"true"},
+        {L"404", Url(L"/missing"), kFullSequence, L"false"},
+        {L"redirect", Url(L"/redirect"),
+         {Ev::NavigationStarting, Ev::NavigationStarting, Ev::SourceChanged, Ev::ContentLoading, Ev::HistoryChanged,
+          Ev::DOMContentLoaded, Ev::NavigationCompleted},
+         L"true"},
+        {L"unreachable", L"http://127.0.0.1:2/", kFullSequence, L"false"},
+    };
+    for (const NavigationCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Go(c.url);
+        EXPECT_EQ(Seen(kNavigationEvents), c.sequence);
+        std::wstring ids;
+        for (const SeenEvent& e : host->sink.events) {
+            if (e.id == Ev::ContentLoading || e.id == Ev::DOMContentLoaded) ids += e.args.at(0) + L";";
+            if (e.id == Ev::NavigationCompleted) EXPECT_EQ(e.args.at(1), c.success);
+        }
+        // ContentLoading and DOMContentLoaded name the same navigation.
+        const std::size_t split = ids.find(L';');
+        ASSERT_NE(split, std::wstring::npos);
+        EXPECT_EQ(ids, ids.substr(0, split + 1) + ids.substr(0, split + 1));
+    }
+}
+
+TEST_F(Control, CancelledNavigationKeepsThePageAndReportsFailure) {
+    ASSERT_EQ(Go(Url(L"/page1.html")), S_OK);
+    host->sink.events.clear();
+    host->sink.onEvent = [](DISPID id, DISPPARAMS* params) {
+        if (id == Ev::NavigationStarting) AnswerBool(params, 0, VARIANT_TRUE);
+    };
+    BSTR text = SysAllocString(Url(L"/page2.html").c_str());
+    ctrl->Navigate(text);
+    SysFreeString(text);
+    ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(Ev::NavigationCompleted) > 0; }, kNavigationMs));
+    host->sink.onEvent = nullptr;
+    EXPECT_EQ(Seen(kNavigationEvents), (std::vector<DISPID>{Ev::NavigationStarting, Ev::NavigationCompleted}));
+    EXPECT_EQ(Script(L"document.title"), L"\"Page One\"");
+}
+
+TEST_F(Control, SameDocumentNavigationsChangeSourceAndHistoryOnly) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"location.hash = 'part'", L"/page1.html#part"},
+        {L"history.pushState({}, '', '/pushed')", L"/pushed"},
+    };
+    for (const auto& [script, path] : cases) {
+        SCOPED_TRACE(script);
+        ASSERT_EQ(Go(Url(L"/page1.html")), S_OK);
+        host->sink.events.clear();
+        Script(script);
+        ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(Ev::HistoryChanged) > 0; }, kNavigationMs));
+        PumpFor(200);
+        EXPECT_EQ(Seen(kNavigationEvents), (std::vector<DISPID>{Ev::SourceChanged, Ev::HistoryChanged}));
+        BSTR url = nullptr;
+        ctrl->get_url(&url);
+        EXPECT_EQ(Bstr(url), Url(path));
+    }
+}
+
+TEST_F(Control, ScriptResultsAreEncodedAsJson) {
+    ASSERT_EQ(Go(Url(L"/page1.html")), S_OK);
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"1 + 1", L"2"},
+        {L"0.1 + 0.2", L"0.30000000000000004"},
+        {L"1e21", L"1e+21"},
+        {L"-0", L"0"},
+        {L"NaN", L"null"},
+        {L"'say \"hi\"\\n'", L"\"say \\\"hi\\\"\\n\""},
+        {L"'\u00e9t\u00e9 \u20ac \U0001F600'", L"\"\u00e9t\u00e9 \u20ac \U0001F600\""},
+        {L"({a: [1, {b: null}], c: 'x'})", L"{\"a\":[1,{\"b\":null}],\"c\":\"x\"}"},
+        {L"[1, '2', undefined, function () {}]", L"[1,\"2\",null,null]"},
+        {L"new Date(0)", L"\"1970-01-01T00:00:00.000Z\""},
+        {L"undefined", L"null"},
+        {L"(function () {})", L"null"},
+        {L"var o = {}; o.self = o; o", L"null"},
+        {L"throw new Error('boom')", L"null"},
+        {L"let twice = 1; twice", L"1"},
+        {L"let twice = 2; twice", L"null"},   // a second top-level let of the same name throws
+    };
+    for (const auto& [script, expected] : cases) {
+        HRESULT hr = E_FAIL;
+        EXPECT_EQ(Script(script, &hr), expected) << script;
+        EXPECT_EQ(hr, S_OK) << script;
+    }
+}
+
+TEST_F(Control, ScriptsDisabledStopThePageButNotTheHost) {
+    ctrl->put_IsScriptEnabled(VARIANT_FALSE);
+    ASSERT_EQ(Go(Url(L"/echo.html")), S_OK);
+    EXPECT_EQ(Script(L"typeof chrome.webview"), L"\"object\"");   // the host's own scripts still run
+    EXPECT_EQ(Script(L"document.scripts.length + ':' + (window.__echoReady || 'no')"), L"\"1:no\"");
+    EXPECT_EQ(Script(L"typeof window.onload"), L"\"object\"");
+}
+
+TEST_F(Control, WebMessagesTravelBothWays) {
+    ASSERT_EQ(Go(Url(L"/echo.html")), S_OK);
+    struct Case {
+        bool json;
+        const wchar_t* sent;
+        const wchar_t* echoed;
+    } cases[] = {
+        {true, L"{\"n\":1,\"s\":\"\u00e9\"}", L"{\"echo\":{\"n\":1,\"s\":\"\u00e9\"}}"},
+        {false, L"plain \"text\"", L"{\"echo\":\"plain \\\"text\\\"\"}"},
+    };
+    for (const Case& c : cases) {
+        host->sink.events.clear();
+        BSTR text = SysAllocString(c.sent);
+        EXPECT_EQ(c.json ? ctrl->PostWebMessageAsJson(text) : ctrl->PostWebMessageAsString(text), S_OK);
+        SysFreeString(text);
+        ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(Ev::WebMessageReceived) > 0; }, kNavigationMs)) << c.sent;
+        for (const SeenEvent& e : host->sink.events)
+            if (e.id == Ev::WebMessageReceived) {
+                EXPECT_EQ(e.args.at(0), c.echoed);
+                EXPECT_EQ(e.args.at(1), Url(L"/echo.html"));
+            }
+    }
+    host->sink.events.clear();
+    Script(L"chrome.webview.postMessage('from the page')");
+    ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(Ev::WebMessageReceived) > 0; }, kNavigationMs));
+    EXPECT_EQ(host->sink.events.back().args.at(0), L"from the page");
+}
+
+TEST_F(Control, DialogsNeverWedgeThePage) {
+    ASSERT_EQ(Go(Url(L"/page1.html")), S_OK);
+    // Default dialogs: no event, a headless answer, and the page goes on.
+    EXPECT_EQ(Script(L"alert('a'); confirm('b')"), L"false");
+    EXPECT_EQ(host->sink.Count(kScriptDialogOpening), 0);
+    // The host's dialogs: the event with message and kind, then the answer.
+    ctrl->put_DefaultScriptDialogsEnabled(VARIANT_FALSE);
+    host->sink.events.clear();
+    EXPECT_EQ(Script(L"confirm('sure?')"), L"false");
+    ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(kScriptDialogOpening) > 0; }, 2000));
+    for (const SeenEvent& e : host->sink.events)
+        if (e.id == 0x7) EXPECT_EQ(e.Text(), L"0x7(sure?,1)");
+    EXPECT_EQ(Script(L"2 * 21"), L"42");
+}
+
+TEST_F(Control, RendererCrashRaisesProcessFailedAndRecovers) {
+    VARIANT_BOOL recover = VARIANT_FALSE;
+    ctrl->get_AutoRecoverOnCrash(&recover);
+    ctrl->put_AutoRecoverOnCrash(VARIANT_TRUE);
+    ASSERT_EQ(Go(Url(L"/page2.html")), S_OK);
+    BSTR folder = nullptr;
+    ctrl->get_UserDataFolder(&folder);
+    RawCdp raw;
+    ASSERT_TRUE(raw.Connect(Bstr(folder)));
+    const std::u16string session = raw.AttachToPage(u"/page2.html");
+    ASSERT_FALSE(session.empty());
+    host->sink.events.clear();
+    raw.Post(u"Page.crash", u"{}", session);
+    ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(Ev::ProcessFailed) > 0; }, kNavigationMs));
+    for (const SeenEvent& e : host->sink.events)
+        if (e.id == Ev::ProcessFailed) EXPECT_EQ(e.args.at(0), L"1");   // the render process exited
+    ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(Ev::NavigationCompleted) > 0; }, kNavigationMs));
+    EXPECT_EQ(Script(L"document.title"), L"\"Page Two\"");
+    ctrl->put_AutoRecoverOnCrash(recover);
+}
+
+// --- The runtime's own objects ----------------------------------------------
+
+class Runtime : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (g_server.empty()) g_server = ReadServerUrl();
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        folder = new std::wstring(std::wstring(temp) + L"corvane_chromium_runtime_test");
+        window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
+        HRESULT created = E_PENDING;
+        auto done = Callback<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(
+            [&](HRESULT hr, ICoreWebView2Environment* environment) {
+                created = hr;
+                if (environment) (env = environment)->AddRef();
+                return S_OK;
+            });
+        if (FAILED(Corvane::Chromium::CreateEnvironmentWithOptions(nullptr, folder->c_str(), nullptr, done.get())))
+            return;
+        PumpUntil([&] { return created != E_PENDING; }, kReadyMs);
+        if (!env) return;
+        created = E_PENDING;
+        auto made = Callback<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>(
+            [&](HRESULT hr, ICoreWebView2Controller* controller) {
+                created = hr;
+                if (controller) (ctl = controller)->AddRef();
+                return S_OK;
+            });
+        env->CreateCoreWebView2Controller(window, made.get());
+        PumpUntil([&] { return created != E_PENDING; }, kReadyMs);
+        if (ctl) ctl->get_CoreWebView2(&view);
+    }
+    static void TearDownTestSuite() {
+        if (view) view->Release();
+        if (ctl) {
+            ctl->Close();
+            ctl->Release();
+        }
+        if (env) env->Release();
+        view = nullptr;
+        ctl = nullptr;
+        env = nullptr;
+        PumpFor(100);
+        DestroyWindow(window);
+        delete folder;
+    }
+    void SetUp() override { ASSERT_TRUE(view) << "no web view from the runtime"; }
+
+    struct Completed {
+        bool done = false, success = false;
+        COREWEBVIEW2_WEB_ERROR_STATUS status{};
+        int http = -1;
+        std::vector<std::wstring> starts;   // "uri|redirected"
+    };
+    // Navigates and records the navigation's start(s) and its completion.
+    Completed Navigate(const std::wstring& url, bool cancel = false) {
+        Completed out;
+        EventRegistrationToken started{}, completed{};
+        view->add_NavigationStarting(Callback<ICoreWebView2NavigationStartingEventHandler>(
+            [&](ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs* args) {
+                LPWSTR uri = nullptr;
+                BOOL redirected = FALSE;
+                args->get_Uri(&uri);
+                args->get_IsRedirected(&redirected);
+                out.starts.push_back(std::wstring(uri ? uri : L"") + (redirected ? L"|redirected" : L""));
+                CoTaskMemFree(uri);
+                if (cancel) args->put_Cancel(TRUE);
+                return S_OK;
+            }).get(), &started);
+        view->add_NavigationCompleted(Callback<ICoreWebView2NavigationCompletedEventHandler>(
+            [&](ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* args) {
+                BOOL success = FALSE;
+                args->get_IsSuccess(&success);
+                args->get_WebErrorStatus(&out.status);
+                ComPtr<ICoreWebView2NavigationCompletedEventArgs2> second;
+                if (SUCCEEDED(args->QueryInterface(__uuidof(ICoreWebView2NavigationCompletedEventArgs2), second.put_void())))
+                    second->get_HttpStatusCode(&out.http);
+                out.success = success != FALSE;
+                out.done = true;
+                return S_OK;
+            }).get(), &completed);
+        EXPECT_EQ(view->Navigate(url.c_str()), S_OK);
+        PumpUntil([&] { return out.done; }, kNavigationMs);
+        view->remove_NavigationStarting(started);
+        view->remove_NavigationCompleted(completed);
+        return out;
+    }
+
+    std::wstring Script(const wchar_t* script) {
+        std::wstring out = L"(failed)";
+        bool done = false;
+        if (FAILED(view->ExecuteScript(script, Callback<ICoreWebView2ExecuteScriptCompletedHandler>([&](HRESULT hr, LPCWSTR json) {
+            out = SUCCEEDED(hr) && json ? json : L"(failed)";
+            done = true;
+            return S_OK;
+        }).get())))
+            return out;
+        PumpUntil([&] { return done; }, kNavigationMs);
+        return out;
+    }
+    std::wstring Title() {
+        LPWSTR title = nullptr;
+        view->get_DocumentTitle(&title);
+        std::wstring out = title ? title : L"";
+        CoTaskMemFree(title);
+        return out;
+    }
+
+    static std::wstring* folder;
+    static HWND window;
+    static ICoreWebView2Environment* env;
+    static ICoreWebView2Controller* ctl;
+    static ICoreWebView2* view;
+};
+
+std::wstring* Runtime::folder = nullptr;
+HWND Runtime::window = nullptr;
+ICoreWebView2Environment* Runtime::env = nullptr;
+ICoreWebView2Controller* Runtime::ctl = nullptr;
+ICoreWebView2* Runtime::view = nullptr;
+
+TEST_F(Runtime, CompletionCarriesErrorStatusAndHttpStatus) {
+    struct Case {
+        std::wstring url;
+        bool cancel, success;
+        COREWEBVIEW2_WEB_ERROR_STATUS status;
+        int http;
+        std::vector<std::wstring> starts;
+    } cases[] = {
+        {Url(L"/page1.html"), false, true, COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN, 200, {Url(L"/page1.html")}},
+        {Url(L"/missing"), false, false, COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN, 404, {Url(L"/missing")}},
+        {Url(L"/redirect"), false, true, COREWEBVIEW2_WEB_ERROR_STATUS_UNKNOWN, 200,
+         {Url(L"/redirect"), Url(L"/page2.html|redirected")}},
+        {L"http://127.0.0.1:2/", false, false, COREWEBVIEW2_WEB_ERROR_STATUS_CANNOT_CONNECT, 0, {L"http://127.0.0.1:2/"}},
+        {L"http://no-such-host.invalid/", false, false, COREWEBVIEW2_WEB_ERROR_STATUS_HOST_NAME_NOT_RESOLVED, 0,
+         {L"http://no-such-host.invalid/"}},
+        {Url(L"/page2.html"), true, false, COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED, 0, {Url(L"/page2.html")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.url);
+        Completed got = Navigate(c.url, c.cancel);
+        ASSERT_TRUE(got.done);
+        EXPECT_EQ(got.success, c.success);
+        EXPECT_EQ(got.status, c.status);
+        EXPECT_EQ(got.http, c.http);
+        EXPECT_EQ(got.starts, c.starts);
+    }
+    LPWSTR source = nullptr;
+    view->get_Source(&source);
+    EXPECT_STREQ(source, L"http://no-such-host.invalid/");   // the cancelled one never replaced it
+    CoTaskMemFree(source);
+}
+
+TEST_F(Runtime, ScriptResultsCarryTheExceptionDetails) {
+    ASSERT_TRUE(Navigate(Url(L"/page1.html")).success);
+    ComPtr<ICoreWebView2_21> view21;
+    ASSERT_EQ(view->QueryInterface(__uuidof(ICoreWebView2_21), view21.put_void()), S_OK);
+    struct Case {
+        const wchar_t* script;
+        bool succeeded;
+        const wchar_t* json;
+        const wchar_t* asString;   // null: not a string
+        const wchar_t* name;
+        const wchar_t* message;
+        UINT32 line;
+    } cases[] = {
+        {L"'text'", true, L"\"text\"", L"text", nullptr, nullptr, 0},
+        {L"({a: 1})", true, L"{\"a\":1}", nullptr, nullptr, nullptr, 0},
+        {L"\n\nnull.x", false, L"null", nullptr, L"TypeError", L"Cannot read properties of null (reading 'x')", 2},
+        {L"throw new RangeError('out')", false, L"null", nullptr, L"RangeError", L"out", 0},
+        {L"throw 'bare'", false, L"null", nullptr, L"", L"bare", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        ComPtr<ICoreWebView2ExecuteScriptResult> result;
+        HRESULT code = E_PENDING;
+        ASSERT_EQ(view21->ExecuteScriptWithResult(c.script, Callback<ICoreWebView2ExecuteScriptWithResultCompletedHandler>(
+            [&](HRESULT hr, ICoreWebView2ExecuteScriptResult* r) {
+                code = hr;
+                result = ComPtr<ICoreWebView2ExecuteScriptResult>(r);
+                return S_OK;
+            }).get()), S_OK);
+        ASSERT_TRUE(PumpUntil([&] { return code != E_PENDING; }, kNavigationMs));
+        ASSERT_EQ(code, S_OK);
+        BOOL succeeded = 2, isString = 2;
+        LPWSTR json = nullptr, text = nullptr;
+        result->get_Succeeded(&succeeded);
+        result->get_ResultAsJson(&json);
+        result->TryGetResultAsString(&text, &isString);
+        EXPECT_EQ(succeeded != FALSE, c.succeeded);
+        EXPECT_STREQ(json, c.json);
+        EXPECT_EQ(isString != FALSE, c.asString != nullptr);
+        if (c.asString) EXPECT_STREQ(text, c.asString);
+        CoTaskMemFree(json);
+        CoTaskMemFree(text);
+        ComPtr<ICoreWebView2ScriptException> exception;
+        result->get_Exception(exception.put());
+        ASSERT_EQ(exception.get() != nullptr, !c.succeeded);
+        if (!exception) continue;
+        LPWSTR name = nullptr, message = nullptr;
+        UINT32 line = 99;
+        exception->get_Name(&name);
+        exception->get_Message(&message);
+        exception->get_LineNumber(&line);
+        EXPECT_STREQ(name, c.name);
+        EXPECT_STREQ(message, c.message);
+        EXPECT_EQ(line, c.line);
+        CoTaskMemFree(name);
+        CoTaskMemFree(message);
+    }
+}
+
+TEST_F(Runtime, DocumentCreatedScriptsRunBeforeThePageUntilRemoved) {
+    std::wstring id;
+    ASSERT_EQ(view->AddScriptToExecuteOnDocumentCreated(
+                  L"window.seenAt = document.readyState + '/' + typeof chrome.webview;",
+                  Callback<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler>([&](HRESULT, LPCWSTR text) {
+                      id = text ? text : L"(none)";
+                      return S_OK;
+                  }).get()), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return !id.empty(); }, kNavigationMs));
+    ASSERT_TRUE(Navigate(Url(L"/page1.html")).success);
+    EXPECT_EQ(Script(L"window.seenAt"), L"\"loading/object\"");
+    ASSERT_EQ(view->RemoveScriptToExecuteOnDocumentCreated(id.c_str()), S_OK);
+    ASSERT_TRUE(Navigate(Url(L"/page2.html")).success);
+    EXPECT_EQ(Script(L"window.seenAt"), L"null");
+}
+
+TEST_F(Runtime, DocumentTitleFollowsTheDocument) {
+    ASSERT_TRUE(Navigate(Url(L"/page1.html")).success);
+    PumpUntil([&] { return Title() == L"Page One"; }, 2000);
+    EXPECT_EQ(Title(), L"Page One");
+    Script(L"document.title = 'Changed \u00e9'");
+    PumpUntil([&] { return Title() == L"Changed \u00e9"; }, 2000);
+    EXPECT_EQ(Title(), L"Changed \u00e9");
+}
+
+TEST_F(Runtime, CrashIsReportedAndReloadRecovers) {
+    ASSERT_TRUE(Navigate(Url(L"/page1.html")).success);
+    COREWEBVIEW2_PROCESS_FAILED_KIND kind = COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED;
+    int failures = 0;
+    EventRegistrationToken token{};
+    view->add_ProcessFailed(Callback<ICoreWebView2ProcessFailedEventHandler>(
+        [&](ICoreWebView2*, ICoreWebView2ProcessFailedEventArgs* args) {
+            ++failures;
+            args->get_ProcessFailedKind(&kind);
+            return S_OK;
+        }).get(), &token);
+    view->CallDevToolsProtocolMethod(L"Page.crash", L"{}", nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return failures > 0; }, kNavigationMs));
+    PumpFor(300);
+    EXPECT_EQ(failures, 1);   // the page and the browser both report it: once to the host
+    EXPECT_EQ(kind, COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED);
+    view->remove_ProcessFailed(token);
+    EXPECT_TRUE(Navigate(Url(L"/page2.html")).success);
+}
+
+TEST_F(Runtime, FramesArePairedCreatedAndDestroyed) {
+    ComPtr<ICoreWebView2_4> view4;
+    ASSERT_EQ(view->QueryInterface(__uuidof(ICoreWebView2_4), view4.put_void()), S_OK);
+    std::vector<std::wstring> seen;
+    std::vector<ComPtr<ICoreWebView2Frame>> frames;
+    EventRegistrationToken token{};
+    view4->add_FrameCreated(Callback<ICoreWebView2FrameCreatedEventHandler>(
+        [&](ICoreWebView2*, ICoreWebView2FrameCreatedEventArgs* args) {
+            ComPtr<ICoreWebView2Frame> frame;
+            args->get_Frame(frame.put());
+            EventRegistrationToken ignored{};
+            frame->add_Destroyed(Callback<ICoreWebView2FrameDestroyedEventHandler>([&](ICoreWebView2Frame* sender, IUnknown*) {
+                LPWSTR name = nullptr;
+                sender->get_Name(&name);
+                seen.push_back(L"destroyed:" + std::wstring(name ? name : L""));
+                CoTaskMemFree(name);
+                return S_OK;
+            }).get(), &ignored);
+            frames.push_back(frame);
+            seen.push_back(L"created");
+            return S_OK;
+        }).get(), &token);
+    ASSERT_TRUE(Navigate(Url(L"/frames.html")).success);
+    ASSERT_TRUE(Navigate(Url(L"/page1.html")).success);
+    PumpUntil([&] { return seen.size() >= 2; }, 2000);
+    view4->remove_FrameCreated(token);
+    EXPECT_EQ(seen, (std::vector<std::wstring>{L"created", L"destroyed:inner"}));
+    ASSERT_EQ(frames.size(), 1u);
+    BOOL destroyed = FALSE;
+    frames[0]->IsDestroyed(&destroyed);
+    EXPECT_TRUE(destroyed);
+}
+
+TEST_F(Runtime, PageOpenedWindowsAskTheHost) {
+    ASSERT_TRUE(Navigate(Url(L"/page1.html")).success);
+    std::vector<std::wstring> seen;
+    EventRegistrationToken opened{}, closing{};
+    view->add_NewWindowRequested(Callback<ICoreWebView2NewWindowRequestedEventHandler>(
+        [&](ICoreWebView2*, ICoreWebView2NewWindowRequestedEventArgs* args) {
+            LPWSTR uri = nullptr;
+            args->get_Uri(&uri);
+            seen.push_back(L"new:" + std::wstring(uri ? uri : L""));
+            CoTaskMemFree(uri);
+            args->put_Handled(TRUE);   // the host keeps it: no window may stay open
+            return S_OK;
+        }).get(), &opened);
+    view->add_WindowCloseRequested(Callback<ICoreWebView2WindowCloseRequestedEventHandler>([&](ICoreWebView2*, IUnknown*) {
+        seen.push_back(L"close");
+        return S_OK;
+    }).get(), &closing);
+    Script(L"window.open('/page2.html', 'w', 'width=300'), 1");
+    ASSERT_TRUE(PumpUntil([&] { return !seen.empty(); }, kNavigationMs));
+    Script(L"window.close(), 1");
+    PumpUntil([&] { return seen.size() >= 2; }, kNavigationMs);
+    view->remove_NewWindowRequested(opened);
+    view->remove_WindowCloseRequested(closing);
+    EXPECT_EQ(seen, (std::vector<std::wstring>{L"new:" + Url(L"/page2.html"), L"close"}));
+    RawCdp raw;
+    ASSERT_TRUE(raw.Connect(*folder));
+    bool popupGone = PumpUntil([&] { return raw.Call(u"Target.getTargets").find(u"/page2.html") == std::u16string::npos; }, 5000);
+    EXPECT_TRUE(popupGone);
+}
+
+// A host that ends without releasing anything (ExitProcess, a crash, a
+// killed Office) leaves no browser: this process starts itself as such a
+// host, which exits as soon as its browser answers.
+TEST_F(Runtime, BrowserEndsWhenItsHostEndsWithoutReleasing) {
+    const std::wstring orphanFolder = *folder + L"_orphan";
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(exe) + L"\" --corvane-orphan=\"" + orphanFolder + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    CloseHandle(info.hThread);
+    ASSERT_EQ(WaitForSingleObject(info.hProcess, kReadyMs), WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hProcess);
+    ASSERT_EQ(code, 0u) << "the orphaned host never had its browser";
+    RawCdp raw;
+    EXPECT_TRUE(raw.Connect(orphanFolder)) << "the browser was gone at once: nothing proven";
+    const DWORD start = GetTickCount();
+    bool gone = false;
+    while (!gone && GetTickCount() - start < 15000) {
+        RawCdp probe;
+        gone = !probe.Connect(orphanFolder);
+        if (!gone) Sleep(250);
+    }
+    EXPECT_TRUE(gone) << "a browser outlived its host";
+    std::printf("[ info ] orphaned browser ended %lu ms after its host\n", GetTickCount() - start);
+}
+
+TEST_F(Runtime, StringDocumentsAndHistoryNavigate) {
+    Completed written = Navigate(L"about:blank");   // settle on a known entry first
+    ASSERT_TRUE(written.success);
+    bool done = false, success = false;
+    EventRegistrationToken token{};
+    view->add_NavigationCompleted(Callback<ICoreWebView2NavigationCompletedEventHandler>(
+        [&](ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* args) {
+            BOOL ok = FALSE;
+            args->get_IsSuccess(&ok);
+            success = ok != FALSE;
+            done = true;
+            return S_OK;
+        }).get(), &token);
+    auto settle = [&](HRESULT started) {
+        EXPECT_EQ(started, S_OK);
+        const bool finished = PumpUntil([&] { return done; }, kNavigationMs);
+        const bool ok = finished && success;
+        done = success = false;
+        return ok;
+    };
+    EXPECT_TRUE(settle(view->NavigateToString(L"<title>Written</title><script>window.x = 6 * 7;</script>")));
+    EXPECT_EQ(Script(L"window.x + ':' + document.title + ':' + location.href"), L"\"42:Written:about:blank\"");
+    EXPECT_TRUE(settle(view->Navigate(Url(L"/page1.html").c_str())));
+    EXPECT_TRUE(settle(view->Navigate(Url(L"/page2.html").c_str())));
+    BOOL back = FALSE, forward = TRUE;
+    view->get_CanGoBack(&back);
+    view->get_CanGoForward(&forward);
+    EXPECT_TRUE(back);
+    EXPECT_FALSE(forward);
+    EXPECT_TRUE(settle(view->GoBack()));
+    EXPECT_EQ(Script(L"document.title"), L"\"Page One\"");
+    view->get_CanGoForward(&forward);
+    EXPECT_TRUE(forward);
+    EXPECT_TRUE(settle(view->GoForward()));
+    EXPECT_EQ(Script(L"document.title"), L"\"Page Two\"");
+    Script(L"window.marker = 1");
+    EXPECT_TRUE(settle(view->Reload()));
+    EXPECT_EQ(Script(L"window.marker"), L"null");   // a new document
+    view->remove_NavigationCompleted(token);
+}
+
+TEST_F(Runtime, SettingsReachThePage) {
+    ComPtr<ICoreWebView2Settings> settings;
+    ASSERT_EQ(view->get_Settings(settings.put()), S_OK);
+    ComPtr<ICoreWebView2Settings2> second;
+    ASSERT_EQ(settings->QueryInterface(__uuidof(ICoreWebView2Settings2), second.put_void()), S_OK);
+    LPWSTR original = nullptr;
+    second->get_UserAgent(&original);
+    EXPECT_NE(std::wstring(original ? original : L"").find(L"Chrome/"), std::wstring::npos);
+    EXPECT_EQ(second->put_UserAgent(L"CorvaneAgent/1.0"), S_OK);
+    ASSERT_TRUE(Navigate(Url(L"/page1.html")).success);
+    EXPECT_EQ(Script(L"navigator.userAgent"), L"\"CorvaneAgent/1.0\"");
+    second->put_UserAgent(original);
+    CoTaskMemFree(original);
+
+    // Without the built-in error page a failed navigation leaves a blank document.
+    settings->put_IsBuiltInErrorPageEnabled(FALSE);
+    Completed failed = Navigate(L"http://127.0.0.1:2/");
+    settings->put_IsBuiltInErrorPageEnabled(TRUE);
+    EXPECT_FALSE(failed.success);
+    EXPECT_EQ(failed.status, COREWEBVIEW2_WEB_ERROR_STATUS_CANNOT_CONNECT);
+    PumpFor(300);
+    EXPECT_EQ(Script(L"document.documentElement ? document.documentElement.innerText : ''"), L"\"\"");
+}
+
+TEST_F(Runtime, OnlyAHiddenViewIsSuspended) {
+    ComPtr<ICoreWebView2_3> view3;
+    ASSERT_EQ(view->QueryInterface(__uuidof(ICoreWebView2_3), view3.put_void()), S_OK);
+    ASSERT_TRUE(Navigate(Url(L"/page1.html")).success);
+    EXPECT_EQ(view3->TrySuspend(nullptr), HRESULT_FROM_WIN32(ERROR_INVALID_STATE));
+    ASSERT_EQ(ctl->put_IsVisible(FALSE), S_OK);
+    HRESULT code = E_PENDING;
+    BOOL suspended = FALSE;
+    ASSERT_EQ(view3->TrySuspend(Callback<ICoreWebView2TrySuspendCompletedHandler>([&](HRESULT hr, BOOL result) {
+        code = hr;
+        suspended = result;
+        return S_OK;
+    }).get()), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return code != E_PENDING; }, kNavigationMs));
+    EXPECT_EQ(code, S_OK);
+    EXPECT_TRUE(suspended);
+    BOOL state = FALSE;
+    view3->get_IsSuspended(&state);
+    EXPECT_TRUE(state);
+    ASSERT_EQ(ctl->put_IsVisible(TRUE), S_OK);   // showing the view resumes it
+    view3->get_IsSuspended(&state);
+    EXPECT_FALSE(state);
+    EXPECT_EQ(Script(L"1 + 2"), L"3");
+}
+
+TEST_F(Runtime, StoppedAndReplacedNavigationsEndCancelled) {
+    ASSERT_TRUE(Navigate(Url(L"/page1.html")).success);
+    std::vector<std::pair<UINT64, COREWEBVIEW2_WEB_ERROR_STATUS>> ends;   // failures only
+    std::vector<UINT64> successes;
+    EventRegistrationToken token{};
+    view->add_NavigationCompleted(Callback<ICoreWebView2NavigationCompletedEventHandler>(
+        [&](ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* args) {
+            BOOL ok = FALSE;
+            UINT64 id = 0;
+            COREWEBVIEW2_WEB_ERROR_STATUS status{};
+            args->get_IsSuccess(&ok);
+            args->get_NavigationId(&id);
+            args->get_WebErrorStatus(&status);
+            if (ok) successes.push_back(id);
+            else ends.emplace_back(id, status);
+            return S_OK;
+        }).get(), &token);
+    // The slow page answers after 3 s: Stop ends it first.
+    ASSERT_EQ(view->Navigate(Url(L"/slow.html").c_str()), S_OK);
+    PumpFor(300);
+    ASSERT_EQ(view->Stop(), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return !ends.empty(); }, kNavigationMs));
+    EXPECT_EQ(ends.back().second, COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED);
+    EXPECT_EQ(Script(L"document.title"), L"\"Page One\"");
+    // A navigation started while another is under way replaces it.
+    ends.clear();
+    ASSERT_EQ(view->Navigate(Url(L"/slow.html").c_str()), S_OK);
+    PumpFor(300);
+    ASSERT_EQ(view->Navigate(Url(L"/page2.html").c_str()), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return !successes.empty(); }, kNavigationMs));
+    PumpFor(300);
+    view->remove_NavigationCompleted(token);
+    ASSERT_EQ(ends.size(), 1u);
+    EXPECT_EQ(ends[0].second, COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED);
+    EXPECT_LT(ends[0].first, successes[0]);
+    EXPECT_EQ(Script(L"document.title"), L"\"Page Two\"");
+}
+
+TEST_F(Runtime, StartUpFailureIsReportedThroughTheCompletion) {
+    // A "browser" that exits at once: creation fails quickly, it does not hang.
+    SetEnvironmentVariableW(L"CORVANE_CHROMIUM", L"/bin/true");
+    HRESULT result = E_PENDING;
+    bool gotEnvironment = false;
+    auto done = Callback<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(
+        [&](HRESULT hr, ICoreWebView2Environment* environment) {
+            result = hr;
+            gotEnvironment = environment != nullptr;
+            return S_OK;
+        });
+    const std::wstring other = *folder + L"_failing";
+    const DWORD start = GetTickCount();
+    HRESULT started = Corvane::Chromium::CreateEnvironmentWithOptions(nullptr, other.c_str(), nullptr, done.get());
+    SetEnvironmentVariableW(L"CORVANE_CHROMIUM", L"/usr/bin/chromium");
+    ASSERT_EQ(started, S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return result != E_PENDING; }, kReadyMs));
+    EXPECT_EQ(result, HRESULT_FROM_WIN32(ERROR_PROCESS_ABORTED));
+    EXPECT_FALSE(gotEnvironment);
+    EXPECT_LT(GetTickCount() - start, 10000u);
+}
+
+// Last: it ends the suite's browser.
+TEST_F(Runtime, BrowserExitIsReportedAsProcessFailed) {
+    COREWEBVIEW2_PROCESS_FAILED_KIND kind = COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED;
+    int failures = 0;
+    EventRegistrationToken token{};
+    view->add_ProcessFailed(Callback<ICoreWebView2ProcessFailedEventHandler>(
+        [&](ICoreWebView2*, ICoreWebView2ProcessFailedEventArgs* args) {
+            ++failures;
+            args->get_ProcessFailedKind(&kind);
+            return S_OK;
+        }).get(), &token);
+    ComPtr<ICoreWebView2Environment5> env5;
+    ASSERT_EQ(env->QueryInterface(__uuidof(ICoreWebView2Environment5), env5.put_void()), S_OK);
+    COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND exitKind = COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND_NORMAL;
+    int exits = 0;
+    EventRegistrationToken exitToken{};
+    env5->add_BrowserProcessExited(Callback<ICoreWebView2BrowserProcessExitedEventHandler>(
+        [&](ICoreWebView2Environment*, ICoreWebView2BrowserProcessExitedEventArgs* args) {
+            ++exits;
+            args->get_BrowserProcessExitKind(&exitKind);
+            return S_OK;
+        }).get(), &exitToken);
+    RawCdp raw;
+    ASSERT_TRUE(raw.Connect(*folder));
+    raw.Post(u"Browser.close", u"{}", {});
+    ASSERT_TRUE(PumpUntil([&] { return failures > 0 && exits > 0; }, kNavigationMs));
+    EXPECT_EQ(kind, COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED);
+    EXPECT_EQ(exitKind, COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND_FAILED);
+    env5->remove_BrowserProcessExited(exitToken);
+    EXPECT_EQ(view->Navigate(Url(L"/page1.html").c_str()), HRESULT_FROM_WIN32(ERROR_CONNECTION_ABORTED));
+    std::wstring result = Script(L"1");
+    EXPECT_EQ(result, L"(failed)");
+    view->remove_ProcessFailed(token);
+}
+
+}  // namespace
