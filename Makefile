@@ -57,14 +57,17 @@ test-win64: win64 fresh-prefix
 test: test-native test-win64
 	@echo "make test: all tests passed"
 
-# The native JSON core demo, then the VBScript walk-through a macro writer can
-# copy, run by Wine's cscript against the registered DLL.
+# The native JSON core demo, then the VBScript walk-throughs a macro writer can
+# copy, run by Wine's cscript against the registered DLL: the JSON engine, and
+# a browser without a form (the pool, with the Chromium runtime as its browser).
 demo: native win64 fresh-prefix
 	$(NATIVE)/demo/json_demo
 	@echo; echo "== examples/orders_demo.vbs (the engine through COM, as a macro calls it)"
 	wine cmd /c exit
 	wine regsvr32 /s '$(OCX_WIN)'
 	wine cscript //nologo 'Z:$(ROOT)/examples/orders_demo.vbs'
+	@echo; echo "== examples/browser_demo.vbs (a browser without a form: the pool and the Chromium runtime)"
+	wine cscript //nologo 'Z:$(ROOT)/examples/browser_demo.vbs'
 	wine regsvr32 /s /u '$(OCX_WIN)'
 
 bench: native win64

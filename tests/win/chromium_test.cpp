@@ -684,6 +684,10 @@ TEST_F(Runtime, StringDocumentsAndHistoryNavigate) {
         return ok;
     };
     EXPECT_TRUE(settle(view->NavigateToString(L"<title>Written</title><script>window.x = 6 * 7;</script>")));
+    LPWSTR title = nullptr;   // known when the navigation ends, as hosts read it then
+    view->get_DocumentTitle(&title);
+    EXPECT_STREQ(title, L"Written");
+    CoTaskMemFree(title);
     EXPECT_EQ(Script(L"window.x + ':' + document.title + ':' + location.href"), L"\"42:Written:about:blank\"");
     EXPECT_TRUE(settle(view->Navigate(Url(L"/page1.html").c_str())));
     EXPECT_TRUE(settle(view->Navigate(Url(L"/page2.html").c_str())));

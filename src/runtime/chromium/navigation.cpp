@@ -380,17 +380,24 @@ void WebView::WriteDocument(UINT64 id, std::u16string html) {
                 self->Complete(false, static_cast<int>(WebErrorStatus::UnexpectedError));
                 return;
             }
-            self->nav_.domDeferred = !self->nav_.domFired;
-            self->nav_.completeDeferred = true;
-            self->nav_.errorText.clear();
-            self->nav_.errorPage = false;
-            self->nav_.httpStatus = 0;
-            if (self->nav_.historyRetry) {
-                self->nav_.historyRetry = false;
-                self->RefreshHistory(1);
-            } else if (!self->nav_.historyPending) {
-                self->FlushDeferred();
-            }
+            // The written document's title is known before the navigation
+            // ends, as with any page: hosts read it when the load completes.
+            self->Evaluate(u"document.title", [self, id](HRESULT hr, const CdpReply& reply) {
+                if (self->closed_ || self->nav_.id != id || !self->nav_.active) return;
+                const std::u16string_view title = Str(Obj(reply.result, u"result"), u"value");
+                if (SUCCEEDED(hr) && !title.empty()) self->OnTitle(std::u16string(title));
+                self->nav_.domDeferred = !self->nav_.domFired;
+                self->nav_.completeDeferred = true;
+                self->nav_.errorText.clear();
+                self->nav_.errorPage = false;
+                self->nav_.httpStatus = 0;
+                if (self->nav_.historyRetry) {
+                    self->nav_.historyRetry = false;
+                    self->RefreshHistory(1);
+                } else if (!self->nav_.historyPending) {
+                    self->FlushDeferred();
+                }
+            });
         });
     });
 }
