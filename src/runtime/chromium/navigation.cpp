@@ -150,9 +150,12 @@ void WebView::OnFrameNavigated(const JsonNode& params) {
     // Without the built-in error page the failed navigation shows a blank
     // document. The browser's error page ignores Page.setDocumentContent
     // (v156), so it is emptied from inside, in its own context.
-    if (errorPage && settings_ && !settings_->errorPage)
-        Evaluate(u"document.documentElement.innerHTML = '<head></head><body></body>', 0", [](HRESULT, const CdpReply&) {});
+    if (errorPage && settings_ && !settings_->errorPage) BlankErrorPage();
     RefreshHistory();
+}
+
+void WebView::BlankErrorPage() {
+    Evaluate(u"document.documentElement.innerHTML = '<head></head><body></body>', 0", [](HRESULT, const CdpReply&) {});
 }
 
 void WebView::OnSameDocument(const JsonNode& params) {
@@ -171,6 +174,8 @@ void WebView::OnLifecycle(const JsonNode& params) {
     if (Str(&params, u"frameId") != mainFrameId_ || !nav_.active || !nav_.committed || nav_.stringContent) return;
     if (Str(&params, u"loaderId") != nav_.loaderId) return;   // an earlier document's late event
     const std::u16string_view name = Str(&params, u"name");
+    // The error page's own script fills it in as it loads: empty it again then.
+    if (name == u"load" && nav_.errorPage && settings_ && !settings_->errorPage) BlankErrorPage();
     if ((name == u"DOMContentLoaded" || name == u"load") && nav_.historyRetry) {
         nav_.historyRetry = false;
         RefreshHistory(1);
@@ -187,16 +192,24 @@ void WebView::OnLifecycle(const JsonNode& params) {
 }
 
 // The target's title is the URL until the document's title is known: read
-// the document's own once it is parsed.
+// the document's own once it is parsed. The navigation's remaining events wait
+// for it, so a host reading the title when the load completes sees the page's.
 void WebView::ConfirmTitle() {
     ComPtr<WebView> self(this);
-    Evaluate(u"document.title", [self](HRESULT hr, const CdpReply& reply) {
+    const UINT64 id = nav_.id;
+    nav_.titlePending = nav_.active;
+    Evaluate(u"document.title", [self, id](HRESULT hr, const CdpReply& reply) {
+        if (self->closed_) return;
         const std::u16string_view title = Str(Obj(reply.result, u"result"), u"value");
-        if (SUCCEEDED(hr) && !title.empty() && !self->closed_) self->OnTitle(std::u16string(title));
+        if (SUCCEEDED(hr) && !title.empty()) self->OnTitle(std::u16string(title));
+        if (self->nav_.id != id || !self->nav_.titlePending) return;
+        self->nav_.titlePending = false;
+        self->FlushDeferred();
     });
 }
 
 void WebView::FlushDeferred() {
+    if (nav_.historyPending || nav_.titlePending) return;
     const UINT64 id = nav_.id;
     ComPtr<WebView> self(this);
     if (nav_.domDeferred && !nav_.domFired) {

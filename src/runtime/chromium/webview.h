@@ -111,8 +111,9 @@ private:
         std::u16string url, requestId, loaderId, errorText;
         bool active = false, committed = false, errorPage = false, domFired = false;
         bool historyPending = false, domDeferred = false, completeDeferred = false;
-        bool stringContent = false;
-        bool historyRetry = false;    // the history looked unchanged at commit: ask again later   // NavigateToString: the blank document's own events do not count
+        bool titlePending = false;    // the document's title is being read: its events wait for it
+        bool stringContent = false;   // NavigateToString: the blank document's own events do not count
+        bool historyRetry = false;    // the history looked unchanged at commit: ask again later
         int httpStatus = 0;
     };
     struct ScriptCall;
@@ -144,6 +145,7 @@ private:
     void CompleteIfStopped();
     void RefreshHistory(int attempt = 0);
     void ConfirmTitle();
+    void BlankErrorPage();
     void FlushDeferred();
 
     // script.cpp
