@@ -170,7 +170,9 @@ TEST_F(Control, NavigationEventsArriveInOrderWithOneIdPerNavigation) {
         std::wstring ids;
         for (const SeenEvent& e : host->sink.events) {
             if (e.id == Ev::ContentLoading || e.id == Ev::DOMContentLoaded) ids += e.args.at(0) + L";";
-            if (e.id == Ev::NavigationCompleted) EXPECT_EQ(e.args.at(1), c.success);
+            if (e.id == Ev::NavigationCompleted) {
+                EXPECT_EQ(e.args.at(1), c.success);
+            }
         }
         // ContentLoading and DOMContentLoaded name the same navigation.
         const std::size_t split = ids.find(L';');
@@ -287,7 +289,9 @@ TEST_F(Control, DialogsNeverWedgeThePage) {
     EXPECT_EQ(Script(L"confirm('sure?')"), L"false");
     ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(kScriptDialogOpening) > 0; }, 2000));
     for (const SeenEvent& e : host->sink.events)
-        if (e.id == 0x7) EXPECT_EQ(e.Text(), L"0x7(sure?,1)");
+        if (e.id == 0x7) {
+            EXPECT_EQ(e.Text(), L"0x7(sure?,1)");
+        }
     EXPECT_EQ(Script(L"2 * 21"), L"42");
 }
 
@@ -306,7 +310,9 @@ TEST_F(Control, RendererCrashRaisesProcessFailedAndRecovers) {
     raw.Post(u"Page.crash", u"{}", session);
     ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(Ev::ProcessFailed) > 0; }, kNavigationMs));
     for (const SeenEvent& e : host->sink.events)
-        if (e.id == Ev::ProcessFailed) EXPECT_EQ(e.args.at(0), L"1");   // the render process exited
+        if (e.id == Ev::ProcessFailed) {
+            EXPECT_EQ(e.args.at(0), L"1");   // the render process exited
+        }
     ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(Ev::NavigationCompleted) > 0; }, kNavigationMs));
     EXPECT_EQ(Script(L"document.title"), L"\"Page Two\"");
     ctrl->put_AutoRecoverOnCrash(recover);
@@ -504,7 +510,9 @@ TEST_F(Runtime, ScriptResultsCarryTheExceptionDetails) {
         EXPECT_EQ(succeeded != FALSE, c.succeeded);
         EXPECT_STREQ(json, c.json);
         EXPECT_EQ(isString != FALSE, c.asString != nullptr);
-        if (c.asString) EXPECT_STREQ(text, c.asString);
+        if (c.asString) {
+            EXPECT_STREQ(text, c.asString);
+        }
         CoTaskMemFree(json);
         CoTaskMemFree(text);
         ComPtr<ICoreWebView2ScriptException> exception;
