@@ -60,4 +60,15 @@ DISPID DispatchNames::Find(const OLECHAR* name) const {
     return hit != end && hit->name == key.name ? hit->id : DISPID_UNKNOWN;
 }
 
+HRESULT GetPropertyByName(IDispatch* object, const wchar_t* name, VARIANT* value) {
+    VariantInit(value);
+    if (!object) return E_POINTER;
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(hr)) return hr;
+    DISPPARAMS none{};
+    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value, nullptr, nullptr);
+}
+
 }  // namespace Corvane

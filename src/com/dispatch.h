@@ -26,6 +26,10 @@ private:
     Entry* entries_ = nullptr;   // sorted by folded name; lives as long as the module
 };
 
+// A property of another object read by name, as late-bound macro code reads
+// it (host object models: forms, frames, tab containers).
+HRESULT GetPropertyByName(IDispatch* object, const wchar_t* name, VARIANT* value);
+
 // The type info and name table of interface I, resolved once. They live
 // until the module is unloaded, which cannot happen while an object exists.
 template <class I>

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "bstr.h"
+#include "dispatch.h"
 #include "callback.h"
 #include "corvane_ctrl.h"
 #include "embed_rules.h"
@@ -56,18 +57,6 @@ void PumpPending() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-}
-
-// A property of a host object read by name, as late-bound macro code reads it.
-HRESULT ReadProperty(IDispatch* object, const wchar_t* name, VARIANT* value) {
-    VariantInit(value);
-    if (!object) return E_POINTER;
-    DISPID id = DISPID_UNKNOWN;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(hr)) return hr;
-    DISPPARAMS none{};
-    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value, nullptr, nullptr);
 }
 
 // The form that started the shared browser went while it was being made:
@@ -523,7 +512,7 @@ HRESULT CCorvaneCtrl::QuickInitInFrame(IDispatch* parentForm, IDispatch* targetF
         return errors_.LastErrorOnly(u"Parent form and target frame are required", E_INVALIDARG);
     return ComBarrier([&]() -> HRESULT {
         UniqueVariant caption;
-        if (FAILED(ReadProperty(parentForm, L"Caption", caption.put())) || caption.get()->vt != VT_BSTR)
+        if (FAILED(GetPropertyByName(parentForm, L"Caption", caption.put())) || caption.get()->vt != VT_BSTR)
             return errors_.LastErrorOnly(u"Could not get form Caption property", E_FAIL);
         const wchar_t* name = caption.get()->bstrVal && caption.get()->bstrVal[0] ? caption.get()->bstrVal : nullptr;
         HWND form = nullptr;
@@ -546,7 +535,7 @@ HRESULT CCorvaneCtrl::QuickInitInFrame(IDispatch* parentForm, IDispatch* targetF
                         {L"InsideHeight", u"Could not get frame InsideHeight", 0}};
         for (Measure& m : measures) {
             UniqueVariant v;
-            if (FAILED(ReadProperty(targetFrame, m.name, v.put()))) return errors_.LastErrorOnly(m.message, E_FAIL);
+            if (FAILED(GetPropertyByName(targetFrame, m.name, v.put()))) return errors_.LastErrorOnly(m.message, E_FAIL);
             switch (v.get()->vt) {
             case VT_R8: m.value = v.get()->dblVal; break;
             case VT_R4: m.value = v.get()->fltVal; break;

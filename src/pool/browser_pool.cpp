@@ -306,38 +306,39 @@ HRESULT CBrowserPoolObj::get_ControlVersion(BSTR* value) {
     return *value ? S_OK : E_OUTOFMEMORY;
 }
 
+namespace {
+
+// The text settings every pool of the process shares.
+HRESULT GetSharedText(std::u16string NewBrowserSettings::*field, BSTR* value) {
+    if (!value) return E_POINTER;
+    return ComBarrier([&] {
+        *value = MakeBstr(BrowserRegistry::Get().Settings().*field);
+        return S_OK;
+    });
+}
+
+HRESULT PutSharedText(std::u16string NewBrowserSettings::*field, BSTR value) {
+    return ComBarrier([&] {
+        NewBrowserSettings settings = BrowserRegistry::Get().Settings();
+        (settings.*field).assign(BstrView(value));
+        BrowserRegistry::Get().SetSettings(settings);
+        return S_OK;
+    });
+}
+
+}  // namespace
+
 HRESULT CBrowserPoolObj::get_AdditionalBrowserArguments(BSTR* value) {
-    if (!value) return E_POINTER;
-    return ComBarrier([&] {
-        *value = MakeBstr(BrowserRegistry::Get().Settings().arguments);
-        return S_OK;
-    });
+    return GetSharedText(&NewBrowserSettings::arguments, value);
 }
-
 HRESULT CBrowserPoolObj::put_AdditionalBrowserArguments(BSTR value) {
-    return ComBarrier([&] {
-        NewBrowserSettings settings = BrowserRegistry::Get().Settings();
-        settings.arguments.assign(BstrView(value));
-        BrowserRegistry::Get().SetSettings(settings);
-        return S_OK;
-    });
+    return PutSharedText(&NewBrowserSettings::arguments, value);
 }
-
 HRESULT CBrowserPoolObj::get_BrowserExecutableFolder(BSTR* value) {
-    if (!value) return E_POINTER;
-    return ComBarrier([&] {
-        *value = MakeBstr(BrowserRegistry::Get().Settings().executableFolder);
-        return S_OK;
-    });
+    return GetSharedText(&NewBrowserSettings::executableFolder, value);
 }
-
 HRESULT CBrowserPoolObj::put_BrowserExecutableFolder(BSTR value) {
-    return ComBarrier([&] {
-        NewBrowserSettings settings = BrowserRegistry::Get().Settings();
-        settings.executableFolder.assign(BstrView(value));
-        BrowserRegistry::Get().SetSettings(settings);
-        return S_OK;
-    });
+    return PutSharedText(&NewBrowserSettings::executableFolder, value);
 }
 
 HRESULT CBrowserPoolObj::get_EnableHardwareAcceleration(VARIANT_BOOL* value) {

@@ -1,6 +1,7 @@
 #include "browser_registry.h"
 
 #include "bstr.h"
+#include "dispatch.h"
 #include "module.h"
 #include "variant.h"
 
@@ -21,26 +22,15 @@ LRESULT CALLBACK ParkingProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
     return DefWindowProcW(window, msg, wParam, lParam);
 }
 
-HRESULT GetByName(IDispatch* object, const wchar_t* name, VARIANT* value) {
-    VariantInit(value);
-    if (!object) return E_POINTER;
-    DISPID id = DISPID_UNKNOWN;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(hr)) return hr;
-    DISPPARAMS none{};
-    return object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value, nullptr, nullptr);
-}
-
 ComPtr<IDispatch> ParentOf(IDispatch* object) {
     UniqueVariant parent;
-    if (FAILED(GetByName(object, L"Parent", parent.put())) || parent.get()->vt != VT_DISPATCH) return {};
+    if (FAILED(GetPropertyByName(object, L"Parent", parent.put())) || parent.get()->vt != VT_DISPATCH) return {};
     return ComPtr<IDispatch>(parent.get()->pdispVal);
 }
 
 bool ReadLong(IDispatch* object, const wchar_t* name, LONG& value) {
     UniqueVariant v;
-    if (FAILED(GetByName(object, name, v.put()))) return false;
+    if (FAILED(GetPropertyByName(object, name, v.put()))) return false;
     if (FAILED(VariantChangeType(v.get(), v.get(), 0, VT_I4))) return false;
     value = v.get()->lVal;
     return true;
@@ -48,7 +38,7 @@ bool ReadLong(IDispatch* object, const wchar_t* name, LONG& value) {
 
 HWND WindowOf(IDispatch* object) {
     UniqueVariant v;
-    if (FAILED(GetByName(object, L"hWnd", v.put()))) return nullptr;
+    if (FAILED(GetPropertyByName(object, L"hWnd", v.put()))) return nullptr;
     if (v.get()->vt == VT_I4) return reinterpret_cast<HWND>(static_cast<INT_PTR>(v.get()->lVal));
     if (v.get()->vt == VT_I8) return reinterpret_cast<HWND>(static_cast<INT_PTR>(v.get()->llVal));
     return nullptr;

@@ -120,19 +120,23 @@ HRESULT EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VAR
 void AnswerBool(DISPPARAMS* params, UINT fromLast, VARIANT_BOOL value) { *FromLast(params, fromLast).pboolVal = value; }
 void AnswerLong(DISPPARAMS* params, UINT fromLast, LONG value) { *FromLast(params, fromLast).plVal = value; }
 
-HRESULT CallByName(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args, VARIANT* result,
-                   std::wstring* error) {
+namespace {
+
+// One late-bound call; `args` first to last, freed here.
+HRESULT InvokeByName(IDispatch* object, const wchar_t* name, WORD flags, std::vector<VARIANT> args, VARIANT* result,
+                     std::wstring* error) {
     DISPID id = DISPID_UNKNOWN;
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
     HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
     if (FAILED(hr)) return hr;
     std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-    DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), flags == DISPATCH_PROPERTYPUT ? &named : nullptr,
+                      static_cast<UINT>(reversed.size()), flags == DISPATCH_PROPERTYPUT ? 1u : 0u};
     EXCEPINFO info{};
     VARIANT ignored;
     VariantInit(&ignored);
-    hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params,
-                        result ? result : &ignored, &info, nullptr);
+    hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result ? result : &ignored, &info, nullptr);
     VariantClear(&ignored);
     for (VARIANT& v : args) VariantClear(&v);
     if (hr == DISP_E_EXCEPTION) {
@@ -143,6 +147,17 @@ HRESULT CallByName(IDispatch* object, const wchar_t* name, std::vector<VARIANT> 
     SysFreeString(info.bstrDescription);
     SysFreeString(info.bstrHelpFile);
     return hr;
+}
+
+}  // namespace
+
+HRESULT CallByName(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args, VARIANT* result,
+                   std::wstring* error) {
+    return InvokeByName(object, name, DISPATCH_METHOD | DISPATCH_PROPERTYGET, std::move(args), result, error);
+}
+
+HRESULT PutByName(IDispatch* object, const wchar_t* name, VARIANT value, std::wstring* error) {
+    return InvokeByName(object, name, DISPATCH_PROPERTYPUT, {value}, nullptr, error);
 }
 
 TestRuntime& Runtime() {

@@ -70,6 +70,9 @@ void AnswerLong(DISPPARAMS* params, UINT fromLast, LONG value);
 HRESULT CallByName(IDispatch* object, const wchar_t* name, std::vector<VARIANT> args, VARIANT* result = nullptr,
                    std::wstring* error = nullptr);
 
+// A property put by name; `error` as CallByName.
+HRESULT PutByName(IDispatch* object, const wchar_t* name, VARIANT value, std::wstring* error = nullptr);
+
 // The process's test runtime, chosen for the OCX through CORVANE_WEBVIEW2_RUNTIME.
 TestRuntime& Runtime();
 

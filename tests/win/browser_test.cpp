@@ -457,7 +457,9 @@ TEST_F(Browser, EachBrowserEventReachesTheHostWithItsArguments) {
         const std::wstring answer = Raise(c.event, c.args);
         ASSERT_TRUE(PumpUntil([&] { return host->sink.events.size() > before; }, 1000)) << c.event << L" " << answer;
         EXPECT_EQ(host->sink.events.back().Text(), c.seen) << c.event;
-        if (c.answerKey) EXPECT_TRUE(Has(answer, c.answerKey)) << c.event << L" " << answer;
+        if (c.answerKey) {
+            EXPECT_TRUE(Has(answer, c.answerKey)) << c.event << L" " << answer;
+        }
     }
     BSTR text = nullptr;
     ctrl->get_StatusBarText(&text);
@@ -928,27 +930,6 @@ TEST_F(Browser, LiveSettingsReachTheBrowser) {
 
 
 // ---- The settings store before a browser exists, late-bound as a macro uses it ----
-
-// A property put by name; `error` as CallByName.
-HRESULT PutByName(IDispatch* object, const wchar_t* name, VARIANT value, std::wstring* error = nullptr) {
-    DISPID id = DISPID_UNKNOWN;
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
-    if (FAILED(hr)) return hr;
-    DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS params{&value, &named, 1, 1};
-    EXCEPINFO info{};
-    hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, &info, nullptr);
-    VariantClear(&value);
-    if (hr == DISP_E_EXCEPTION) {
-        if (error && info.bstrDescription) error->assign(info.bstrDescription, SysStringLen(info.bstrDescription));
-        hr = info.scode;
-    }
-    SysFreeString(info.bstrSource);
-    SysFreeString(info.bstrDescription);
-    SysFreeString(info.bstrHelpFile);
-    return hr;
-}
 
 // A property's value as "<vartype>:<text>", so a test states type and value at once.
 std::wstring Read(IDispatch* object, const wchar_t* name) {
