@@ -75,7 +75,7 @@ bench: native win64
 	@echo "== win64 (Wine)"; test -d $(WINE_TEST) || $(MAKE) fresh-prefix; wine cmd /c exit; \
 	  wine $(WIN64)/bench/json_bench.exe $(ROOT)/../shared/bench-data; \
 	  cd $(WIN64) && wine ./com_bench.exe $(ROOT)/../shared/bench-data; \
-	  wine ./chromium_bench.exe; \
+	  wine ./chromium_bench.exe; wine ./pool_bench.exe; \
 	  wine regsvr32 /s '$(OCX_WIN)' && wine cscript //nologo 'Z:$(ROOT)/bench/getvalueh_vs_dictionary.vbs'; \
 	  wine regsvr32 /s /u '$(OCX_WIN)'
 

@@ -93,6 +93,8 @@ Browser::~Browser() {
         if (connection_->IsOpen()) {
             connection_->Send(u"Browser.close", u"{}");
             connection_->WaitClosedByPeer(kCloseWaitMs);
+            // The next browser of this folder may be asked for at once.
+            process_.WaitEnded(kCloseWaitMs);
         }
         connection_->Close(500);
     }

@@ -291,6 +291,17 @@ DWORD WINAPI BrowserProcess::Heartbeat(void* param) {
     return 0;
 }
 
+void BrowserProcess::WaitEnded(DWORD waitMs) const {
+    if (process_) {
+        WaitForSingleObject(process_, waitMs);
+        return;
+    }
+    const std::wstring ended = EndedFile();
+    if (ended.empty()) return;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < waitMs; Sleep(25))
+        if (GetFileAttributesW(ended.c_str()) != INVALID_FILE_ATTRIBUTES) return;
+}
+
 void BrowserProcess::Stop(DWORD waitMs) {
     if (heartbeatThread_) {
         SetEvent(heartbeatStop_);

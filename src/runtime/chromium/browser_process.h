@@ -39,6 +39,10 @@ public:
     // Ends the browser: waits up to `waitMs` for it to end by itself (after
     // Browser.close), then kills it.
     void Stop(DWORD waitMs);
+    // Waits up to `waitMs` for a browser told to close to have ended. Until it
+    // has, it holds its user data folder: a browser started for the same
+    // folder would hand its command line to it and end at once.
+    void WaitEnded(DWORD waitMs) const;
     // Exists once the browser ended by itself (under Wine), else empty.
     std::wstring EndedFile() const { return heartbeatFile_.empty() ? std::wstring() : heartbeatFile_ + L".ended"; }
     // The browser's process, for waiting (Windows); null under Wine.
