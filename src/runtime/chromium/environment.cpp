@@ -21,11 +21,7 @@ public:
         *kind = COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND_FAILED;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE get_BrowserProcessId(UINT32* value) override {
-        if (!value) return E_POINTER;
-        *value = pid_;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE get_BrowserProcessId(UINT32* value) override { return Answer(value, pid_); }
 
 private:
     UINT32 pid_;

@@ -25,11 +25,7 @@ public:
     HRESULT STDMETHODCALLTYPE get_IsRedirected(BOOL* value) override { return Put(value, redirected); }
     HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* value) override { return Put(value, cancel); }
     HRESULT STDMETHODCALLTYPE put_Cancel(BOOL value) override { cancel = value != FALSE; return S_OK; }
-    HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override {
-        if (!value) return E_POINTER;
-        *value = navigationId;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override { return Answer(value, navigationId); }
 
 private:
     static HRESULT Put(BOOL* out, bool value) {
@@ -43,16 +39,8 @@ class ContentLoadingArgs final : public ComObject<ContentLoadingArgs, ContentLoa
 public:
     using Exposed = InterfaceList<ICoreWebView2ContentLoadingEventArgs>;
     ContentLoadingArgs(bool errorPage, UINT64 id) : ComObject(nullptr), errorPage_(errorPage), id_(id) {}
-    HRESULT STDMETHODCALLTYPE get_IsErrorPage(BOOL* value) override {
-        if (!value) return E_POINTER;
-        *value = errorPage_;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override {
-        if (!value) return E_POINTER;
-        *value = id_;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE get_IsErrorPage(BOOL* value) override { return Answer(value, errorPage_); }
+    HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override { return Answer(value, id_); }
 
 private:
     bool errorPage_;
@@ -63,11 +51,7 @@ class SourceChangedArgs final : public ComObject<SourceChangedArgs, SourceChange
 public:
     using Exposed = InterfaceList<ICoreWebView2SourceChangedEventArgs>;
     explicit SourceChangedArgs(bool newDocument) : ComObject(nullptr), newDocument_(newDocument) {}
-    HRESULT STDMETHODCALLTYPE get_IsNewDocument(BOOL* value) override {
-        if (!value) return E_POINTER;
-        *value = newDocument_;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE get_IsNewDocument(BOOL* value) override { return Answer(value, newDocument_); }
 
 private:
     bool newDocument_;
@@ -78,26 +62,10 @@ public:
     using Exposed = InterfaceList<ICoreWebView2NavigationCompletedEventArgs, ICoreWebView2NavigationCompletedEventArgs2>;
     NavigationCompletedArgs(bool success, int status, UINT64 id, int httpStatus)
         : ComObject(nullptr), success_(success), status_(status), id_(id), httpStatus_(httpStatus) {}
-    HRESULT STDMETHODCALLTYPE get_IsSuccess(BOOL* value) override {
-        if (!value) return E_POINTER;
-        *value = success_;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE get_WebErrorStatus(COREWEBVIEW2_WEB_ERROR_STATUS* value) override {
-        if (!value) return E_POINTER;
-        *value = static_cast<COREWEBVIEW2_WEB_ERROR_STATUS>(status_);
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override {
-        if (!value) return E_POINTER;
-        *value = id_;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE get_HttpStatusCode(int* value) override {
-        if (!value) return E_POINTER;
-        *value = httpStatus_;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE get_IsSuccess(BOOL* value) override { return Answer(value, success_); }
+    HRESULT STDMETHODCALLTYPE get_WebErrorStatus(COREWEBVIEW2_WEB_ERROR_STATUS* value) override { return Answer(value, static_cast<COREWEBVIEW2_WEB_ERROR_STATUS>(status_)); }
+    HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override { return Answer(value, id_); }
+    HRESULT STDMETHODCALLTYPE get_HttpStatusCode(int* value) override { return Answer(value, httpStatus_); }
 
 private:
     bool success_;
@@ -110,11 +78,7 @@ class DOMContentLoadedArgs final : public ComObject<DOMContentLoadedArgs, DOMCon
 public:
     using Exposed = InterfaceList<ICoreWebView2DOMContentLoadedEventArgs>;
     explicit DOMContentLoadedArgs(UINT64 id) : ComObject(nullptr), id_(id) {}
-    HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override {
-        if (!value) return E_POINTER;
-        *value = id_;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override { return Answer(value, id_); }
 
 private:
     UINT64 id_;
@@ -171,11 +135,7 @@ public:
     std::function<void()> onComplete;
 
     HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* value) override { return CoString(uri, value); }
-    HRESULT STDMETHODCALLTYPE get_Kind(COREWEBVIEW2_SCRIPT_DIALOG_KIND* value) override {
-        if (!value) return E_POINTER;
-        *value = kind;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE get_Kind(COREWEBVIEW2_SCRIPT_DIALOG_KIND* value) override { return Answer(value, kind); }
     HRESULT STDMETHODCALLTYPE get_Message(LPWSTR* value) override { return CoString(message, value); }
     HRESULT STDMETHODCALLTYPE Accept() override { accepted = true; return S_OK; }
     HRESULT STDMETHODCALLTYPE get_DefaultText(LPWSTR* value) override { return CoString(defaultText, value); }
@@ -201,11 +161,7 @@ class ProcessFailedArgs final : public ComObject<ProcessFailedArgs, ProcessFaile
 public:
     using Exposed = InterfaceList<ICoreWebView2ProcessFailedEventArgs>;
     explicit ProcessFailedArgs(COREWEBVIEW2_PROCESS_FAILED_KIND kind) : ComObject(nullptr), kind_(kind) {}
-    HRESULT STDMETHODCALLTYPE get_ProcessFailedKind(COREWEBVIEW2_PROCESS_FAILED_KIND* value) override {
-        if (!value) return E_POINTER;
-        *value = kind_;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE get_ProcessFailedKind(COREWEBVIEW2_PROCESS_FAILED_KIND* value) override { return Answer(value, kind_); }
 
 private:
     COREWEBVIEW2_PROCESS_FAILED_KIND kind_;
@@ -228,16 +184,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE get_NewWindow(ICoreWebView2** value) override { return newWindow.CopyTo(value); }
     HRESULT STDMETHODCALLTYPE put_Handled(BOOL value) override { handled = value != FALSE; return S_OK; }
-    HRESULT STDMETHODCALLTYPE get_Handled(BOOL* value) override {
-        if (!value) return E_POINTER;
-        *value = handled;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* value) override {
-        if (!value) return E_POINTER;
-        *value = userInitiated;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE get_Handled(BOOL* value) override { return Answer(value, handled); }
+    HRESULT STDMETHODCALLTYPE get_IsUserInitiated(BOOL* value) override { return Answer(value, userInitiated); }
     HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
@@ -255,16 +203,8 @@ public:
     ScriptException() : ComObject(nullptr) {}
     UINT32 line = 0, column = 0;
     std::u16string name, message, json = u"null";
-    HRESULT STDMETHODCALLTYPE get_LineNumber(UINT32* value) override {
-        if (!value) return E_POINTER;
-        *value = line;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE get_ColumnNumber(UINT32* value) override {
-        if (!value) return E_POINTER;
-        *value = column;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE get_LineNumber(UINT32* value) override { return Answer(value, line); }
+    HRESULT STDMETHODCALLTYPE get_ColumnNumber(UINT32* value) override { return Answer(value, column); }
     HRESULT STDMETHODCALLTYPE get_Name(LPWSTR* value) override { return CoString(name, value); }
     HRESULT STDMETHODCALLTYPE get_Message(LPWSTR* value) override { return CoString(message, value); }
     HRESULT STDMETHODCALLTYPE get_ToJson(LPWSTR* value) override { return CoString(json, value); }
@@ -280,11 +220,7 @@ public:
     std::u16string text;
     ComPtr<ScriptException> exception;
 
-    HRESULT STDMETHODCALLTYPE get_Succeeded(BOOL* value) override {
-        if (!value) return E_POINTER;
-        *value = succeeded;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE get_Succeeded(BOOL* value) override { return Answer(value, succeeded); }
     HRESULT STDMETHODCALLTYPE get_ResultAsJson(LPWSTR* value) override { return CoString(json, value); }
     HRESULT STDMETHODCALLTYPE TryGetResultAsString(LPWSTR* value, BOOL* isString_) override {
         if (!value || !isString_) return E_POINTER;

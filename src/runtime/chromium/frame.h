@@ -32,11 +32,7 @@ public:
     HRESULT STDMETHODCALLTYPE remove_NameChanged(EventRegistrationToken t) override { return nameChanged_.Remove(t); }
     HRESULT STDMETHODCALLTYPE add_Destroyed(ICoreWebView2FrameDestroyedEventHandler* h, EventRegistrationToken* t) override { return destroyedEvent_.Add(h, t); }
     HRESULT STDMETHODCALLTYPE remove_Destroyed(EventRegistrationToken t) override { return destroyedEvent_.Remove(t); }
-    HRESULT STDMETHODCALLTYPE IsDestroyed(BOOL* value) override {
-        if (!value) return E_POINTER;
-        *value = destroyed_;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE IsDestroyed(BOOL* value) override { return Answer(value, destroyed_); }
 
 private:
     std::u16string name_;

@@ -21,6 +21,14 @@ ComPtr<T> Make(Args&&... args) {
     return object;
 }
 
+// An out-parameter answered with `value`: the body of every plain getter.
+template <class T, class V>
+HRESULT Answer(T* out, V value) {
+    if (!out) return E_POINTER;
+    *out = static_cast<T>(value);
+    return S_OK;
+}
+
 // The handlers of one event. Raising works on a copy, so a handler may add
 // or remove registrations (its own included) while it runs.
 template <class Handler>
