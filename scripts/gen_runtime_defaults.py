@@ -11,21 +11,7 @@ overrides what it really does and nothing is left as a silent success.
 import re
 import sys
 
-
-def strip_comments(text):
-    return re.sub(r"//[^\n]*", "", text)
-
-
-def interfaces(header):
-    found = {}
-    pattern = re.compile(r'WV2_INTERFACE\(\s*(\w+)\s*,\s*(\w+)\s*,\s*"[^"]+"\s*\)\s*\{(.*?)\n\};', re.S)
-    for name, base, body in pattern.findall(strip_comments(header)):
-        methods = []
-        for mname, params in re.findall(r"virtual\s+HRESULT\s+STDMETHODCALLTYPE\s+(\w+)\s*\((.*?)\)\s*=\s*0\s*;",
-                                        body, re.S):
-            methods.append((mname, " ".join(params.split())))
-        found[name] = (base, methods)
-    return found
+from webview2_header import interfaces
 
 
 def chain(name, found):

@@ -20,8 +20,6 @@ constexpr DWORD kDestroySyncWait = 1000;
 
 HWND ToWindow(LONG handle) { return reinterpret_cast<HWND>(static_cast<INT_PTR>(handle)); }
 
-std::u16string Runtime(const wchar_t* text) { return FromWide(text ? text : L""); }
-
 }  // namespace
 
 CBrowserPoolObj::CBrowserPoolObj(IUnknown* outer) : ComObject(outer) { BrowserRegistry::Get().PoolCreated(); }
@@ -232,9 +230,8 @@ HRESULT CBrowserPoolObj::GetProfileName(LONG browserIndex, BSTR* profileName) {
         if (FAILED(hr)) return hr;
         std::u16string name = browser.object->StoredProfileName();
         if (auto profile = browser.object->BrowserProfile()) {
-            LPWSTR text = nullptr;
-            if (SUCCEEDED(profile->get_ProfileName(&text)) && text) name = Runtime(text);
-            CoTaskMemFree(text);
+            std::u16string text = ReadRuntimeString(profile.get(), &ICoreWebView2Profile::get_ProfileName);
+            if (!text.empty()) name = std::move(text);
         }
         *profileName = MakeBstr(name);
         return S_OK;
@@ -250,9 +247,8 @@ HRESULT CBrowserPoolObj::GetProfilePath(LONG browserIndex, BSTR* profilePath) {
         if (FAILED(hr)) return hr;
         std::u16string path = u"Initializing...";
         if (auto profile = browser.object->BrowserProfile()) {
-            LPWSTR text = nullptr;
-            path = SUCCEEDED(profile->get_ProfilePath(&text)) && text ? Runtime(text) : u"Not available yet";
-            CoTaskMemFree(text);
+            path = ReadRuntimeString(profile.get(), &ICoreWebView2Profile::get_ProfilePath);
+            if (path.empty()) path = u"Not available yet";
         }
         *profilePath = MakeBstr(path);
         return S_OK;

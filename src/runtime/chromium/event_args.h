@@ -63,7 +63,7 @@ public:
     NavigationCompletedArgs(bool success, int status, UINT64 id, int httpStatus)
         : ComObject(nullptr), success_(success), status_(status), id_(id), httpStatus_(httpStatus) {}
     HRESULT STDMETHODCALLTYPE get_IsSuccess(BOOL* value) override { return Answer(value, success_); }
-    HRESULT STDMETHODCALLTYPE get_WebErrorStatus(COREWEBVIEW2_WEB_ERROR_STATUS* value) override { return Answer(value, static_cast<COREWEBVIEW2_WEB_ERROR_STATUS>(status_)); }
+    HRESULT STDMETHODCALLTYPE get_WebErrorStatus(COREWEBVIEW2_WEB_ERROR_STATUS* value) override { return Answer(value, status_); }
     HRESULT STDMETHODCALLTYPE get_NavigationId(UINT64* value) override { return Answer(value, id_); }
     HRESULT STDMETHODCALLTYPE get_HttpStatusCode(int* value) override { return Answer(value, httpStatus_); }
 

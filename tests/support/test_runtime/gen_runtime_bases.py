@@ -13,8 +13,12 @@ what behaves, and a revision added to webview2.h is answered at the next build:
 
     gen_runtime_bases.py webview2.h out.h
 """
+import os
 import re
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "scripts"))
+import webview2_header  # noqa: E402
 
 # Family: class name -> regular expression of its interface names.
 FAMILIES = [
@@ -34,24 +38,19 @@ FAMILIES = [
 ]
 
 
-def strip_comments(text):
-    return re.sub(r"//[^\n]*", "", text)
-
-
 def interfaces(header):
+    """The header's interfaces with each method's parameters as (type, name) pairs."""
     found = {}
-    pattern = re.compile(r'WV2_INTERFACE\(\s*(\w+)\s*,\s*(\w+)\s*,\s*"[^"]+"\s*\)\s*\{(.*?)\n\};', re.S)
-    for name, base, body in pattern.findall(strip_comments(header)):
-        methods = []
-        for mname, params in re.findall(r"virtual\s+HRESULT\s+STDMETHODCALLTYPE\s+(\w+)\s*\((.*?)\)\s*=\s*0\s*;",
-                                        body, re.S):
+    for name, (base, methods) in webview2_header.interfaces(header).items():
+        split = []
+        for mname, params in methods:
             plist = []
-            for p in [p.strip() for p in " ".join(params.split()).split(",") if p.strip()]:
+            for p in [p.strip() for p in params.split(",") if p.strip()]:
                 m = re.match(r"(.*?)(\w+)$", p)
                 ptype, pname = m.group(1).strip(), m.group(2)
                 plist.append((" ".join(ptype.replace("*", " * ").split()).replace(" *", "*"), pname))
-            methods.append((mname, plist))
-        found[name] = (base, methods)
+            split.append((mname, plist))
+        found[name] = (base, split)
     return found
 
 
