@@ -3,6 +3,7 @@
 // handle them gets by default.
 #include <algorithm>
 
+#include "json/json_text.h"
 #include "runtime_objects.h"
 
 namespace CorvaneTest::Runtime {
@@ -145,24 +146,10 @@ WebView* AsOurWebView(IUnknown* p) { return p ? dynamic_cast<WebView*>(p) : null
 // --- JSON text ---
 
 void AppendJsonString(std::wstring& out, const std::wstring& text) {
+    const std::u16string escaped =
+        Corvane::EscapeJsonString(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
     out += L'"';
-    for (wchar_t c : text) {
-        switch (c) {
-        case L'"': out += L"\\\""; break;
-        case L'\\': out += L"\\\\"; break;
-        case L'\n': out += L"\\n"; break;
-        case L'\r': out += L"\\r"; break;
-        case L'\t': out += L"\\t"; break;
-        default:
-            if (c < 0x20) {
-                wchar_t buffer[8];
-                std::swprintf(buffer, 8, L"\\u%04x", static_cast<unsigned>(c));
-                out += buffer;
-            } else {
-                out += c;
-            }
-        }
-    }
+    out.append(reinterpret_cast<const wchar_t*>(escaped.data()), escaped.size());
     out += L'"';
 }
 
