@@ -24,6 +24,7 @@
 #include "event_dispatch.h"
 #include "notimpl.h"
 #include "raise_event.h"
+#include "script_rules.h"
 #include "settings_table.h"
 #include "webview2.h"
 
@@ -294,7 +295,7 @@ public:
     HRESULT STDMETHODCALLTYPE Resume() override;
     HRESULT STDMETHODCALLTYPE get_IsSuspended(VARIANT_BOOL* value) override;
 
-    // Navigation, plain and blocking, and the script core (navigation.cpp).
+    // Navigation, plain and blocking, and web messages (navigation.cpp).
     HRESULT STDMETHODCALLTYPE Navigate(BSTR url) override;
     HRESULT STDMETHODCALLTYPE get_url(BSTR* value) override;
     HRESULT STDMETHODCALLTYPE put_url(BSTR value) override;
@@ -307,10 +308,57 @@ public:
     HRESULT STDMETHODCALLTYPE NavigateToString(BSTR html) override;
     HRESULT STDMETHODCALLTYPE NavigateSync(BSTR url) override;
     HRESULT STDMETHODCALLTYPE NavigateToStringSync(BSTR html) override;
-    HRESULT STDMETHODCALLTYPE ExecuteScript(BSTR script, BSTR* result) override;
-    HRESULT STDMETHODCALLTYPE ExecuteScriptAsync(BSTR script) override;
     HRESULT STDMETHODCALLTYPE PostWebMessageAsJson(BSTR webMessageAsJson) override;
     HRESULT STDMETHODCALLTYPE PostWebMessageAsString(BSTR webMessageAsString) override;
+
+    // Script in the page (src/script/script_members.cpp).
+    HRESULT STDMETHODCALLTYPE ExecuteScript(BSTR script, BSTR* result) override;
+    HRESULT STDMETHODCALLTYPE ExecuteScriptAsync(BSTR script) override;
+    HRESULT STDMETHODCALLTYPE ExecuteScriptWithResult(BSTR script, BSTR* resultAsJson, VARIANT_BOOL* succeeded,
+                                                      BSTR* exceptionMessage) override;
+    HRESULT STDMETHODCALLTYPE ExecuteScriptWithArgs(BSTR functionName, VARIANT arguments, BSTR* scriptResult) override;
+    HRESULT STDMETHODCALLTYPE AddScriptToExecuteOnDocumentCreated(BSTR script, BSTR* scriptId) override;
+    HRESULT STDMETHODCALLTYPE RemoveScriptToExecuteOnDocumentCreated(BSTR id) override;
+    HRESULT STDMETHODCALLTYPE AddHostObjectToScript(BSTR name, IDispatch* hostObject) override;
+    HRESULT STDMETHODCALLTYPE RemoveHostObjectToScript(BSTR name) override;
+    HRESULT STDMETHODCALLTYPE RemoveHostObjectFromScript(BSTR name) override;
+    HRESULT STDMETHODCALLTYPE FireJsEvent(BSTR eventName, BSTR jsonData) override;
+    HRESULT STDMETHODCALLTYPE CallJsFunction(BSTR funcPath, BSTR jsonArgs) override;
+    HRESULT STDMETHODCALLTYPE SetJsVariable(BSTR path, BSTR jsonValue) override;
+    HRESULT STDMETHODCALLTYPE PushRecordset(IDispatch* recordset, BSTR jsCallback) override;
+
+    // DOM commands (src/script/dom_commands.cpp).
+    HRESULT STDMETHODCALLTYPE GetElementValueById(BSTR elementId, BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE SetElementValueById(BSTR elementId, BSTR value) override;
+    HRESULT STDMETHODCALLTYPE GetElementValueByName(BSTR elementName, BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE SetElementValueByName(BSTR elementName, BSTR value) override;
+    HRESULT STDMETHODCALLTYPE ClickElementById(BSTR elementId) override;
+    HRESULT STDMETHODCALLTYPE ClickElementByName(BSTR elementName) override;
+    HRESULT STDMETHODCALLTYPE ClickElementBySelector(BSTR cssSelector) override;
+    HRESULT STDMETHODCALLTYPE GetInnerHtmlById(BSTR elementId, BSTR* html) override;
+    HRESULT STDMETHODCALLTYPE SetInnerHtmlById(BSTR elementId, BSTR html) override;
+    HRESULT STDMETHODCALLTYPE GetOuterHtmlById(BSTR elementId, BSTR* html) override;
+    HRESULT STDMETHODCALLTYPE SetOuterHtmlById(BSTR elementId, BSTR html) override;
+    HRESULT STDMETHODCALLTYPE GetPageHtml(BSTR* html) override;
+    HRESULT STDMETHODCALLTYPE GetPageText(BSTR* text) override;
+    HRESULT STDMETHODCALLTYPE ElementExistsById(BSTR elementId, VARIANT_BOOL* exists) override;
+    HRESULT STDMETHODCALLTYPE ElementExistsBySelector(BSTR cssSelector, VARIANT_BOOL* exists) override;
+    HRESULT STDMETHODCALLTYPE SubmitFormById(BSTR formId) override;
+    HRESULT STDMETHODCALLTYPE SetCheckboxById(BSTR elementId, VARIANT_BOOL checked) override;
+    HRESULT STDMETHODCALLTYPE GetCheckboxById(BSTR elementId, VARIANT_BOOL* checked) override;
+    HRESULT STDMETHODCALLTYPE GetElementAttributeById(BSTR elementId, BSTR attrName, BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE SetElementAttributeById(BSTR elementId, BSTR attrName, BSTR value) override;
+    HRESULT STDMETHODCALLTYPE RemoveElementAttributeById(BSTR elementId, BSTR attrName) override;
+    HRESULT STDMETHODCALLTYPE GetElementTextById(BSTR elementId, BSTR* text) override;
+    HRESULT STDMETHODCALLTYPE SetElementTextById(BSTR elementId, BSTR text) override;
+    HRESULT STDMETHODCALLTYPE SelectOptionById(BSTR elementId, BSTR optionValue) override;
+    HRESULT STDMETHODCALLTYPE GetSelectedOptionById(BSTR elementId, BSTR* optionValue) override;
+    HRESULT STDMETHODCALLTYPE FocusElementById(BSTR elementId) override;
+    HRESULT STDMETHODCALLTYPE ScrollToElementById(BSTR elementId) override;
+    HRESULT STDMETHODCALLTYPE GetOuterHtmlByName(BSTR elementName, BSTR* html) override;
+    HRESULT STDMETHODCALLTYPE SetOuterHtmlByName(BSTR elementName, BSTR html) override;
+    HRESULT STDMETHODCALLTYPE GetTextBySelector(BSTR cssSelector, BSTR* text) override;
+    HRESULT STDMETHODCALLTYPE WaitForElement(BSTR cssSelector, LONG timeoutMs, VARIANT_BOOL* found) override;
 
     // Office document editing was removed; the members stay and do no work.
     HRESULT STDMETHODCALLTYPE OpenOfficeDocument(BSTR filePath) override;
@@ -482,6 +530,14 @@ private:
     HRESULT BlockingNavigation(std::u16string_view operation, std::u16string_view alternative,
                                const std::function<HRESULT()>& start);
     DWORD ScriptTimeOut() const { return settings_.synchronousTimeOut > 0 ? settings_.synchronousTimeOut : 30000; }
+
+    // Script in the page (src/script/).
+    // ExecuteScript's wait: the guard, the time-out and its message.
+    HRESULT RunScript(std::u16string_view script, std::u16string& json);
+    // ExecuteScriptAsync: at once, queued while the browser is being made, else E_FAIL.
+    HRESULT StartScript(std::u16string_view script);
+    HRESULT RunDomCommand(DomCommand command, std::initializer_list<BSTR> inputs, BSTR* text, VARIANT_BOOL* answer,
+                          bool flag = false);
 
     // The browser's objects.
     HWND window_ = nullptr;

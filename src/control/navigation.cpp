@@ -1,4 +1,4 @@
-// Navigation, plain and blocking, the script core, and web messages. Blocking
+// Navigation, plain and blocking, and web messages. Blocking
 // calls wait with PumpWait and refuse to start where their completion could
 // only arrive after the current event or page call has returned.
 #include <memory>
@@ -14,7 +14,6 @@ namespace Corvane {
 
 namespace {
 
-constexpr HRESULT CVN_E_SYNC_REENTRANT = static_cast<HRESULT>(0x80040203);
 constexpr HRESULT kTimeout = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
 
 bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
@@ -28,16 +27,6 @@ bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
 }
 
 bool IsLocalPage(std::u16string_view url) { return StartsWithNoCase(url, u"data:") || StartsWithNoCase(url, u"about:"); }
-
-// What a blocking script call and its completion handler share.
-struct ScriptCompletion {
-    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HRESULT code = S_OK;
-    std::wstring json;
-    ~ScriptCompletion() {
-        if (event) CloseHandle(event);
-    }
-};
 
 }  // namespace
 
@@ -199,54 +188,6 @@ HRESULT CCorvaneCtrl::NavigateToStringSync(BSTR html) {
         return BlockingNavigation(u"NavigateToStringSync",
                                   u"Use NavigateToString instead (NavigationCompleted reports the end of the load),",
                                   [&] { return NavigateToString(html); });
-    });
-}
-
-HRESULT CCorvaneCtrl::ExecuteScript(BSTR script, BSTR* result) {
-    if (result) *result = nullptr;
-    if (!script || !result) return E_POINTER;
-    return ComBarrier([&]() -> HRESULT {
-        DWORD timeout = ScriptTimeOut();
-        HRESULT ready = AwaitBrowser(u"ExecuteScript", GuardKind::ScriptResult, {}, timeout);
-        if (FAILED(ready)) return ready;
-        if (!webView_) return E_FAIL;
-        std::u16string message;
-        if (RefuseIfNested(u"ExecuteScript", message, GuardKind::ScriptResult)) return Refused(message);
-        auto state = std::make_shared<ScriptCompletion>();
-        if (!state->event) return E_OUTOFMEMORY;
-        auto completed = Callback<ICoreWebView2ExecuteScriptCompletedHandler>([state](HRESULT code, LPCWSTR json) {
-            state->code = code;
-            if (SUCCEEDED(code) && json) state->json = json;
-            SetEvent(state->event);
-            return S_OK;
-        });
-        if (!completed) return E_OUTOFMEMORY;
-        ComPtr<IUnknown> keepAlive(Controlling());
-        HRESULT hr = webView_->ExecuteScript(ToWide(BstrView(script)).c_str(), completed.get());
-        if (FAILED(hr)) return hr;
-        hr = PumpWait(state->event, timeout);
-        if (hr == kTimeout) {
-            std::u16string text = u"ExecuteScript got no result from the page within " +
-                                  DecimalText(ScriptTimeOut()) +
-                                  u" ms (SynchronousTimeOut). The page's JavaScript may still be busy.";
-            ReportError(IID_ICorvaneCtrl, text, kTimeout);
-            return errors_.LastErrorOnly(text, kTimeout, kTimeout);
-        }
-        if (FAILED(hr)) return hr;
-        if (FAILED(state->code)) return state->code;
-        *result = SysAllocStringLen(state->json.c_str(), static_cast<UINT>(state->json.size()));
-        if (!*result && !state->json.empty()) return E_OUTOFMEMORY;
-        return S_OK;
-    });
-}
-
-HRESULT CCorvaneCtrl::ExecuteScriptAsync(BSTR script) {
-    if (!script) return E_POINTER;
-    return ComBarrier([&]() -> HRESULT {
-        if (webView_) return webView_->ExecuteScript(ToWide(BstrView(script)).c_str(), nullptr);
-        if (!InitialisationUnderWay()) return E_FAIL;
-        pendingScripts_.emplace_back(BstrView(script));
-        return S_OK;
     });
 }
 

@@ -18,6 +18,7 @@ namespace Corvane {
 
 inline constexpr HRESULT CVN_E_PREINIT_ONLY = static_cast<HRESULT>(0x80040201);
 inline constexpr HRESULT CVN_E_RUNTIME_TOO_OLD = static_cast<HRESULT>(0x80040202);
+inline constexpr HRESULT CVN_E_SYNC_REENTRANT = static_cast<HRESULT>(0x80040203);
 
 inline constexpr std::u16string_view kControlVersion = u"1.0.1.0";
 inline constexpr std::u16string_view kWebViewNotInitialized = u"WebView not initialized.";

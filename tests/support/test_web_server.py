@@ -20,6 +20,13 @@ PAGES = {
     "/page2.html": "<!doctype html><title>Page Two</title><body>two</body>",
     "/notitle.html": "<!doctype html><body>no title</body>",
     "/frames.html": "<!doctype html><title>Frames</title><body><iframe name=inner src=\"/page2.html\"></iframe></body>",
+    "/form.html": "<!doctype html><title>Form</title><body><form id=f action=\"/page2.html\">"
+                  "<input id=user name=user value=abc><input type=checkbox id=agree checked>"
+                  "<select id=color><option value=r>Red<option value=g>Green</select><div id=box></div>"
+                  "<button id=go type=button onclick=\"document.title='clicked'\">Go</button></form>"
+                  "<p id=text>Hello <b>you</b></p><script>setTimeout(function () {"
+                  "var d = document.createElement('div'); d.id = 'late'; document.body.appendChild(d);"
+                  "}, 400);</script></body>",
     "/echo.html": "<!doctype html><title>Echo</title><body><script>"
                   "chrome.webview.addEventListener('message', function (e) {"
                   "  chrome.webview.postMessage({echo: e.data}); });"

@@ -1,0 +1,84 @@
+' Scripts and DOM commands against the real browser (the Chromium runtime),
+' through the pool as a macro drives a page: forms read, filled, clicked and
+' submitted, elements waited for, and host text that can never break out of
+' its script literal.
+Dim shell, fso, base, pool, eng, idx, v, i, found, t0, tricky
+Set shell = CreateObject("WScript.Shell")
+Set fso = CreateObject("Scripting.FileSystemObject")
+base = "http://127.0.0.1:" & Trim(fso.OpenTextFile(shell.ExpandEnvironmentStrings("%CORVANE_PORT_FILE%")).ReadAll())
+Set eng = CreateObject("Corvane.Json")
+Set pool = CreateObject("Corvane.BrowserPool")
+idx = pool.Create(0, "", 0, 0, 800, 600)
+pool.NavigateSync idx, base & "/form.html"
+CheckErr 0, "", "NavigateSync to the form"
+
+' Readers hand back JSON text; a missing element reads as the empty string.
+Check pool.GetElementValueById(idx, "user") = """abc""", "GetElementValueById"
+Check pool.GetElementValueById(idx, "nobody") = """""", "GetElementValueById of a missing element"
+Check pool.GetElementTextById(idx, "text") = """Hello you""", "GetElementTextById"
+Check pool.GetInnerHtmlById(idx, "text") = """Hello <b>you</b>""", "GetInnerHtmlById"
+Check pool.GetTextBySelector(idx, "#text b") = """you""", "GetTextBySelector"
+
+' Actions: a missing element is no error; a checkbox is checked only by True.
+pool.SetElementValueByName idx, "user", "Ann"
+Check pool.GetElementValueByName(idx, "user") = """Ann""", "SetElementValueByName"
+pool.ClickElementById idx, "nobody"
+CheckErr 0, "", "ClickElementById of a missing element"
+pool.SetCheckboxById idx, "agree", False
+Check Not pool.GetCheckboxById(idx, "agree"), "SetCheckboxById with False unchecks"
+pool.SetCheckboxById idx, "agree", True
+Check pool.GetCheckboxById(idx, "agree"), "SetCheckboxById with True checks"
+pool.SelectOptionById idx, "color", "g"
+Check pool.GetSelectedOptionById(idx, "color") = """g""", "SelectOptionById"
+pool.ClickElementBySelector idx, "#go"
+Check pool.GetTitle(idx) = "clicked", "ClickElementBySelector: " & pool.GetTitle(idx)
+Check pool.ElementExistsBySelector(idx, "form#f") And Not pool.ElementExistsById(idx, "none"), "ElementExists"
+
+' Waiting: present at once, added by a timer, never coming (an answer, not an error).
+Check pool.WaitForElement(idx, "#late", 5000), "WaitForElement for an element added later"
+t0 = Timer
+Check Not pool.WaitForElement(idx, "#never", 300), "WaitForElement for an element that never comes"
+CheckErr 0, "", "WaitForElement time-out"
+Check Timer - t0 < 5, "WaitForElement kept to its time-out"
+
+' Host text arrives exactly as sent, and none of it runs as script. (Wine's
+' VBScript has no ChrW: the JSON engine decodes the units beyond Chr.)
+Function U(escaped)
+    U = eng.GetValue("[""" & escaped & """]", "[0]")
+End Function
+tricky = Array("it's", "say ""hi""", "back\slash\", "cr" & vbCr & "lf" & vbLf & "tab" & vbTab, _
+    "</script><script>window.pwned=1</script>", "');window.pwned=1;('", U("\u2028\u2029"), _
+    "nul" & Chr(0) & "x", U("lone\ud800z\udc00"), Chr(1) & Chr(31) & Chr(127))
+For i = 0 To UBound(tricky)
+    pool.SetElementAttributeById idx, "box", "data-v", tricky(i)
+    v = pool.GetElementAttributeById(idx, "box", "data-v")
+    Check eng.GetValue("[" & v & "]", "[0]") = tricky(i), "text " & i & " read back: " & v
+    pool.SetElementValueById idx, tricky(i), "x"
+    CheckErr 0, "", "text " & i & " as a locator"
+Next
+Check pool.ExecuteScript(idx, "typeof window.pwned") = """undefined""", "no host text ran as script"
+
+' The conveniences and typed outcomes.
+pool.SetJsVariable idx, "window.answer", "{""n"":42}"
+pool.CallJsFunction idx, "(function(a, b){ document.title = a + b; })", "1,2"
+Check pool.ExecuteScript(idx, "window.answer.n") = "42", "SetJsVariable"
+Check pool.GetTitle(idx) = "3", "CallJsFunction: " & pool.GetTitle(idx)
+Check pool.ExecuteScriptWithArgs(idx, "Math.max", Array(3, 9, 4)) = "9", "ExecuteScriptWithArgs with an array"
+
+Dim sid
+sid = pool.AddScriptToExecuteOnDocumentCreated(idx, "window.early = 'yes';")
+CheckErr 0, "", "AddScriptToExecuteOnDocumentCreated"
+Check Len(sid) > 0, "AddScriptToExecuteOnDocumentCreated's id: " & sid
+
+' Submitting leaves the page; the document-created script runs in the new one.
+pool.SubmitFormById idx, "f"
+CheckErr 0, "", "SubmitFormById"
+found = False
+For i = 1 To 50
+    If pool.GetTitle(idx) = "Page Two" Then found = True: Exit For
+    pool.WaitForElement idx, "#never", 100
+Next
+Check found, "the submitted form's page: " & pool.GetTitle(idx)
+v = pool.ExecuteScript(idx, "window.early")
+Check v = """yes""", "the document-created script ran: " & v
+pool.Destroy idx
