@@ -1,9 +1,8 @@
 // The control's browser under Wine's ATL container, with the scriptable test
 // runtime standing in for the browser: creation and its failures, readiness,
 // parking, recovery, event routing with the host's answers, and the blocking
-// calls with their guard.
-#include <activscp.h>
-
+// calls with their guard. What the real browser shows on demand is proven in
+// chromium_test; here are the branches only the stand-in can produce.
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,28 +18,66 @@ namespace {
 constexpr HRESULT kReentrant = static_cast<HRESULT>(0x80040203);
 constexpr HRESULT kTimeout = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
 
+// A string argument that lives as long as the call it is passed to.
+struct Bs {
+    BSTR s;
+    explicit Bs(const wchar_t* text) : s(SysAllocString(text)) {}
+    ~Bs() { SysFreeString(s); }
+    operator BSTR() const { return s; }
+};
+
+// A getter's value; string getters as text.
+template <class T, class Getter>
+T Get(ICorvaneCtrl* ctrl, Getter get) {
+    T value{};
+    (ctrl->*get)(&value);
+    return value;
+}
+template <class Getter>
+std::wstring Text(ICorvaneCtrl* ctrl, Getter get) {
+    return TakeBstr(Get<BSTR>(ctrl, get));
+}
+VARIANT_BOOL IsReady(ICorvaneCtrl* ctrl) { return Get<VARIANT_BOOL>(ctrl, &ICorvaneCtrl::IsReady); }
+std::wstring LastError(ICorvaneCtrl* ctrl) { return Text(ctrl, &ICorvaneCtrl::get_LastError); }
+LONG LastErrorCode(ICorvaneCtrl* ctrl) { return Get<LONG>(ctrl, &ICorvaneCtrl::get_LastErrorCode); }
+
 std::wstring Log() { return TakeBstr(Runtime().CallLog()); }
 std::wstring State() { return TakeBstr(Runtime().State(-1)); }
 std::wstring Raise(const wchar_t* event, const wchar_t* args = L"{}") {
     return TakeBstr(Runtime().Raise(-1, event, args));
 }
-
-std::wstring LastError(ICorvaneCtrl* ctrl) {
-    BSTR text = nullptr;
-    ctrl->get_LastError(&text);
-    return TakeBstr(text);
+std::wstring ParentIs(HWND window) {
+    return L"\"parentWindow\":" + std::to_wstring(reinterpret_cast<LONG_PTR>(window));
 }
-
-LONG LastErrorCode(ICorvaneCtrl* ctrl) {
-    LONG code = 0;
-    ctrl->get_LastErrorCode(&code);
-    return code;
+void ExpectHas(const std::wstring& text, std::initializer_list<std::wstring> parts) {
+    for (const std::wstring& part : parts) EXPECT_TRUE(Has(text, part)) << part << L" in " << text;
 }
 
 int Occurrences(const std::wstring& text, const std::wstring& part) {
     int n = 0;
     for (std::size_t at = text.find(part); at != std::wstring::npos; at = text.find(part, at + part.size())) ++n;
     return n;
+}
+
+// Navigates through the runtime's whole healthy sequence and waits for the deferred end.
+bool Loaded(HostedControl& control, const wchar_t* url) {
+    const int before = control.sink.Count(Ev::NavigationCompleted);
+    return control.ctrl->Navigate(Bs(url)) == S_OK &&
+           PumpUntil([&] { return control.sink.Count(Ev::NavigationCompleted) > before; });
+}
+
+// A property's value as "<vartype>:<text>", so a test states type and value at once.
+std::wstring Read(IDispatch* object, const wchar_t* name) {
+    VARIANT v;
+    VariantInit(&v);
+    HRESULT hr = CallByName(object, name, {}, &v);
+    if (FAILED(hr)) return L"error:" + std::to_wstring(hr);
+    std::wstring text = std::to_wstring(v.vt) + L":";
+    VARIANT s;
+    VariantInit(&s);
+    if (SUCCEEDED(VariantChangeType(&s, &v, VARIANT_ALPHABOOL, VT_BSTR))) text += TakeBstr(s.bstrVal);
+    VariantClear(&v);
+    return text;
 }
 
 class Browser : public ::testing::Test {
@@ -57,13 +94,12 @@ protected:
         ASSERT_TRUE(host->Attach());
         ASSERT_TRUE(host->WaitReady());
     }
-    // Navigates through the runtime's whole healthy sequence and waits for the deferred end.
-    void Load(const wchar_t* url) {
-        const int before = host->sink.Count(Ev::NavigationCompleted);
-        BSTR u = SysAllocString(url);
-        ASSERT_EQ(ctrl->Navigate(u), S_OK);
-        SysFreeString(u);
-        ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(Ev::NavigationCompleted) > before; }));
+    void Load(const wchar_t* url) { ASSERT_TRUE(Loaded(*host, url)); }
+    // Answers the in-out argument `fromLast` of event `id` with `value` from now on.
+    void AnswerBoolOf(DISPID id, VARIANT_BOOL value, UINT fromLast = 0) {
+        host->sink.onEvent = [=](DISPID seen, DISPPARAMS* params) {
+            if (seen == id) AnswerBool(params, fromLast, value);
+        };
     }
 
     std::unique_ptr<HostedControl> host;
@@ -73,48 +109,26 @@ protected:
 // ---- Creation and readiness ----
 
 TEST_F(Browser, BecomesReadyWithTheTwoEventsAndTheStartUpSettings) {
-    VARIANT_BOOL ready = VARIANT_TRUE;
-    ASSERT_EQ(ctrl->IsReady(&ready), S_OK);
-    EXPECT_EQ(ready, VARIANT_FALSE);
     ASSERT_TRUE(host->Attach());
-    // Creation is asynchronous: nothing is ready inside the activation.
-    ctrl->IsReady(&ready);
-    EXPECT_EQ(ready, VARIANT_FALSE);
+    EXPECT_EQ(IsReady(ctrl), VARIANT_FALSE);   // creation is asynchronous: nothing is ready inside the activation
     ASSERT_TRUE(host->WaitReady());
-
     ASSERT_GE(host->sink.events.size(), 2u);
     EXPECT_EQ(host->sink.events[0].Text(), L"0x22(0,true)");
     EXPECT_EQ(host->sink.events[1].Text(), L"0x30()");
-    ctrl->IsReady(&ready);
-    EXPECT_EQ(ready, VARIANT_TRUE);
+    EXPECT_EQ(IsReady(ctrl), VARIANT_TRUE);
+    ExpectHas(State(), {ParentIs(host->Window()), L"\"visible\":true", L"\"AreDevToolsEnabled\":false",
+                        L"\"AreDefaultContextMenusEnabled\":false", L"\"AreBrowserAcceleratorKeysEnabled\":false",
+                        L"\"IsWebMessageEnabled\":true"});
 
-    const std::wstring state = State();
-    EXPECT_TRUE(Has(state, L"\"parentWindow\":" + std::to_wstring(reinterpret_cast<LONG_PTR>(host->Window()))))
-        << state;
-    EXPECT_TRUE(Has(state, L"\"visible\":true")) << state;
-    EXPECT_TRUE(Has(state, L"\"AreDevToolsEnabled\":false")) << state;
-    EXPECT_TRUE(Has(state, L"\"AreDefaultContextMenusEnabled\":false")) << state;
-    EXPECT_TRUE(Has(state, L"\"AreBrowserAcceleratorKeysEnabled\":false")) << state;
-    EXPECT_TRUE(Has(state, L"\"IsWebMessageEnabled\":true")) << state;
-
-    BSTR folder = nullptr;
-    ctrl->get_UserDataFolder(&folder);
-    const std::wstring dataFolder = TakeBstr(folder);
+    const std::wstring dataFolder = Text(ctrl, &ICorvaneCtrl::get_UserDataFolder);
     EXPECT_TRUE(Has(dataFolder, L"\\Corvane\\WebView2Data")) << dataFolder;
     EXPECT_TRUE(Has(Log(), L"Loader.CreateCoreWebView2EnvironmentWithOptions(|" + dataFolder + L"||)")) << Log();
     EXPECT_EQ(GetFileAttributesW(dataFolder.c_str()) & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
-
-    BSTR version = nullptr;
-    ctrl->get_BrowserVersionString(&version);
-    EXPECT_EQ(TakeBstr(version), L"120.0.2210.91");
+    EXPECT_EQ(Text(ctrl, &ICorvaneCtrl::get_BrowserVersionString), L"120.0.2210.91");
 }
 
 TEST_F(Browser, BrowserArgumentsFollowTheHardwareAccelerationSetting) {
-    struct Case {
-        const wchar_t* arguments;
-        bool acceleration;
-        const wchar_t* expected;
-    } cases[] = {
+    struct Case { const wchar_t* arguments; bool acceleration; const wchar_t* expected; } cases[] = {
         {L"", false, L"|--disable-gpu|"},
         {L"--lang=de --mute-audio", false, L"|--lang=de --mute-audio --disable-gpu|"},
         {L"--mute-audio", true, L"|--mute-audio|"},
@@ -122,27 +136,17 @@ TEST_F(Browser, BrowserArgumentsFollowTheHardwareAccelerationSetting) {
     for (const Case& c : cases) {
         HostedControl control;
         Runtime().ClearCallLog();
-        BSTR args = SysAllocString(c.arguments);
-        ASSERT_EQ(control.ctrl->put_AdditionalBrowserArguments(args), S_OK);
-        SysFreeString(args);
+        ASSERT_EQ(control.ctrl->put_AdditionalBrowserArguments(Bs(c.arguments)), S_OK);
         ASSERT_EQ(control.ctrl->put_EnableHardwareAcceleration(c.acceleration ? VARIANT_TRUE : VARIANT_FALSE), S_OK);
-        BSTR language = SysAllocString(L"de-DE");
-        control.ctrl->put_Language(language);
-        SysFreeString(language);
+        control.ctrl->put_Language(Bs(L"de-DE"));
         ASSERT_TRUE(control.Attach());
         ASSERT_TRUE(control.WaitReady());
-        const std::wstring log = Log();
-        EXPECT_TRUE(Has(log, std::wstring(c.expected) + L"de-DE)")) << c.arguments << L" " << log;
+        EXPECT_TRUE(Has(Log(), std::wstring(c.expected) + L"de-DE)")) << c.arguments << L" " << Log();
     }
 }
 
 TEST_F(Browser, CreationFailuresLeaveTheReasonAndRaiseNothing) {
-    struct Case {
-        CreationStep step;
-        HRESULT hr;
-        const wchar_t* text;
-        HRESULT code;
-    } cases[] = {
+    struct Case { CreationStep step; HRESULT hr; const wchar_t* text; HRESULT code; } cases[] = {
         {CreationStep::Environment, E_ACCESSDENIED, L"WebView2 environment creation failed. Error code: -2147024891",
          E_ACCESSDENIED},
         {CreationStep::Controller, E_ABORT, L"WebView2 controller creation failed. Error code: -2147467260", E_ABORT},
@@ -160,9 +164,7 @@ TEST_F(Browser, CreationFailuresLeaveTheReasonAndRaiseNothing) {
         EXPECT_EQ(LastError(control.ctrl), c.text);
         EXPECT_EQ(LastErrorCode(control.ctrl), c.code);
         EXPECT_TRUE(control.sink.events.empty()) << c.text;
-        VARIANT_BOOL ready = VARIANT_TRUE;
-        control.ctrl->IsReady(&ready);
-        EXPECT_EQ(ready, VARIANT_FALSE);
+        EXPECT_EQ(IsReady(control.ctrl), VARIANT_FALSE);
     }
 }
 
@@ -187,24 +189,17 @@ TEST_F(Browser, MissingRuntimeShowsTheMessageBoxAndRecordsTheReason) {
     UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseRuntimeDialog);
     ASSERT_TRUE(host->Attach());   // returns once the dialog was closed
     KillTimer(nullptr, timer);
-    EXPECT_TRUE(Has(g_dialogText, L"Microsoft Edge WebView2 Runtime is required but not installed.\n\nDownload from:\n"))
-        << g_dialogText;
-    EXPECT_TRUE(Has(g_dialogText, L"\n\nAfter installation, restart Excel and try again.")) << g_dialogText;
+    ExpectHas(g_dialogText, {L"Microsoft Edge WebView2 Runtime is required but not installed.\n\nDownload from:\n",
+                             L"\n\nAfter installation, restart Excel and try again."});
     EXPECT_EQ(LastError(ctrl), L"Microsoft Edge WebView2 Runtime is required but not installed.");
     EXPECT_EQ(LastErrorCode(ctrl), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
     EXPECT_FALSE(Has(Log(), L"CreateCoreWebView2EnvironmentWithOptions"));
-    BSTR version = nullptr;
-    ctrl->get_BrowserVersionString(&version);
-    EXPECT_EQ(TakeBstr(version), L"not installed");
+    EXPECT_EQ(Text(ctrl, &ICorvaneCtrl::get_BrowserVersionString), L"not installed");
 }
 
 TEST_F(Browser, PendingUrlIsNavigatedOnceAfterReadiness) {
-    BSTR first = SysAllocString(L"https://first.test/");
-    BSTR second = SysAllocString(L"https://second.test/");
-    EXPECT_EQ(ctrl->Navigate(first), S_OK);    // before the browser: kept as the pending URL
-    EXPECT_EQ(ctrl->Navigate(second), S_OK);   // replaces it
-    SysFreeString(first);
-    SysFreeString(second);
+    EXPECT_EQ(ctrl->Navigate(Bs(L"https://first.test/")), S_OK);    // before the browser: kept as the pending URL
+    EXPECT_EQ(ctrl->Navigate(Bs(L"https://second.test/")), S_OK);   // replaces it
     Ready();
     ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(Ev::NavigationCompleted) == 1; }));
     const std::vector<std::wstring> seen = host->sink.Texts();
@@ -213,39 +208,27 @@ TEST_F(Browser, PendingUrlIsNavigatedOnceAfterReadiness) {
     EXPECT_EQ(seen[2], L"0x1(https://second.test/,&false)");
     EXPECT_EQ(Occurrences(Log(), L"WebView.Navigate("), 1) << Log();
     EXPECT_FALSE(Has(Log(), L"first.test"));
-    BSTR url = nullptr;
-    ctrl->get_url(&url);
-    EXPECT_EQ(TakeBstr(url), L"https://second.test/");
+    EXPECT_EQ(Text(ctrl, &ICorvaneCtrl::get_url), L"https://second.test/");
 }
 
 TEST_F(Browser, QueuedWorkIsHandedOverInOrderOnceReady) {
     ASSERT_TRUE(host->Attach());
-    BSTR json = SysAllocString(L"{\"a\":1}");
-    BSTR text = SysAllocString(L"hello");
-    BSTR script = SysAllocString(L"window.x = 1");
-    EXPECT_EQ(ctrl->PostWebMessageAsJson(json), S_OK);
-    EXPECT_EQ(ctrl->PostWebMessageAsString(text), S_OK);
-    EXPECT_EQ(ctrl->ExecuteScriptAsync(script), S_OK);
-    SysFreeString(json);
-    SysFreeString(text);
-    SysFreeString(script);
+    EXPECT_EQ(ctrl->PostWebMessageAsJson(Bs(L"{\"a\":1}")), S_OK);
+    EXPECT_EQ(ctrl->PostWebMessageAsString(Bs(L"hello")), S_OK);
+    EXPECT_EQ(ctrl->ExecuteScriptAsync(Bs(L"window.x = 1")), S_OK);
     ASSERT_TRUE(host->WaitReady());
     const std::wstring log = Log();
-    const auto json1 = log.find(L"WebView.PostWebMessageAsJson({\"a\":1})");
-    const auto text1 = log.find(L"WebView.PostWebMessageAsString(hello)");
-    const auto script1 = log.find(L"WebView.ExecuteScript(window.x = 1)");
-    ASSERT_NE(json1, std::wstring::npos) << log;
-    ASSERT_NE(text1, std::wstring::npos) << log;
-    ASSERT_NE(script1, std::wstring::npos) << log;
-    EXPECT_LT(json1, text1);
-    EXPECT_LT(text1, script1);
+    std::size_t at = 0;
+    for (const wchar_t* call : {L"WebView.PostWebMessageAsJson({\"a\":1})", L"WebView.PostWebMessageAsString(hello)",
+                                L"WebView.ExecuteScript(window.x = 1)"}) {
+        at = log.find(call, at);
+        ASSERT_NE(at, std::wstring::npos) << call << L" in this order: " << log;
+    }
 
     // Without a browser and without one being made, nothing is queued.
     HostedControl idle;
-    BSTR late = SysAllocString(L"1");
-    EXPECT_EQ(idle.ctrl->ExecuteScriptAsync(late), E_FAIL);
-    EXPECT_EQ(idle.ctrl->PostWebMessageAsString(late), E_FAIL);
-    SysFreeString(late);
+    EXPECT_EQ(idle.ctrl->ExecuteScriptAsync(Bs(L"1")), E_FAIL);
+    EXPECT_EQ(idle.ctrl->PostWebMessageAsString(Bs(L"1")), E_FAIL);
 }
 
 // ---- Parking, teardown and recovery ----
@@ -255,19 +238,13 @@ TEST_F(Browser, RecreatedWindowGetsTheParkedBrowserBack) {
     Load(L"https://kept.test/");
     const HWND first = host->Window();
     ASSERT_TRUE(host->RecreateWindow());
-    const HWND second = host->Window();
-    ASSERT_NE(first, second);
+    ASSERT_NE(first, host->Window());
     PumpFor(50);
     EXPECT_EQ(host->sink.Count(Ev::WebViewReady), 1);
     EXPECT_EQ(host->sink.Count(Ev::CreateWebViewCompleted), 1);
     EXPECT_EQ(Runtime().WebViewCount(), 1);
-    const std::wstring state = State();
-    EXPECT_TRUE(Has(state, L"\"parentWindow\":" + std::to_wstring(reinterpret_cast<LONG_PTR>(second)))) << state;
-    EXPECT_TRUE(Has(state, L"\"visible\":true")) << state;
-    EXPECT_TRUE(Has(state, L"\"source\":\"https://kept.test/\"")) << state;
-    VARIANT_BOOL ready = VARIANT_FALSE;
-    ctrl->IsReady(&ready);
-    EXPECT_EQ(ready, VARIANT_TRUE);
+    ExpectHas(State(), {ParentIs(host->Window()), L"\"visible\":true", L"\"source\":\"https://kept.test/\""});
+    EXPECT_EQ(IsReady(ctrl), VARIANT_TRUE);
 }
 
 TEST_F(Browser, DisposeTearsDownOnceAndLaterCallsKnowIt) {
@@ -278,11 +255,8 @@ TEST_F(Browser, DisposeTearsDownOnceAndLaterCallsKnowIt) {
     EXPECT_EQ(ctrl->Dispose(), S_OK);
     EXPECT_EQ(Occurrences(Log(), L".remove_"), registrations) << "every registration is removed: " << Log();
     EXPECT_EQ(Occurrences(Log(), L"Controller.Close()"), 1) << Log();
-    EXPECT_TRUE(Has(State(), L"\"closed\":true"));
-    EXPECT_TRUE(Has(State(), L"\"handlers\":{}")) << State();
-    VARIANT_BOOL ready = VARIANT_TRUE;
-    ctrl->IsReady(&ready);
-    EXPECT_EQ(ready, VARIANT_FALSE);
+    ExpectHas(State(), {L"\"closed\":true", L"\"handlers\":{}"});
+    EXPECT_EQ(IsReady(ctrl), VARIANT_FALSE);
     EXPECT_EQ(ctrl->TrySuspend(), E_FAIL);
     EXPECT_EQ(LastError(ctrl), L"WebView has been disposed.");
     EXPECT_EQ(ctrl->Resume(), E_FAIL);
@@ -295,18 +269,14 @@ TEST_F(Browser, SuspendAndResumeGoThroughTheRuntime) {
     Ready();
     EXPECT_EQ(ctrl->TrySuspend(), S_OK);
     ASSERT_TRUE(PumpUntil([] { return Has(State(), L"\"suspended\":true"); }));
-    VARIANT_BOOL suspended = VARIANT_FALSE;
-    ctrl->get_IsSuspended(&suspended);
-    EXPECT_EQ(suspended, VARIANT_TRUE);
+    EXPECT_EQ(Get<VARIANT_BOOL>(ctrl, &ICorvaneCtrl::get_IsSuspended), VARIANT_TRUE);
     EXPECT_EQ(ctrl->Resume(), S_OK);
-    ctrl->get_IsSuspended(&suspended);
-    EXPECT_EQ(suspended, VARIANT_FALSE);
+    EXPECT_EQ(Get<VARIANT_BOOL>(ctrl, &ICorvaneCtrl::get_IsSuspended), VARIANT_FALSE);
 
     // An old runtime: the controller is hidden and the control remembers.
     Runtime().RefuseRevision(__uuidof(ICoreWebView2_3));
     EXPECT_EQ(ctrl->TrySuspend(), S_OK);
-    ctrl->get_IsSuspended(&suspended);
-    EXPECT_EQ(suspended, VARIANT_TRUE);
+    EXPECT_EQ(Get<VARIANT_BOOL>(ctrl, &ICorvaneCtrl::get_IsSuspended), VARIANT_TRUE);
     EXPECT_TRUE(Has(State(), L"\"visible\":false"));
 }
 
@@ -318,9 +288,7 @@ TEST_F(Browser, CloseBrowserProcessReportsWhatStoppedIt) {
     Runtime().SetBrowserProcessId(0x7FFFFFF0);
     EXPECT_EQ(ctrl->CloseBrowserProcess(), E_FAIL);
     EXPECT_EQ(LastError(ctrl), L"Failed to open browser process for termination.");
-    LONG pid = 0;
-    EXPECT_EQ(ctrl->get_BrowserProcessId(&pid), S_OK);
-    EXPECT_EQ(pid, 0x7FFFFFF0);
+    EXPECT_EQ(Get<LONG>(ctrl, &ICorvaneCtrl::get_BrowserProcessId), 0x7FFFFFF0);
 
     // A real process to end: a suspended child of this test.
     STARTUPINFOW si{};
@@ -340,6 +308,8 @@ TEST_F(Browser, CloseBrowserProcessReportsWhatStoppedIt) {
     EXPECT_TRUE(Has(State(), L"\"closed\":true"));
 }
 
+// The real browser's renderer crash is proven in chromium_test; only here can
+// a browser process failure (kind 0) be raised on demand.
 TEST_F(Browser, RendererCrashIsRecoveredOnlyWhenAskedAndOnlyForTheRenderer) {
     struct Case {
         bool autoRecover;
@@ -351,15 +321,12 @@ TEST_F(Browser, RendererCrashIsRecoveredOnlyWhenAskedAndOnlyForTheRenderer) {
         HostedControl control;
         ASSERT_TRUE(control.Attach());
         ASSERT_TRUE(control.WaitReady());
-        BSTR url = SysAllocString(L"https://crash.test/");
-        control.ctrl->Navigate(url);
-        SysFreeString(url);
-        ASSERT_TRUE(PumpUntil([&] { return control.sink.Count(Ev::NavigationCompleted) == 1; }));
+        ASSERT_TRUE(Loaded(control, L"https://crash.test/"));
         control.ctrl->put_AutoRecoverOnCrash(c.autoRecover ? VARIANT_TRUE : VARIANT_FALSE);
         Runtime().ClearCallLog();
-        std::wstring args = L"{\"processFailedKind\":" + std::to_wstring(c.kind) +
-                            L",\"reason\":2,\"exitCode\":-3,\"processDescription\":\"renderer\",\"frameNames\":[\"main\",\"ad\"]}";
-        Raise(L"ProcessFailed", args.c_str());
+        Raise(L"ProcessFailed", (L"{\"processFailedKind\":" + std::to_wstring(c.kind) +
+                                 L",\"reason\":2,\"exitCode\":-3,\"processDescription\":\"renderer\","
+                                 L"\"frameNames\":[\"main\",\"ad\"]}").c_str());
         ASSERT_EQ(control.sink.Count(Ev::ProcessFailed), 1);
         EXPECT_EQ(control.sink.events.back().Text(), L"0x11(" + std::to_wstring(c.kind) + L",2,-3,renderer,main)");
         EXPECT_EQ(Has(Log(), L"WebView.Navigate(https://crash.test/)"), c.navigates) << c.autoRecover << c.kind;
@@ -370,28 +337,18 @@ TEST_F(Browser, RendererCrashIsRecoveredOnlyWhenAskedAndOnlyForTheRenderer) {
 
 TEST_F(Browser, OnlyExactlyTrueCancelsANavigation) {
     Ready();
-    struct Case {
-        VARIANT_BOOL answer;
-        bool cancels;
-    } cases[] = {{1, false}, {VARIANT_FALSE, false}, {VARIANT_TRUE, true}};
-    for (const Case& c : cases) {
-        host->sink.onEvent = [&](DISPID id, DISPPARAMS* params) {
-            if (id == Ev::NavigationStarting) AnswerBool(params, 0, c.answer);
-        };
-        const std::wstring answer = Raise(L"NavigationStarting", L"{\"uri\":\"https://c.test/\"}");
-        EXPECT_EQ(Has(answer, L"\"cancel\":true"), c.cancels) << c.answer << L" " << answer;
+    using Answer = std::pair<VARIANT_BOOL, bool>;   // what the host sets, whether it cancels
+    for (auto [answer, cancels] : {Answer{1, false}, Answer{VARIANT_FALSE, false}, Answer{VARIANT_TRUE, true}}) {
+        AnswerBoolOf(Ev::NavigationStarting, answer);
+        const std::wstring raised = Raise(L"NavigationStarting", L"{\"uri\":\"https://c.test/\"}");
+        EXPECT_EQ(Has(raised, L"\"cancel\":true"), cancels) << answer << L" " << raised;
     }
 }
 
 TEST_F(Browser, NavigationEventsAreDeferredAndKeepTheCaches) {
     Ready();
-    Load(L"https://one.test/");
-    const std::vector<DISPID> ids = host->sink.Ids();
-    const std::vector<DISPID> expected = {Ev::CreateWebViewCompleted, Ev::WebViewReady,  Ev::NavigationStarting,
-                                          Ev::SourceChanged,          Ev::ContentLoading, Ev::HistoryChanged,
-                                          Ev::DOMContentLoaded,       Ev::DocumentTitleChanged,
-                                          Ev::NavigationCompleted};
-    EXPECT_EQ(ids, expected);
+    Load(L"https://one.test/");   // the events' order is proven on the real browser
+    EXPECT_EQ(host->sink.Count(Ev::DocumentTitleChanged), 1);
     EXPECT_EQ(host->sink.events.back().Text(), L"0x2(https://one.test/,true)");
     // Same-window popups (the default): every loaded page gets the override.
     EXPECT_TRUE(Has(Log(), L"WebView.ExecuteScript((function(){window.open=function(u)")) << Log();
@@ -404,18 +361,15 @@ TEST_F(Browser, NavigationEventsAreDeferredAndKeepTheCaches) {
     EXPECT_EQ(host->sink.events.back().Text(), L"0x2(https://one.test/,false)");
 
     Load(L"https://two.test/");
-    VARIANT_BOOL can = VARIANT_FALSE;
-    ctrl->get_CanGoBack(&can);
-    EXPECT_EQ(can, VARIANT_TRUE);
-    BSTR title = nullptr;
-    ctrl->get_DocumentTitle(&title);
-    EXPECT_EQ(TakeBstr(title), L"https://two.test/");
+    EXPECT_EQ(Get<VARIANT_BOOL>(ctrl, &ICorvaneCtrl::get_CanGoBack), VARIANT_TRUE);
+    EXPECT_EQ(Text(ctrl, &ICorvaneCtrl::get_DocumentTitle), L"https://two.test/");
     EXPECT_EQ(ctrl->GoBack(), S_OK);
     ASSERT_TRUE(PumpUntil([] { return Has(State(), L"\"source\":\"https://one.test/\""); }));
 }
 
-// Every other routed event: what the host receives, and for the ones with an
-// in-out argument, that exactly TRUE reaches the browser.
+// Every other routed event (web messages and script dialogs are proven on the
+// real browser): what the host receives, and for the ones with an in-out
+// argument, that exactly TRUE reaches the browser.
 TEST_F(Browser, EachBrowserEventReachesTheHostWithItsArguments) {
     Ready();
     struct Case {
@@ -424,11 +378,6 @@ TEST_F(Browser, EachBrowserEventReachesTheHostWithItsArguments) {
         const wchar_t* seen;       // the host event as raised (in-out arguments before the answer)
         const wchar_t* answerKey;  // set to TRUE by the host; null: no in-out argument
     } cases[] = {
-        {L"WebMessageReceived", L"{\"source\":\"https://m.test/\",\"webMessageAsString\":\"hi\"}",
-         L"0x3(hi,https://m.test/)", nullptr},
-        {L"WebMessageReceived", L"{\"source\":\"https://m.test/\",\"webMessageAsJson\":\"{\\\"a\\\":1}\"}",
-         L"0x3({\"a\":1},https://m.test/)", nullptr},
-        {L"ScriptDialogOpening", L"{\"kind\":2,\"message\":\"Sure?\"}", L"0x7(Sure?,2)", nullptr},
         {L"ZoomFactorChanged", L"{\"zoomFactor\":1.5}", L"0x1a(1.5)", nullptr},
         {L"MoveFocusRequested", L"{\"reason\":2}", L"0x25c(2,&false)", L"\"handled\":true"},
         {L"ContainsFullScreenElementChanged", L"{\"containsFullScreenElement\":true}", L"0x1c(true)", nullptr},
@@ -447,6 +396,8 @@ TEST_F(Browser, EachBrowserEventReachesTheHostWithItsArguments) {
         {L"IsDefaultDownloadDialogOpenChanged", L"{}", L"0x25e()", nullptr},
         {L"BrowserProcessExited", L"{\"browserProcessExitKind\":1,\"browserProcessId\":4242}", L"0x25d(1,4242)",
          nullptr},
+        // An empty string message has no text of its own: its JSON form is used.
+        {L"WebMessageReceived", L"{\"webMessageAsString\":\"\"}", L"0x3(\"\",)", nullptr},
     };
     host->sink.onEvent = [](DISPID, DISPPARAMS* params) {
         for (UINT i = 0; i < params->cArgs; ++i)
@@ -461,17 +412,8 @@ TEST_F(Browser, EachBrowserEventReachesTheHostWithItsArguments) {
             EXPECT_TRUE(Has(answer, c.answerKey)) << c.event << L" " << answer;
         }
     }
-    BSTR text = nullptr;
-    ctrl->get_StatusBarText(&text);
-    EXPECT_EQ(TakeBstr(text), L"Loading");
-    VARIANT_BOOL full = VARIANT_FALSE;
-    ctrl->get_ContainsFullScreenElement(&full);
-    EXPECT_EQ(full, VARIANT_TRUE);
-
-    // An empty string message has no text of its own: its JSON form is used.
-    Raise(L"WebMessageReceived", L"{\"webMessageAsString\":\"\"}");
-    ASSERT_TRUE(PumpUntil([&] { return host->sink.events.back().Text() == L"0x3(\"\",)"; }, 1000))
-        << host->sink.events.back().Text();
+    EXPECT_EQ(Text(ctrl, &ICorvaneCtrl::get_StatusBarText), L"Loading");
+    EXPECT_EQ(Get<VARIANT_BOOL>(ctrl, &ICorvaneCtrl::get_ContainsFullScreenElement), VARIANT_TRUE);
 }
 
 TEST_F(Browser, CallbacksForAControlThatIsGoneOrDisposedAreIgnored) {
@@ -492,9 +434,7 @@ TEST_F(Browser, CallbacksForAControlThatIsGoneOrDisposedAreIgnored) {
     PumpFor(50);
     EXPECT_FALSE(Has(Log(), L"Environment.CreateCoreWebView2Controller"));
     EXPECT_TRUE(disposed.sink.events.empty());
-    BSTR script = SysAllocString(L"1");
-    EXPECT_EQ(disposed.ctrl->ExecuteScriptAsync(script), E_FAIL);   // nothing is being made any more
-    SysFreeString(script);
+    EXPECT_EQ(disposed.ctrl->ExecuteScriptAsync(Bs(L"1")), E_FAIL);   // nothing is being made any more
 }
 
 TEST_F(Browser, HexadecimalEventsReplaceThePlainOnes) {
@@ -516,13 +456,7 @@ TEST_F(Browser, HexadecimalEventsReplaceThePlainOnes) {
 
 TEST_F(Browser, PopupModesBlockRedirectOrAskTheHost) {
     Ready();
-    struct Case {
-        CVN_POPUP_MODE mode;
-        VARIANT_BOOL hostCancel;
-        bool raised;
-        bool handled;
-        bool navigated;
-    } cases[] = {
+    struct Case { CVN_POPUP_MODE mode; VARIANT_BOOL hostCancel; bool raised, handled, navigated; } cases[] = {
         {CVN_POPUP_BLOCK, VARIANT_FALSE, false, true, false},
         {CVN_POPUP_SAME_WINDOW, VARIANT_FALSE, false, true, true},
         {CVN_POPUP_ALLOW, VARIANT_FALSE, true, false, false},
@@ -531,9 +465,7 @@ TEST_F(Browser, PopupModesBlockRedirectOrAskTheHost) {
     for (const Case& c : cases) {
         ctrl->put_PopupMode(c.mode);
         host->sink.events.clear();
-        host->sink.onEvent = [&](DISPID id, DISPPARAMS* params) {
-            if (id == Ev::NewWindowRequested) AnswerBool(params, 0, c.hostCancel);
-        };
+        AnswerBoolOf(Ev::NewWindowRequested, c.hostCancel);
         Runtime().ClearCallLog();
         const std::wstring answer = Raise(L"NewWindowRequested", L"{\"uri\":\"https://popup.test/\"}");
         EXPECT_EQ(host->sink.Count(Ev::NewWindowRequested), c.raised ? 1 : 0) << c.mode;
@@ -544,37 +476,32 @@ TEST_F(Browser, PopupModesBlockRedirectOrAskTheHost) {
 
 TEST_F(Browser, HostAnswersReachTheBrowserOnlyInTheirDocumentedForms) {
     Ready();
+    const wchar_t* permission = L"PermissionRequested";
+    const wchar_t* certificate = L"ServerCertificateErrorDetected";
     struct Case {
         const wchar_t* event;
         const wchar_t* args;
-        DISPID id;
-        std::function<void(DISPPARAMS*)> answer;
+        LONG answer;
         bool ignoreCertificateErrors;
         const wchar_t* expected;
     } cases[] = {
-        {L"PermissionRequested", L"{\"uri\":\"https://p.test/\",\"permissionKind\":2}", Ev::PermissionRequested,
-         [](DISPPARAMS* p) { AnswerLong(p, 0, 1); }, false, L"\"state\":1"},
-        {L"PermissionRequested", L"{\"permissionKind\":2}", Ev::PermissionRequested,
-         [](DISPPARAMS* p) { AnswerLong(p, 0, 2); }, false, L"\"state\":2"},
-        {L"PermissionRequested", L"{\"permissionKind\":2}", Ev::PermissionRequested,
-         [](DISPPARAMS* p) { AnswerLong(p, 0, 3); }, false, L"\"state\":0"},
-        {L"ServerCertificateErrorDetected", L"{\"requestUri\":\"https://bad.test/\",\"errorStatus\":1}",
-         Ev::ServerCertificateErrorDetected, [](DISPPARAMS* p) { AnswerLong(p, 0, 1); }, false, L"\"action\":0"},
-        {L"ServerCertificateErrorDetected", L"{\"errorStatus\":1}", Ev::ServerCertificateErrorDetected,
-         [](DISPPARAMS* p) { AnswerLong(p, 0, 2); }, false, L"\"action\":1"},
-        {L"ServerCertificateErrorDetected", L"{\"errorStatus\":1}", Ev::ServerCertificateErrorDetected,
-         [](DISPPARAMS* p) { AnswerLong(p, 0, 0); }, false, L"\"action\":2"},
-        {L"ServerCertificateErrorDetected", L"{\"errorStatus\":1}", Ev::ServerCertificateErrorDetected,
-         [](DISPPARAMS* p) { AnswerLong(p, 0, 2); }, true, L"\"action\":0"},
+        {permission, L"{\"uri\":\"https://p.test/\",\"permissionKind\":2}", 1, false, L"\"state\":1"},
+        {permission, L"{\"permissionKind\":2}", 2, false, L"\"state\":2"},
+        {permission, L"{\"permissionKind\":2}", 3, false, L"\"state\":0"},
+        {certificate, L"{\"requestUri\":\"https://bad.test/\",\"errorStatus\":1}", 1, false, L"\"action\":0"},
+        {certificate, L"{\"errorStatus\":1}", 2, false, L"\"action\":1"},
+        {certificate, L"{\"errorStatus\":1}", 0, false, L"\"action\":2"},
+        {certificate, L"{\"errorStatus\":1}", 2, true, L"\"action\":0"},
     };
     for (const Case& c : cases) {
+        const DISPID id = c.event == permission ? Ev::PermissionRequested : Ev::ServerCertificateErrorDetected;
         ctrl->put_IgnoreCertificateErrors(c.ignoreCertificateErrors ? VARIANT_TRUE : VARIANT_FALSE);
-        host->sink.onEvent = [&](DISPID id, DISPPARAMS* params) {
-            if (id == c.id) c.answer(params);
+        host->sink.onEvent = [&](DISPID seen, DISPPARAMS* params) {
+            if (seen == id) AnswerLong(params, 0, c.answer);
         };
-        const int before = host->sink.Count(c.id);
+        const int before = host->sink.Count(id);
         const std::wstring answer = Raise(c.event, c.args);
-        EXPECT_EQ(host->sink.Count(c.id), before + 1) << c.event;
+        EXPECT_EQ(host->sink.Count(id), before + 1) << c.event;
         EXPECT_TRUE(Has(answer, c.expected)) << c.event << L" " << c.args << L" " << answer;
     }
     EXPECT_EQ(host->sink.events.back().Text(), L"0x10(,1,,&0)");   // as raised, before the answer
@@ -582,14 +509,12 @@ TEST_F(Browser, HostAnswersReachTheBrowserOnlyInTheirDocumentedForms) {
 
 TEST_F(Browser, F12WithDevToolsOffIsSwallowed) {
     Ready();
-    const std::wstring f12 = L"{\"keyEventKind\":0,\"virtualKey\":123,\"keyEventLParam\":1}";
-    std::wstring answer = Raise(L"AcceleratorKeyPressed", f12.c_str());
+    const wchar_t* f12 = L"{\"keyEventKind\":0,\"virtualKey\":123,\"keyEventLParam\":1}";
+    std::wstring answer = Raise(L"AcceleratorKeyPressed", f12);
     EXPECT_EQ(host->sink.Count(Ev::AcceleratorKeyPressed), 0);
     EXPECT_TRUE(Has(answer, L"\"handled\":true")) << answer;
 
-    host->sink.onEvent = [](DISPID id, DISPPARAMS* params) {
-        if (id == Ev::AcceleratorKeyPressed) AnswerBool(params, 0, VARIANT_TRUE);
-    };
+    AnswerBoolOf(Ev::AcceleratorKeyPressed, VARIANT_TRUE);
     answer = Raise(L"AcceleratorKeyPressed", L"{\"keyEventKind\":0,\"virtualKey\":65,\"keyEventLParam\":7}");
     ASSERT_EQ(host->sink.Count(Ev::AcceleratorKeyPressed), 1);
     EXPECT_EQ(host->sink.events.back().Text(), L"0x21(0,65,7,&false)");
@@ -597,38 +522,26 @@ TEST_F(Browser, F12WithDevToolsOffIsSwallowed) {
 
     ASSERT_EQ(ctrl->put_AreDevToolsEnabled(VARIANT_TRUE), S_OK);
     host->sink.onEvent = nullptr;
-    answer = Raise(L"AcceleratorKeyPressed", f12.c_str());
+    answer = Raise(L"AcceleratorKeyPressed", f12);
     EXPECT_EQ(host->sink.Count(Ev::AcceleratorKeyPressed), 2);
     EXPECT_TRUE(Has(answer, L"\"handled\":false")) << answer;
 }
 
 TEST_F(Browser, ContextMenuEventsOnlyOnceTheHostEnabledMenus) {
     Ready();
-    const wchar_t* args = L"{\"locationX\":5,\"locationY\":7,\"pageUri\":\"https://page.test/\",\"linkUri\":\"https://link.test/\"}";
+    const wchar_t* args =
+        L"{\"locationX\":5,\"locationY\":7,\"pageUri\":\"https://page.test/\",\"linkUri\":\"https://link.test/\"}";
     std::wstring answer = Raise(L"ContextMenuRequested", args);
     EXPECT_EQ(host->sink.Count(Ev::ContextMenuRequested), 0);
     EXPECT_TRUE(Has(answer, L"\"handled\":true")) << answer;
 
     ASSERT_EQ(ctrl->put_AreDefaultContextMenusEnabled(VARIANT_TRUE), S_OK);
-    std::wstring page, link;
-    LONG x = 0, y = 0;
-    HRESULT badName = S_OK;
+    std::vector<std::wstring> read;
     host->sink.onEvent = [&](DISPID id, DISPPARAMS* params) {
         if (id != Ev::ContextMenuRequested) return;
         IDispatch* menu = params->rgvarg[0].pdispVal;
-        VARIANT v;
-        VariantInit(&v);
-        CallByName(menu, L"pageuri", {}, &v);
-        page = v.bstrVal ? v.bstrVal : L"";
-        VariantClear(&v);
-        CallByName(menu, L"LinkUri", {}, &v);
-        link = v.bstrVal ? v.bstrVal : L"";
-        VariantClear(&v);
-        CallByName(menu, L"LocationX", {}, &v);
-        x = v.lVal;
-        CallByName(menu, L"LocationY", {}, &v);
-        y = v.lVal;
-        badName = CallByName(menu, L"Nothing", {});
+        for (const wchar_t* name : {L"pageuri", L"LinkUri", L"LocationX", L"LocationY", L"Nothing"})
+            read.push_back(Read(menu, name));
         // Handled := 1 (an integer, as some hosts pass it) counts as TRUE.
         DISPID handled = 0;
         LPOLESTR name = const_cast<LPOLESTR>(L"Handled");
@@ -641,11 +554,8 @@ TEST_F(Browser, ContextMenuEventsOnlyOnceTheHostEnabledMenus) {
     };
     answer = Raise(L"ContextMenuRequested", args);
     EXPECT_EQ(host->sink.Count(Ev::ContextMenuRequested), 1);
-    EXPECT_EQ(page, L"https://page.test/");
-    EXPECT_EQ(link, L"https://link.test/");
-    EXPECT_EQ(x, 5);
-    EXPECT_EQ(y, 7);
-    EXPECT_EQ(badName, DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(read, (std::vector<std::wstring>{L"8:https://page.test/", L"8:https://link.test/", L"3:5", L"3:7",
+                                               L"error:" + std::to_wstring(DISP_E_UNKNOWNNAME)}));
     EXPECT_TRUE(Has(answer, L"\"handled\":true")) << answer;
 }
 
@@ -654,9 +564,7 @@ TEST_F(Browser, FramesGetIdsAndTheirOwnHandlers) {
     Raise(L"FrameCreated", L"{\"name\":\"ads\",\"frameId\":5}");
     ASSERT_EQ(host->sink.Count(Ev::FrameCreated), 1);
     EXPECT_EQ(host->sink.events.back().Text(), L"0x23(ads,frame_5)");
-    host->sink.onEvent = [](DISPID id, DISPPARAMS* params) {
-        if (id == Ev::FrameNavigationStarting) AnswerBool(params, 0, VARIANT_TRUE);
-    };
+    AnswerBoolOf(Ev::FrameNavigationStarting, VARIANT_TRUE);
     std::wstring answer =
         Raise(L"Frame.NavigationStarting", L"{\"frameId\":5,\"uri\":\"https://ads.test/\",\"isRedirected\":true}");
     EXPECT_EQ(host->sink.events.back().Text(), L"0x24(frame_5,https://ads.test/,true,&false)");
@@ -664,31 +572,6 @@ TEST_F(Browser, FramesGetIdsAndTheirOwnHandlers) {
     Raise(L"Frame.Destroyed", L"{\"frameId\":5}");
     EXPECT_EQ(host->sink.events.back().Text(), L"0x26(frame_5)");
     EXPECT_TRUE(Has(State(), L"\"frames\":[]")) << State();
-}
-
-TEST_F(Browser, TwoSinksBothHearAndTheLastAnswerWins) {
-    Ready();
-    EventSink second;
-    IConnectionPointContainer* points = nullptr;
-    ASSERT_EQ(ctrl->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points)), S_OK);
-    IConnectionPoint* point = nullptr;
-    ASSERT_EQ(points->FindConnectionPoint(DIID__DCorvaneCtrlEvents, &point), S_OK);
-    DWORD cookie = 0;
-    ASSERT_EQ(point->Advise(&second, &cookie), S_OK);
-    host->sink.onEvent = [](DISPID id, DISPPARAMS* params) {
-        if (id == Ev::NavigationStarting) AnswerBool(params, 0, VARIANT_TRUE);
-    };
-    second.onEvent = [](DISPID id, DISPPARAMS* params) {
-        if (id == Ev::NavigationStarting) AnswerBool(params, 0, VARIANT_FALSE);
-    };
-    const std::wstring answer = Raise(L"NavigationStarting", L"{\"uri\":\"https://two.test/\"}");
-    EXPECT_TRUE(Has(answer, L"\"cancel\":false")) << answer;
-    EXPECT_EQ(host->sink.Count(Ev::NavigationStarting), 1);
-    EXPECT_EQ(second.Count(Ev::NavigationStarting), 1);
-    EXPECT_EQ(second.events.back().Text(), L"0x1(https://two.test/,&true)");   // saw the first sink's answer
-    point->Unadvise(cookie);
-    point->Release();
-    points->Release();
 }
 
 // ---- Navigation and the blocking calls ----
@@ -702,9 +585,7 @@ TEST_F(Browser, NavigateAcceptsOnlyWebAndAboutSchemes) {
     Ready();
     for (const Case& c : cases) {
         Runtime().ClearCallLog();
-        BSTR url = SysAllocString(c.url);
-        EXPECT_EQ(ctrl->Navigate(url), c.hr) << c.url;
-        SysFreeString(url);
+        EXPECT_EQ(ctrl->Navigate(Bs(c.url)), c.hr) << c.url;
         EXPECT_EQ(Has(Log(), std::wstring(L"WebView.Navigate(") + c.url), c.hr == S_OK) << c.url;
     }
     EXPECT_EQ(ctrl->Navigate(nullptr), E_INVALIDARG);
@@ -713,14 +594,10 @@ TEST_F(Browser, NavigateAcceptsOnlyWebAndAboutSchemes) {
 
     // A local page reads as no URL.
     Load(L"about:blank");
-    BSTR url = nullptr;
-    ctrl->get_url(&url);
-    EXPECT_EQ(TakeBstr(url), L"");
+    EXPECT_EQ(Text(ctrl, &ICorvaneCtrl::get_url), L"");
     // A put never navigates a ready browser.
     Runtime().ClearCallLog();
-    BSTR later = SysAllocString(L"https://later.test/");
-    EXPECT_EQ(ctrl->put_url(later), S_OK);
-    SysFreeString(later);
+    EXPECT_EQ(ctrl->put_url(Bs(L"https://later.test/")), S_OK);
     EXPECT_FALSE(Has(Log(), L"Navigate("));
 }
 
@@ -735,16 +612,11 @@ TEST_F(Browser, HistoryMethodsNeedABrowserAndSomewhereToGo) {
     EXPECT_EQ(ctrl->Stop(), S_OK);
 }
 
+// A healthy NavigateSync is proven on the real browser; here, the ends only
+// the stand-in produces on demand.
 TEST_F(Browser, NavigateSyncWaitsForTheDeferredCompletion) {
     Ready();
-    BSTR url = SysAllocString(L"https://sync.test/");
-    EXPECT_EQ(ctrl->NavigateSync(url), S_OK);
-    SysFreeString(url);
-    EXPECT_TRUE(Has(State(), L"\"source\":\"https://sync.test/\""));
-
-    BSTR html = SysAllocString(L"<title>T</title>");
-    EXPECT_EQ(ctrl->NavigateToStringSync(html), S_OK);
-    SysFreeString(html);
+    EXPECT_EQ(ctrl->NavigateToStringSync(Bs(L"<title>T</title>")), S_OK);
 
     // A load that ends in an error still completes the wait.
     Runtime().HoldNavigations(true);
@@ -753,7 +625,7 @@ TEST_F(Browser, NavigateSyncWaitsForTheDeferredCompletion) {
         KillTimer(nullptr, id);
         Runtime().CompleteNavigation(-1, false, 6);
     });
-    url = SysAllocString(L"https://broken.test/");
+    const Bs url(L"https://broken.test/");
     EXPECT_EQ(ctrl->NavigateSync(url), S_OK);
     KillTimer(nullptr, timer);
 
@@ -765,9 +637,7 @@ TEST_F(Browser, NavigateSyncWaitsForTheDeferredCompletion) {
     s_nested = S_OK;
     timer = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
         KillTimer(nullptr, id);
-        BSTR inner = SysAllocString(L"https://nested.test/");
-        s_nested = s_ctrl->NavigateSync(inner);
-        SysFreeString(inner);
+        s_nested = s_ctrl->NavigateSync(Bs(L"https://nested.test/"));
         s_nestedError = LastError(s_ctrl);
         Runtime().CompleteNavigation(-1, true, 0);
     });
@@ -787,21 +657,25 @@ TEST_F(Browser, NavigateSyncWaitsForTheDeferredCompletion) {
     EXPECT_LT(GetTickCount() - start, 1000u);
     EXPECT_TRUE(Has(Log(), L"WebView.Navigate(https://broken.test/)"));
     EXPECT_EQ(ctrl->NavigateSync(nullptr), E_INVALIDARG);
-    SysFreeString(url);
 }
 
+// Late-bound, as a macro calls: the refusal reaches the caller's exception
+// information, LastError and LastErrorCode alike.
 TEST_F(Browser, BlockingCallsAreRefusedInsideImmediateEventsOnly) {
     Ready();
     IDispatch* automation = nullptr;
     ASSERT_EQ(ctrl->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&automation)), S_OK);
     HRESULT inStarting = S_OK, inCompleted = E_FAIL, scriptInStarting = S_OK;
-    std::wstring description, scriptDescription;
+    std::wstring description, lastError, scriptDescription;
+    LONG lastCode = 0;
     bool nested = false;
     host->sink.onEvent = [&](DISPID id, DISPPARAMS*) {
         if (nested) return;
         nested = true;
         if (id == Ev::NavigationStarting && inStarting == S_OK) {
             inStarting = CallByName(automation, L"NavigateSync", {Str(L"https://inner.test/")}, nullptr, &description);
+            lastError = LastError(ctrl);
+            lastCode = LastErrorCode(ctrl);
             scriptInStarting = CallByName(automation, L"ExecuteScript", {Str(L"1+1")}, nullptr, &scriptDescription);
         } else if (id == Ev::NavigationCompleted && inCompleted == E_FAIL) {
             inCompleted = CallByName(automation, L"NavigateSync", {Str(L"https://after.test/")});
@@ -811,13 +685,12 @@ TEST_F(Browser, BlockingCallsAreRefusedInsideImmediateEventsOnly) {
     Load(L"https://outer.test/");
     ASSERT_TRUE(PumpUntil([&] { return inCompleted != E_FAIL; }));
 
-    const std::wstring expected =
-        L"NavigateSync cannot complete here: WebView2 is still raising the NavigationStarting event, and WebView2 "
-        L"does not report the end of the operation until that has returned. Waiting would only end in a timeout, "
-        L"so nothing was started. Use Navigate instead (NavigationCompleted reports the end of the load), or call "
-        L"it after this handler has returned, for example from a timer.";
+    // The sentence's pieces are proven with the guard; here, which ones NavigateSync chose.
     EXPECT_EQ(inStarting, kReentrant);
-    EXPECT_EQ(description, expected);
+    ExpectHas(description, {L"NavigateSync cannot complete here: WebView2 is still raising the NavigationStarting event",
+                            L"Use Navigate instead (NavigationCompleted reports the end of the load), or call it"});
+    EXPECT_EQ(lastError, description);
+    EXPECT_EQ(lastCode, kReentrant);
     EXPECT_EQ(scriptInStarting, kReentrant);
     EXPECT_TRUE(Has(scriptDescription, L"ExecuteScript cannot return a result here: WebView2 is still raising the "
                                        L"NavigationStarting event, and WebView2 does not deliver script results"))
@@ -828,47 +701,37 @@ TEST_F(Browser, BlockingCallsAreRefusedInsideImmediateEventsOnly) {
     automation->Release();
 }
 
-TEST_F(Browser, ExecuteScriptReturnsThePagesJsonOrTimesOut) {
+// Results themselves are proven on the real browser; here, a failed
+// completion and a page that never answers.
+TEST_F(Browser, ExecuteScriptFailsWithTheBrowsersCodeOrTimesOut) {
     Ready();
     Runtime().SetScriptFunction(
         [](void*, int, const wchar_t* script, HRESULT* hr, BSTR* result) {
             if (wcscmp(script, L"forever") == 0) return ScriptAnswer::Never;
-            if (wcscmp(script, L"fails") == 0) *hr = E_INVALIDARG;   // the browser reports an error code
-            *result = SysAllocString(wcscmp(script, L"1+1") == 0 ? L"2" : L"\"abc\"");
+            *hr = E_INVALIDARG;   // the browser reports an error code
+            *result = SysAllocString(L"\"abc\"");
             return ScriptAnswer::Later;
         },
         nullptr);
-    BSTR script = SysAllocString(L"1+1");
-    BSTR result = nullptr;
-    EXPECT_EQ(ctrl->ExecuteScript(script, &result), S_OK);
-    EXPECT_EQ(TakeBstr(result), L"2");
-    SysFreeString(script);
-    script = SysAllocString(L"'abc'");
-    EXPECT_EQ(ctrl->ExecuteScript(script, &result), S_OK);
-    EXPECT_EQ(TakeBstr(result), L"\"abc\"");
-    SysFreeString(script);
-
-    script = SysAllocString(L"fails");
-    result = SysAllocString(L"sentinel");
-    EXPECT_EQ(ctrl->ExecuteScript(script, &result), E_INVALIDARG);
+    BSTR result = SysAllocString(L"sentinel");
+    EXPECT_EQ(ctrl->ExecuteScript(Bs(L"fails"), &result), E_INVALIDARG);
     EXPECT_EQ(result, nullptr);
-    SysFreeString(script);
 
     ctrl->put_SynchronousTimeOut(150);
-    script = SysAllocString(L"forever");
-    EXPECT_EQ(ctrl->ExecuteScript(script, &result), kTimeout);
+    EXPECT_EQ(ctrl->ExecuteScript(Bs(L"forever"), &result), kTimeout);
     EXPECT_EQ(LastError(ctrl), L"ExecuteScript got no result from the page within 150 ms (SynchronousTimeOut). "
                                L"The page's JavaScript may still be busy.");
     EXPECT_EQ(LastErrorCode(ctrl), kTimeout);
-    SysFreeString(script);
     Runtime().SetScriptFunction(nullptr, nullptr);
 }
+
+// ---- Settings ----
 
 // Start-up settings put once the browser exists: each row answers by its own
 // rule, and only some through COM error information.
 TEST_F(Browser, LateStartUpSettingsAnswerByTheirRule) {
     Ready();
-    BSTR text = SysAllocString(L"x");
+    const Bs text(L"x");
     struct Row {
         const wchar_t* name;
         std::function<HRESULT()> put;
@@ -896,25 +759,21 @@ TEST_F(Browser, LateStartUpSettingsAnswerByTheirRule) {
         if (info) info->Release();
         EXPECT_EQ(LastError(ctrl), row.lastError ? std::wstring(row.lastError) : before) << row.name;
     }
-    SysFreeString(text);
 }
 
 TEST_F(Browser, LiveSettingsReachTheBrowser) {
-    double zoom = 0;
     EXPECT_EQ(ctrl->put_zoomFactor(2.0), E_FAIL);
     Ready();
     EXPECT_EQ(ctrl->put_zoomFactor(7.0), S_OK);
-    ctrl->get_zoomFactor(&zoom);
-    EXPECT_EQ(zoom, 5.0);
+    EXPECT_EQ(Get<double>(ctrl, &ICorvaneCtrl::get_zoomFactor), 5.0);
     EXPECT_EQ(ctrl->put_zoomFactor(0.0), S_OK);
-    ctrl->get_zoomFactor(&zoom);
-    EXPECT_EQ(zoom, 0.1);
+    EXPECT_EQ(Get<double>(ctrl, &ICorvaneCtrl::get_zoomFactor), 0.1);
 
     Runtime().ClearCallLog();
     EXPECT_EQ(ctrl->put_IsStatusBarEnabled(VARIANT_FALSE), S_OK);
     EXPECT_TRUE(Has(Log(), L"WebView.Reload()"));
-    VARIANT_BOOL flag = VARIANT_TRUE;
     Runtime().ClearCallLog();
+    VARIANT_BOOL flag = VARIANT_TRUE;
     EXPECT_EQ(ctrl->get_IsStatusBarEnabled(&flag), S_OK);
     EXPECT_EQ(flag, VARIANT_FALSE);
     EXPECT_FALSE(Has(Log(), L"Reload")) << "a read acted on the browser: " << Log();
@@ -928,37 +787,22 @@ TEST_F(Browser, LiveSettingsReachTheBrowser) {
     EXPECT_TRUE(Has(State(), L"\"visible\":false"));
 }
 
-
-// ---- The settings store before a browser exists, late-bound as a macro uses it ----
-
-// A property's value as "<vartype>:<text>", so a test states type and value at once.
-std::wstring Read(IDispatch* object, const wchar_t* name) {
-    VARIANT v;
-    VariantInit(&v);
-    HRESULT hr = CallByName(object, name, {}, &v);
-    if (FAILED(hr)) return L"error:" + std::to_wstring(hr);
-    std::wstring text = std::to_wstring(v.vt) + L":";
-    VARIANT s;
-    VariantInit(&s);
-    if (SUCCEEDED(VariantChangeType(&s, &v, VARIANT_ALPHABOOL, VT_BSTR))) text += TakeBstr(s.bstrVal);
-    VariantClear(&v);
-    return text;
-}
-
+// The settings store before a browser exists, late-bound as a macro uses it
+// (the script suite adds what only a macro sees: Err, names in any case).
 TEST_F(Browser, SettingsBeforeTheBrowserKeepTheirValuesOrRefuse) {
     IDispatch* o = nullptr;
     ASSERT_EQ(ctrl->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&o)), S_OK);
-    // Kept by the control: a put reads back; an empty text clears.
+    // Kept by the control: a put reads back; an empty text clears (proxyServer: the script suite).
     struct Kept {
         const wchar_t* name;
         std::wstring before;
         VARIANT value;
         std::wstring after;
+        HRESULT hr = S_OK;
     } kept[] = {
         {L"AdditionalBrowserArguments", L"8:", Str(L"--mute-audio"), L"8:--mute-audio"},
         {L"Language", L"8:", Str(L"de-DE"), L"8:de-DE"},
         {L"BrowserExecutableFolder", L"8:", Str(L"C:\\Runtimes\\Fixed 120"), L"8:C:\\Runtimes\\Fixed 120"},
-        {L"proxyServer", L"8:", Str(L"http://proxy.example:8080"), L"8:http://proxy.example:8080"},
         {L"ProxyBypassList", L"8:", Str(L"*.local;<local>"), L"8:*.local;<local>"},
         {L"RequiredMinimumVersion", L"8:", Str(L"1.0.1245.22"), L"8:1.0.1245.22"},
         {L"EnableHardwareAcceleration", L"11:True", Bool(false), L"11:False"},
@@ -971,30 +815,23 @@ TEST_F(Browser, SettingsBeforeTheBrowserKeepTheirValuesOrRefuse) {
         {L"PopupMode", L"3:2", I4(1), L"3:1"},
         {L"OpenPopupsInSameWindow", L"11:False", Bool(true), L"11:True"},   // the same setting as PopupMode
         {L"PopupMode", L"3:2", I4(0), L"3:0"},
+        {L"Language", L"8:de-DE", Var(VT_EMPTY), L"8:"},
+        {L"SynchronousTimeOut", L"3:0", I4(-1), L"3:0", E_INVALIDARG},   // its reason: the script suite
     };
     for (Kept& row : kept) {
         EXPECT_EQ(Read(o, row.name), row.before) << row.name;
-        EXPECT_EQ(PutByName(o, row.name, row.value), S_OK) << row.name;
+        EXPECT_EQ(PutByName(o, row.name, row.value), row.hr) << row.name;
         EXPECT_EQ(Read(o, row.name), row.after) << row.name;
     }
-    EXPECT_EQ(PutByName(o, L"Language", Var(VT_EMPTY)), S_OK);
-    EXPECT_EQ(Read(o, L"Language"), L"8:");
-    std::wstring error;
-    EXPECT_EQ(PutByName(o, L"SynchronousTimeOut", I4(-1), &error), E_INVALIDARG);
-    EXPECT_EQ(error, L"SynchronousTimeOut cannot be negative.");
-    EXPECT_EQ(Read(o, L"SynchronousTimeOut"), L"3:0");
 
-    // The browser's own settings answer their defaults; puts fail and change nothing.
-    struct Live {
-        const wchar_t* name;
-        std::wstring value;
-        VARIANT put;
-    } live[] = {
-        {L"IsScriptEnabled", L"11:True", Bool(false)},          {L"IsWebMessageEnabled", L"11:True", Bool(false)},
-        {L"DefaultScriptDialogsEnabled", L"11:True", Bool(false)}, {L"IsStatusBarEnabled", L"11:True", Bool(false)},
-        {L"AreDevToolsEnabled", L"11:True", Bool(false)},       {L"AreHostObjectsAllowed", L"11:True", Bool(false)},
-        {L"IsPasswordAutosaveEnabled", L"11:False", Bool(true)}, {L"HiddenPdfToolbarItems", L"3:0", I4(3)},
-        {L"NonClientRegionSupportEnabled", L"11:False", Bool(true)}, {L"IsMuted", L"11:False", Bool(true)},
+    // The browser's own settings answer their defaults; puts fail and change nothing
+    // (IsScriptEnabled: the script suite).
+    struct Live { const wchar_t* name; std::wstring value; VARIANT put; } live[] = {
+        {L"IsWebMessageEnabled", L"11:True", Bool(false)},       {L"DefaultScriptDialogsEnabled", L"11:True", Bool(false)},
+        {L"IsStatusBarEnabled", L"11:True", Bool(false)},        {L"AreDevToolsEnabled", L"11:True", Bool(false)},
+        {L"AreHostObjectsAllowed", L"11:True", Bool(false)},     {L"IsPasswordAutosaveEnabled", L"11:False", Bool(true)},
+        {L"HiddenPdfToolbarItems", L"3:0", I4(3)},               {L"NonClientRegionSupportEnabled", L"11:False", Bool(true)},
+        {L"IsMuted", L"11:False", Bool(true)},
         {L"MemoryUsageTargetLevel", L"3:0", I4(1)},             {L"userAgent", L"8:", Str(L"CorvaneTest/1.0")},
         {L"zoomFactor", L"5:1", R8(2)},                          {L"IsVisible", L"11:False", Bool(true)},
     };
@@ -1014,163 +851,13 @@ TEST_F(Browser, SettingsBeforeTheBrowserKeepTheirValuesOrRefuse) {
               L"Document Title: (none)");
     EXPECT_EQ(Read(o, L"BrowserVersionString"), L"8:120.0.2210.91");
 
-    // Members that stay in the interface without doing any work say why in LastError.
-    struct Gone {
-        const wchar_t* name;
-        std::vector<VARIANT> args;
-        const wchar_t* reason;
-    } gone[] = {
-        {L"OpenOfficeDocument", {Str(L"C:\\q3.docx")},
-         L"Office document editing has been removed. Use ShowDocumentPreview() for read-only preview."},
-        {L"EnableStealthMode", {}, L"EnableStealthMode is not available in this build."},
-        {L"SolveRecaptchaV2", {Str(L"key"), Str(L"https://example.com/")},
-         L"SolveRecaptchaV2 is not available in this build."},
-    };
-    for (Gone& row : gone) {
-        EXPECT_EQ(CallByName(o, row.name, row.args), E_NOTIMPL) << row.name;
-        EXPECT_EQ(LastError(ctrl), row.reason);
-    }
+    // Members that stay in the interface without doing any work say why in
+    // LastError (OpenOfficeDocument's reason: the script suite).
+    EXPECT_EQ(CallByName(o, L"EnableStealthMode", {}), E_NOTIMPL);
+    EXPECT_EQ(LastError(ctrl), L"EnableStealthMode is not available in this build.");
+    EXPECT_EQ(CallByName(o, L"SolveRecaptchaV2", {Str(L"key"), Str(L"https://example.com/")}), E_NOTIMPL);
+    EXPECT_EQ(LastError(ctrl), L"SolveRecaptchaV2 is not available in this build.");
     o->Release();
 }
 
 }  // namespace
-
-// ---- What a macro sees: VBScript run by Wine's own engine ----
-
-namespace {
-
-const CLSID kVBScript = {0xB54F3741, 0x5B07, 0x11CF, {0xA4, 0xB0, 0x00, 0xAA, 0x00, 0x4A, 0x55, 0xE8}};
-// IActiveScriptParse of 64-bit engines; mingw's uuid library lacks it.
-const IID kActiveScriptParse64 = {0xC7EF7658, 0xE1EE, 0x480E, {0x97, 0xEA, 0xD5, 0x2C, 0xB4, 0xD7, 0x6D, 0x17}};
-
-// Answers every name with one member and keeps the last call's arguments:
-// the script reports through it what it saw.
-class Recorder : public IDispatch {
-public:
-    std::vector<std::wstring> args;
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
-            *out = this;
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { *n = 0; return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT n, LCID, DISPID* ids) override {
-        for (UINT i = 0; i < n; ++i) ids[i] = 1;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        args.clear();
-        for (UINT i = params->cArgs; i-- > 0;) {
-            VARIANT text;
-            VariantInit(&text);
-            VariantChangeType(&text, &params->rgvarg[i], 0, VT_BSTR);
-            args.push_back(text.vt == VT_BSTR ? std::wstring(text.bstrVal, SysStringLen(text.bstrVal)) : L"?");
-            VariantClear(&text);
-        }
-        return S_OK;
-    }
-};
-
-// The smallest script site: named items "Ctrl" (the control) and "Out".
-class ScriptSite : public IActiveScriptSite {
-public:
-    ScriptSite(IDispatch* ctrl, IDispatch* out) : ctrl_(ctrl), out_(out) {}
-    std::wstring error;
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IActiveScriptSite)) {
-            *out = this;
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetLCID(LCID*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetItemInfo(LPCOLESTR name, DWORD mask, IUnknown** unknown, ITypeInfo** info) override {
-        if (info) *info = nullptr;
-        if (!(mask & SCRIPTINFO_IUNKNOWN)) return S_OK;
-        IDispatch* item = _wcsicmp(name, L"Ctrl") == 0 ? ctrl_ : _wcsicmp(name, L"Out") == 0 ? out_ : nullptr;
-        if (!item) return TYPE_E_ELEMENTNOTFOUND;
-        item->AddRef();
-        *unknown = item;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetDocVersionString(BSTR*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnScriptTerminate(const VARIANT*, const EXCEPINFO*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnStateChange(SCRIPTSTATE) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnScriptError(IActiveScriptError* e) override {
-        EXCEPINFO info{};
-        e->GetExceptionInfo(&info);
-        error = info.bstrDescription ? info.bstrDescription : L"script error";
-        SysFreeString(info.bstrSource);
-        SysFreeString(info.bstrDescription);
-        SysFreeString(info.bstrHelpFile);
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE OnEnterScript() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnLeaveScript() override { return S_OK; }
-
-private:
-    IDispatch* ctrl_;
-    IDispatch* out_;
-};
-
-}  // namespace
-
-// Wine's script host cannot connect a script's handlers to an object's
-// events, so a C++ sink takes the event and the macro code inside it is
-// VBScript run by Wine's engine: Err is exactly what a macro would read.
-TEST_F(Browser, VBScriptSeesTheGuardsErrorInsideAnImmediateEvent) {
-    Ready();
-    IDispatch* automation = nullptr;
-    ASSERT_EQ(ctrl->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&automation)), S_OK);
-    IActiveScript* engine = nullptr;
-    ASSERT_EQ(CoCreateInstance(kVBScript, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
-                               reinterpret_cast<void**>(&engine)), S_OK);
-    IActiveScriptParse* parse = nullptr;
-    ASSERT_EQ(engine->QueryInterface(kActiveScriptParse64, reinterpret_cast<void**>(&parse)), S_OK);
-    Recorder out;
-    ScriptSite site(automation, &out);
-    ASSERT_EQ(engine->SetScriptSite(&site), S_OK);
-    ASSERT_EQ(parse->InitNew(), S_OK);
-    ASSERT_EQ(engine->AddNamedItem(L"Ctrl", SCRIPTITEM_ISVISIBLE), S_OK);
-    ASSERT_EQ(engine->AddNamedItem(L"Out", SCRIPTITEM_ISVISIBLE), S_OK);
-    ASSERT_EQ(engine->SetScriptState(SCRIPTSTATE_CONNECTED), S_OK);
-
-    const wchar_t* macro =
-        L"On Error Resume Next\n"
-        L"Ctrl.NavigateSync \"https://inner.test/\"\n"
-        L"Out.Report Hex(Err.Number), Err.Description, Ctrl.LastError, Hex(Ctrl.LastErrorCode)\n";
-    bool ran = false;
-    host->sink.onEvent = [&](DISPID id, DISPPARAMS*) {
-        if (id != Ev::NavigationStarting || ran) return;
-        ran = true;
-        EXCEPINFO info{};
-        EXPECT_EQ(parse->ParseScriptText(macro, nullptr, nullptr, nullptr, 0, 0, SCRIPTTEXT_ISVISIBLE, nullptr, &info),
-                  S_OK);
-    };
-    Raise(L"NavigationStarting", L"{\"uri\":\"https://outer.test/\"}");
-    ASSERT_TRUE(ran);
-    EXPECT_EQ(site.error, L"");
-    // The sentence itself is checked where the blocking calls are: here, that a macro reads it.
-    ASSERT_EQ(out.args.size(), 4u);
-    EXPECT_EQ(out.args[0], L"80040203");
-    EXPECT_TRUE(Has(out.args[1], L"NavigateSync cannot complete here: WebView2 is still raising the NavigationStarting"))
-        << out.args[1];
-    EXPECT_EQ(out.args[2], out.args[1]);
-    EXPECT_EQ(out.args[3], L"80040203");
-    EXPECT_FALSE(Has(Log(), L"inner.test"));
-
-    engine->Close();
-    parse->Release();
-    engine->Release();
-    automation->Release();
-}

@@ -34,28 +34,6 @@ constexpr DISPID kScriptDialogOpening = 0x7;
 
 std::wstring g_server;   // http://127.0.0.1:<port>
 
-// --corvane-orphan=<folder>: start a browser for the folder, wait until it
-// answers, then end the process without releasing anything.
-const bool g_orphan = [] {
-    const wchar_t* flag = wcsstr(GetCommandLineW(), L"--corvane-orphan=\"");
-    if (!flag) return false;
-    std::wstring folder = flag + wcslen(L"--corvane-orphan=\"");
-    folder = folder.substr(0, folder.find(L'"'));
-    OleInitialize(nullptr);
-    SetEnvironmentVariableW(L"CORVANE_CHROMIUM", L"/usr/bin/chromium");
-    HRESULT created = E_PENDING;
-    ICoreWebView2Environment* leaked = nullptr;
-    auto done = Callback<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(
-        [&](HRESULT hr, ICoreWebView2Environment* environment) {
-            created = hr;
-            if (environment) (leaked = environment)->AddRef();
-            return S_OK;
-        });
-    if (SUCCEEDED(Corvane::Chromium::CreateEnvironmentWithOptions(nullptr, folder.c_str(), nullptr, done.get())))
-        PumpUntil([&] { return created != E_PENDING; }, 30000);
-    ExitProcess(SUCCEEDED(created) && leaked ? 0 : 2);
-}();
-
 std::wstring Url(const std::wstring& path) { return g_server + path; }
 
 std::wstring ReadServerUrl() {
@@ -74,6 +52,67 @@ std::wstring ReadServerUrl() {
 }
 
 std::wstring Bstr(BSTR text) { return TakeBstr(text); }
+
+// A string the runtime allocated, as text.
+std::wstring Co(LPWSTR text) {
+    std::wstring out = text ? text : L"(null)";
+    CoTaskMemFree(text);
+    return out;
+}
+
+// Starts an asynchronous call with a completion handler of type H and waits
+// until the completion came; `body` gets the completion's arguments.
+template <class H, class Start, class Body>
+bool Await(Start start, Body body, DWORD ms) {
+    bool done = false;
+    auto handler = Callback<H>([&](auto... args) {
+        body(args...);
+        done = true;
+        return S_OK;
+    });
+    return SUCCEEDED(start(handler.get())) && PumpUntil([&] { return done; }, ms);
+}
+
+// An event registration for the scope: added now, removed at its end.
+struct [[nodiscard]] Registration {
+    std::function<void()> remove;
+    ~Registration() { if (remove) remove(); }
+};
+template <class Source, class Handler, class Body>
+Registration On(Source* source, HRESULT (STDMETHODCALLTYPE Source::*add)(Handler*, EventRegistrationToken*),
+                HRESULT (STDMETHODCALLTYPE Source::*remove)(EventRegistrationToken), Body body) {
+    EventRegistrationToken token{};
+    (source->*add)(Callback<Handler>([body](auto... args) { body(args...); return S_OK; }).get(), &token);
+    return {[=] { (source->*remove)(token); }};
+}
+
+// An environment of the Chromium runtime for `folder`; null when none came.
+ICoreWebView2Environment* NewEnvironment(const std::wstring& folder, HRESULT* result, DWORD ms) {
+    ICoreWebView2Environment* made = nullptr;
+    *result = E_PENDING;
+    Await<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(
+        [&](auto* done) { return Corvane::Chromium::CreateEnvironmentWithOptions(nullptr, folder.c_str(), nullptr, done); },
+        [&](HRESULT hr, ICoreWebView2Environment* environment) {
+            *result = hr;
+            if (environment) (made = environment)->AddRef();
+        },
+        ms);
+    return made;
+}
+
+// --corvane-orphan=<folder>: start a browser for the folder, wait until it
+// answers, then end the process without releasing anything.
+const bool g_orphan = [] {
+    const wchar_t* flag = wcsstr(GetCommandLineW(), L"--corvane-orphan=\"");
+    if (!flag) return false;
+    std::wstring folder = flag + wcslen(L"--corvane-orphan=\"");
+    folder = folder.substr(0, folder.find(L'"'));
+    OleInitialize(nullptr);
+    SetEnvironmentVariableW(L"CORVANE_CHROMIUM", L"/usr/bin/chromium");
+    HRESULT created;
+    ICoreWebView2Environment* leaked = NewEnvironment(folder, &created, 30000);
+    ExitProcess(SUCCEEDED(created) && leaked ? 0 : 2);
+}();
 
 // --- The control ------------------------------------------------------------
 
@@ -181,21 +220,6 @@ TEST_F(Control, NavigationEventsArriveInOrderWithOneIdPerNavigation) {
     }
 }
 
-TEST_F(Control, CancelledNavigationKeepsThePageAndReportsFailure) {
-    ASSERT_EQ(Go(Url(L"/page1.html")), S_OK);
-    host->sink.events.clear();
-    host->sink.onEvent = [](DISPID id, DISPPARAMS* params) {
-        if (id == Ev::NavigationStarting) AnswerBool(params, 0, VARIANT_TRUE);
-    };
-    BSTR text = SysAllocString(Url(L"/page2.html").c_str());
-    ctrl->Navigate(text);
-    SysFreeString(text);
-    ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(Ev::NavigationCompleted) > 0; }, kNavigationMs));
-    host->sink.onEvent = nullptr;
-    EXPECT_EQ(Seen(kNavigationEvents), (std::vector<DISPID>{Ev::NavigationStarting, Ev::NavigationCompleted}));
-    EXPECT_EQ(Script(L"document.title"), L"\"Page One\"");
-}
-
 TEST_F(Control, SameDocumentNavigationsChangeSourceAndHistoryOnly) {
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
         {L"location.hash = 'part'", L"/page1.html#part"},
@@ -215,21 +239,16 @@ TEST_F(Control, SameDocumentNavigationsChangeSourceAndHistoryOnly) {
     }
 }
 
+// Primitive encodings are proven in the native tests; here, what only a page shows.
 TEST_F(Control, ScriptResultsAreEncodedAsJson) {
     ASSERT_EQ(Go(Url(L"/page1.html")), S_OK);
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
         {L"1 + 1", L"2"},
-        {L"0.1 + 0.2", L"0.30000000000000004"},
-        {L"1e21", L"1e+21"},
-        {L"-0", L"0"},
         {L"NaN", L"null"},
-        {L"'say \"hi\"\\n'", L"\"say \\\"hi\\\"\\n\""},
         {L"'\u00e9t\u00e9 \u20ac \U0001F600'", L"\"\u00e9t\u00e9 \u20ac \U0001F600\""},
         {L"({a: [1, {b: null}], c: 'x'})", L"{\"a\":[1,{\"b\":null}],\"c\":\"x\"}"},
         {L"[1, '2', undefined, function () {}]", L"[1,\"2\",null,null]"},
         {L"new Date(0)", L"\"1970-01-01T00:00:00.000Z\""},
-        {L"undefined", L"null"},
-        {L"(function () {})", L"null"},
         {L"var o = {}; o.self = o; o", L"null"},
         {L"throw new Error('boom')", L"null"},
         {L"let twice = 1; twice", L"1"},
@@ -252,11 +271,7 @@ TEST_F(Control, ScriptsDisabledStopThePageButNotTheHost) {
 
 TEST_F(Control, WebMessagesTravelBothWays) {
     ASSERT_EQ(Go(Url(L"/echo.html")), S_OK);
-    struct Case {
-        bool json;
-        const wchar_t* sent;
-        const wchar_t* echoed;
-    } cases[] = {
+    struct Case { bool json; const wchar_t* sent; const wchar_t* echoed; } cases[] = {
         {true, L"{\"n\":1,\"s\":\"\u00e9\"}", L"{\"echo\":{\"n\":1,\"s\":\"\u00e9\"}}"},
         {false, L"plain \"text\"", L"{\"echo\":\"plain \\\"text\\\"\"}"},
     };
@@ -330,26 +345,14 @@ protected:
         GetTempPathW(MAX_PATH, temp);
         folder = new std::wstring(std::wstring(temp) + L"corvane_chromium_runtime_test");
         window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
-        HRESULT created = E_PENDING;
-        auto done = Callback<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(
-            [&](HRESULT hr, ICoreWebView2Environment* environment) {
-                created = hr;
-                if (environment) (env = environment)->AddRef();
-                return S_OK;
-            });
-        if (FAILED(Corvane::Chromium::CreateEnvironmentWithOptions(nullptr, folder->c_str(), nullptr, done.get())))
-            return;
-        PumpUntil([&] { return created != E_PENDING; }, kReadyMs);
-        if (!env) return;
-        created = E_PENDING;
-        auto made = Callback<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>(
-            [&](HRESULT hr, ICoreWebView2Controller* controller) {
-                created = hr;
+        HRESULT created;
+        if (!(env = NewEnvironment(*folder, &created, kReadyMs))) return;
+        Await<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>(
+            [](auto* done) { return env->CreateCoreWebView2Controller(window, done); },
+            [](HRESULT, ICoreWebView2Controller* controller) {
                 if (controller) (ctl = controller)->AddRef();
-                return S_OK;
-            });
-        env->CreateCoreWebView2Controller(window, made.get());
-        PumpUntil([&] { return created != E_PENDING; }, kReadyMs);
+            },
+            kReadyMs);
         if (ctl) ctl->get_CoreWebView2(&view);
     }
     static void TearDownTestSuite() {
@@ -374,23 +377,20 @@ protected:
         int http = -1;
         std::vector<std::wstring> starts;   // "uri|redirected"
     };
-    // Navigates and records the navigation's start(s) and its completion.
-    Completed Navigate(const std::wstring& url, bool cancel = false) {
+    // Starts a navigation and records its start(s) and its completion.
+    Completed Navigation(const std::function<HRESULT()>& start, bool cancel = false) {
         Completed out;
-        EventRegistrationToken started{}, completed{};
-        view->add_NavigationStarting(Callback<ICoreWebView2NavigationStartingEventHandler>(
+        Registration started = On(view, &ICoreWebView2::add_NavigationStarting, &ICoreWebView2::remove_NavigationStarting,
             [&](ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs* args) {
                 LPWSTR uri = nullptr;
                 BOOL redirected = FALSE;
                 args->get_Uri(&uri);
                 args->get_IsRedirected(&redirected);
-                out.starts.push_back(std::wstring(uri ? uri : L"") + (redirected ? L"|redirected" : L""));
-                CoTaskMemFree(uri);
+                out.starts.push_back(Co(uri) + (redirected ? L"|redirected" : L""));
                 if (cancel) args->put_Cancel(TRUE);
-                return S_OK;
-            }).get(), &started);
-        view->add_NavigationCompleted(Callback<ICoreWebView2NavigationCompletedEventHandler>(
-            [&](ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* args) {
+            });
+        Registration completed = On(view, &ICoreWebView2::add_NavigationCompleted,
+            &ICoreWebView2::remove_NavigationCompleted, [&](ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* args) {
                 BOOL success = FALSE;
                 args->get_IsSuccess(&success);
                 args->get_WebErrorStatus(&out.status);
@@ -399,33 +399,28 @@ protected:
                     second->get_HttpStatusCode(&out.http);
                 out.success = success != FALSE;
                 out.done = true;
-                return S_OK;
-            }).get(), &completed);
-        EXPECT_EQ(view->Navigate(url.c_str()), S_OK);
+            });
+        EXPECT_EQ(start(), S_OK);
         PumpUntil([&] { return out.done; }, kNavigationMs);
-        view->remove_NavigationStarting(started);
-        view->remove_NavigationCompleted(completed);
         return out;
+    }
+    Completed Navigate(const std::wstring& url, bool cancel = false) {
+        return Navigation([&] { return view->Navigate(url.c_str()); }, cancel);
     }
 
     std::wstring Script(const wchar_t* script) {
         std::wstring out = L"(failed)";
-        bool done = false;
-        if (FAILED(view->ExecuteScript(script, Callback<ICoreWebView2ExecuteScriptCompletedHandler>([&](HRESULT hr, LPCWSTR json) {
-            out = SUCCEEDED(hr) && json ? json : L"(failed)";
-            done = true;
-            return S_OK;
-        }).get())))
-            return out;
-        PumpUntil([&] { return done; }, kNavigationMs);
+        Await<ICoreWebView2ExecuteScriptCompletedHandler>([&](auto* done) { return view->ExecuteScript(script, done); },
+                                                          [&](HRESULT hr, LPCWSTR json) {
+                                                              if (SUCCEEDED(hr) && json) out = json;
+                                                          },
+                                                          kNavigationMs);
         return out;
     }
     std::wstring Title() {
         LPWSTR title = nullptr;
         view->get_DocumentTitle(&title);
-        std::wstring out = title ? title : L"";
-        CoTaskMemFree(title);
-        return out;
+        return Co(title);
     }
 
     static std::wstring* folder;
@@ -473,76 +468,54 @@ TEST_F(Runtime, CompletionCarriesErrorStatusAndHttpStatus) {
     CoTaskMemFree(source);
 }
 
+// Each result as "succeeded|json|its string or -", then for an exception "|name|message|line".
 TEST_F(Runtime, ScriptResultsCarryTheExceptionDetails) {
     ASSERT_TRUE(Navigate(Url(L"/page1.html")).success);
     ComPtr<ICoreWebView2_21> view21;
     ASSERT_EQ(view->QueryInterface(__uuidof(ICoreWebView2_21), view21.put_void()), S_OK);
-    struct Case {
-        const wchar_t* script;
-        bool succeeded;
-        const wchar_t* json;
-        const wchar_t* asString;   // null: not a string
-        const wchar_t* name;
-        const wchar_t* message;
-        UINT32 line;
-    } cases[] = {
-        {L"'text'", true, L"\"text\"", L"text", nullptr, nullptr, 0},
-        {L"({a: 1})", true, L"{\"a\":1}", nullptr, nullptr, nullptr, 0},
-        {L"\n\nnull.x", false, L"null", nullptr, L"TypeError", L"Cannot read properties of null (reading 'x')", 2},
-        {L"throw new RangeError('out')", false, L"null", nullptr, L"RangeError", L"out", 0},
-        {L"throw 'bare'", false, L"null", nullptr, L"", L"bare", 0},
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"'text'", L"1|\"text\"|text"},
+        {L"({a: 1})", L"1|{\"a\":1}|-"},
+        {L"\n\nnull.x", L"0|null|-|TypeError|Cannot read properties of null (reading 'x')|2"},
+        {L"throw new RangeError('out')", L"0|null|-|RangeError|out|0"},
+        {L"throw 'bare'", L"0|null|-||bare|0"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.script);
-        ComPtr<ICoreWebView2ExecuteScriptResult> result;
-        HRESULT code = E_PENDING;
-        ASSERT_EQ(view21->ExecuteScriptWithResult(c.script, Callback<ICoreWebView2ExecuteScriptWithResultCompletedHandler>(
-            [&](HRESULT hr, ICoreWebView2ExecuteScriptResult* r) {
-                code = hr;
-                result = ComPtr<ICoreWebView2ExecuteScriptResult>(r);
-                return S_OK;
-            }).get()), S_OK);
-        ASSERT_TRUE(PumpUntil([&] { return code != E_PENDING; }, kNavigationMs));
-        ASSERT_EQ(code, S_OK);
-        BOOL succeeded = 2, isString = 2;
-        LPWSTR json = nullptr, text = nullptr;
-        result->get_Succeeded(&succeeded);
-        result->get_ResultAsJson(&json);
-        result->TryGetResultAsString(&text, &isString);
-        EXPECT_EQ(succeeded != FALSE, c.succeeded);
-        EXPECT_STREQ(json, c.json);
-        EXPECT_EQ(isString != FALSE, c.asString != nullptr);
-        if (c.asString) {
-            EXPECT_STREQ(text, c.asString);
-        }
-        CoTaskMemFree(json);
-        CoTaskMemFree(text);
-        ComPtr<ICoreWebView2ScriptException> exception;
-        result->get_Exception(exception.put());
-        ASSERT_EQ(exception.get() != nullptr, !c.succeeded);
-        if (!exception) continue;
-        LPWSTR name = nullptr, message = nullptr;
-        UINT32 line = 99;
-        exception->get_Name(&name);
-        exception->get_Message(&message);
-        exception->get_LineNumber(&line);
-        EXPECT_STREQ(name, c.name);
-        EXPECT_STREQ(message, c.message);
-        EXPECT_EQ(line, c.line);
-        CoTaskMemFree(name);
-        CoTaskMemFree(message);
+    for (const auto& [script, expected] : cases) {
+        std::wstring seen;
+        ASSERT_TRUE(Await<ICoreWebView2ExecuteScriptWithResultCompletedHandler>(
+            [&](auto* done) { return view21->ExecuteScriptWithResult(script, done); },
+            [&](HRESULT hr, ICoreWebView2ExecuteScriptResult* result) {
+                if (FAILED(hr) || !result) return (void)(seen = L"failed: " + std::to_wstring(hr));
+                BOOL succeeded = 2, isString = 2;
+                LPWSTR json = nullptr, text = nullptr;
+                result->get_Succeeded(&succeeded);
+                result->get_ResultAsJson(&json);
+                result->TryGetResultAsString(&text, &isString);
+                const std::wstring asString = Co(text);
+                seen = std::to_wstring(succeeded) + L"|" + Co(json) + L"|" + (isString ? asString : L"-");
+                ComPtr<ICoreWebView2ScriptException> exception;
+                result->get_Exception(exception.put());
+                if (!exception) return;
+                LPWSTR name = nullptr, message = nullptr;
+                UINT32 line = 99;
+                exception->get_Name(&name);
+                exception->get_Message(&message);
+                exception->get_LineNumber(&line);
+                seen += L"|" + Co(name) + L"|" + Co(message) + L"|" + std::to_wstring(line);
+            },
+            kNavigationMs)) << script;
+        EXPECT_EQ(seen, expected) << script;
     }
 }
 
 TEST_F(Runtime, DocumentCreatedScriptsRunBeforeThePageUntilRemoved) {
     std::wstring id;
-    ASSERT_EQ(view->AddScriptToExecuteOnDocumentCreated(
-                  L"window.seenAt = document.readyState + '/' + typeof chrome.webview;",
-                  Callback<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler>([&](HRESULT, LPCWSTR text) {
-                      id = text ? text : L"(none)";
-                      return S_OK;
-                  }).get()), S_OK);
-    ASSERT_TRUE(PumpUntil([&] { return !id.empty(); }, kNavigationMs));
+    ASSERT_TRUE(Await<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler>(
+        [&](auto* done) {
+            return view->AddScriptToExecuteOnDocumentCreated(
+                L"window.seenAt = document.readyState + '/' + typeof chrome.webview;", done);
+        },
+        [&](HRESULT, LPCWSTR text) { id = text ? text : L"(none)"; }, kNavigationMs));
     ASSERT_TRUE(Navigate(Url(L"/page1.html")).success);
     EXPECT_EQ(Script(L"window.seenAt"), L"\"loading/object\"");
     ASSERT_EQ(view->RemoveScriptToExecuteOnDocumentCreated(id.c_str()), S_OK);
@@ -550,21 +523,12 @@ TEST_F(Runtime, DocumentCreatedScriptsRunBeforeThePageUntilRemoved) {
     EXPECT_EQ(Script(L"window.seenAt"), L"null");
 }
 
-TEST_F(Runtime, DocumentTitleFollowsTheDocument) {
-    ASSERT_TRUE(Navigate(Url(L"/page1.html")).success);
-    EXPECT_EQ(Title(), L"Page One");   // known when the load completes
-    Script(L"document.title = 'Changed \u00e9'");
-    PumpUntil([&] { return Title() == L"Changed \u00e9"; }, 2000);
-    EXPECT_EQ(Title(), L"Changed \u00e9");
-}
-
 TEST_F(Runtime, FramesArePairedCreatedAndDestroyed) {
     ComPtr<ICoreWebView2_4> view4;
     ASSERT_EQ(view->QueryInterface(__uuidof(ICoreWebView2_4), view4.put_void()), S_OK);
     std::vector<std::wstring> seen;
     std::vector<ComPtr<ICoreWebView2Frame>> frames;
-    EventRegistrationToken token{};
-    view4->add_FrameCreated(Callback<ICoreWebView2FrameCreatedEventHandler>(
+    Registration created = On(view4.get(), &ICoreWebView2_4::add_FrameCreated, &ICoreWebView2_4::remove_FrameCreated,
         [&](ICoreWebView2*, ICoreWebView2FrameCreatedEventArgs* args) {
             ComPtr<ICoreWebView2Frame> frame;
             args->get_Frame(frame.put());
@@ -572,18 +536,15 @@ TEST_F(Runtime, FramesArePairedCreatedAndDestroyed) {
             frame->add_Destroyed(Callback<ICoreWebView2FrameDestroyedEventHandler>([&](ICoreWebView2Frame* sender, IUnknown*) {
                 LPWSTR name = nullptr;
                 sender->get_Name(&name);
-                seen.push_back(L"destroyed:" + std::wstring(name ? name : L""));
-                CoTaskMemFree(name);
+                seen.push_back(L"destroyed:" + Co(name));
                 return S_OK;
             }).get(), &ignored);
             frames.push_back(frame);
             seen.push_back(L"created");
-            return S_OK;
-        }).get(), &token);
+        });
     ASSERT_TRUE(Navigate(Url(L"/frames.html")).success);
     ASSERT_TRUE(Navigate(Url(L"/page1.html")).success);
     PumpUntil([&] { return seen.size() >= 2; }, 2000);
-    view4->remove_FrameCreated(token);
     EXPECT_EQ(seen, (std::vector<std::wstring>{L"created", L"destroyed:inner"}));
     ASSERT_EQ(frames.size(), 1u);
     BOOL destroyed = FALSE;
@@ -594,26 +555,19 @@ TEST_F(Runtime, FramesArePairedCreatedAndDestroyed) {
 TEST_F(Runtime, PageOpenedWindowsAskTheHost) {
     ASSERT_TRUE(Navigate(Url(L"/page1.html")).success);
     std::vector<std::wstring> seen;
-    EventRegistrationToken opened{}, closing{};
-    view->add_NewWindowRequested(Callback<ICoreWebView2NewWindowRequestedEventHandler>(
+    Registration opened = On(view, &ICoreWebView2::add_NewWindowRequested, &ICoreWebView2::remove_NewWindowRequested,
         [&](ICoreWebView2*, ICoreWebView2NewWindowRequestedEventArgs* args) {
             LPWSTR uri = nullptr;
             args->get_Uri(&uri);
-            seen.push_back(L"new:" + std::wstring(uri ? uri : L""));
-            CoTaskMemFree(uri);
+            seen.push_back(L"new:" + Co(uri));
             args->put_Handled(TRUE);   // the host keeps it: no window may stay open
-            return S_OK;
-        }).get(), &opened);
-    view->add_WindowCloseRequested(Callback<ICoreWebView2WindowCloseRequestedEventHandler>([&](ICoreWebView2*, IUnknown*) {
-        seen.push_back(L"close");
-        return S_OK;
-    }).get(), &closing);
+        });
+    Registration closing = On(view, &ICoreWebView2::add_WindowCloseRequested,
+        &ICoreWebView2::remove_WindowCloseRequested, [&](ICoreWebView2*, IUnknown*) { seen.push_back(L"close"); });
     Script(L"window.open('/page2.html', 'w', 'width=300'), 1");
     ASSERT_TRUE(PumpUntil([&] { return !seen.empty(); }, kNavigationMs));
     Script(L"window.close(), 1");
     PumpUntil([&] { return seen.size() >= 2; }, kNavigationMs);
-    view->remove_NewWindowRequested(opened);
-    view->remove_WindowCloseRequested(closing);
     EXPECT_EQ(seen, (std::vector<std::wstring>{L"new:" + Url(L"/page2.html"), L"close"}));
     RawCdp raw;
     ASSERT_TRUE(raw.Connect(*folder));
@@ -653,48 +607,33 @@ TEST_F(Runtime, BrowserEndsWhenItsHostEndsWithoutReleasing) {
 }
 
 TEST_F(Runtime, StringDocumentsAndHistoryNavigate) {
-    Completed written = Navigate(L"about:blank");   // settle on a known entry first
-    ASSERT_TRUE(written.success);
-    bool done = false, success = false;
-    EventRegistrationToken token{};
-    view->add_NavigationCompleted(Callback<ICoreWebView2NavigationCompletedEventHandler>(
-        [&](ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* args) {
-            BOOL ok = FALSE;
-            args->get_IsSuccess(&ok);
-            success = ok != FALSE;
-            done = true;
-            return S_OK;
-        }).get(), &token);
-    auto settle = [&](HRESULT started) {
-        EXPECT_EQ(started, S_OK);
-        const bool finished = PumpUntil([&] { return done; }, kNavigationMs);
-        const bool ok = finished && success;
-        done = success = false;
-        return ok;
+    ASSERT_TRUE(Navigate(L"about:blank").success);   // settle on a known entry first
+    auto settles = [&](HRESULT (STDMETHODCALLTYPE ICoreWebView2::*step)()) {
+        return Navigation([&] { return (view->*step)(); }).success;
     };
-    EXPECT_TRUE(settle(view->NavigateToString(L"<title>Written</title><script>window.x = 6 * 7;</script>")));
-    LPWSTR title = nullptr;   // known when the navigation ends, as hosts read it then
-    view->get_DocumentTitle(&title);
-    EXPECT_STREQ(title, L"Written");
-    CoTaskMemFree(title);
+    EXPECT_TRUE(Navigation([] { return view->NavigateToString(L"<title>Written</title><script>window.x = 6 * 7;</script>"); })
+                    .success);
+    EXPECT_EQ(Title(), L"Written");   // known when the navigation ends, as hosts read it then
     EXPECT_EQ(Script(L"window.x + ':' + document.title + ':' + location.href"), L"\"42:Written:about:blank\"");
-    EXPECT_TRUE(settle(view->Navigate(Url(L"/page1.html").c_str())));
-    EXPECT_TRUE(settle(view->Navigate(Url(L"/page2.html").c_str())));
+    Script(L"document.title = 'Changed \u00e9'");   // and it follows the document
+    EXPECT_TRUE(PumpUntil([&] { return Title() == L"Changed \u00e9"; }, 2000)) << Title();
+    EXPECT_TRUE(Navigate(Url(L"/page1.html")).success);
+    EXPECT_EQ(Title(), L"Page One");
+    EXPECT_TRUE(Navigate(Url(L"/page2.html")).success);
     BOOL back = FALSE, forward = TRUE;
     view->get_CanGoBack(&back);
     view->get_CanGoForward(&forward);
     EXPECT_TRUE(back);
     EXPECT_FALSE(forward);
-    EXPECT_TRUE(settle(view->GoBack()));
+    EXPECT_TRUE(settles(&ICoreWebView2::GoBack));
     EXPECT_EQ(Script(L"document.title"), L"\"Page One\"");
     view->get_CanGoForward(&forward);
     EXPECT_TRUE(forward);
-    EXPECT_TRUE(settle(view->GoForward()));
+    EXPECT_TRUE(settles(&ICoreWebView2::GoForward));
     EXPECT_EQ(Script(L"document.title"), L"\"Page Two\"");
     Script(L"window.marker = 1");
-    EXPECT_TRUE(settle(view->Reload()));
+    EXPECT_TRUE(settles(&ICoreWebView2::Reload));
     EXPECT_EQ(Script(L"window.marker"), L"null");   // a new document
-    view->remove_NavigationCompleted(token);
 }
 
 TEST_F(Runtime, SettingsReachThePage) {
@@ -702,14 +641,14 @@ TEST_F(Runtime, SettingsReachThePage) {
     ASSERT_EQ(view->get_Settings(settings.put()), S_OK);
     ComPtr<ICoreWebView2Settings2> second;
     ASSERT_EQ(settings->QueryInterface(__uuidof(ICoreWebView2Settings2), second.put_void()), S_OK);
-    LPWSTR original = nullptr;
-    second->get_UserAgent(&original);
-    EXPECT_NE(std::wstring(original ? original : L"").find(L"Chrome/"), std::wstring::npos);
+    LPWSTR agent = nullptr;
+    second->get_UserAgent(&agent);
+    const std::wstring original = Co(agent);
+    EXPECT_TRUE(Has(original, L"Chrome/")) << original;
     EXPECT_EQ(second->put_UserAgent(L"CorvaneAgent/1.0"), S_OK);
     ASSERT_TRUE(Navigate(Url(L"/page1.html")).success);
     EXPECT_EQ(Script(L"navigator.userAgent"), L"\"CorvaneAgent/1.0\"");
-    second->put_UserAgent(original);
-    CoTaskMemFree(original);
+    second->put_UserAgent(original.c_str());
 
     // Without the built-in error page a failed navigation leaves a blank document.
     settings->put_IsBuiltInErrorPageEnabled(FALSE);
@@ -729,12 +668,12 @@ TEST_F(Runtime, OnlyAHiddenViewIsSuspended) {
     ASSERT_EQ(ctl->put_IsVisible(FALSE), S_OK);
     HRESULT code = E_PENDING;
     BOOL suspended = FALSE;
-    ASSERT_EQ(view3->TrySuspend(Callback<ICoreWebView2TrySuspendCompletedHandler>([&](HRESULT hr, BOOL result) {
-        code = hr;
-        suspended = result;
-        return S_OK;
-    }).get()), S_OK);
-    ASSERT_TRUE(PumpUntil([&] { return code != E_PENDING; }, kNavigationMs));
+    ASSERT_TRUE(Await<ICoreWebView2TrySuspendCompletedHandler>([&](auto* done) { return view3->TrySuspend(done); },
+                                                               [&](HRESULT hr, BOOL result) {
+                                                                   code = hr;
+                                                                   suspended = result;
+                                                               },
+                                                               kNavigationMs));
     EXPECT_EQ(code, S_OK);
     EXPECT_TRUE(suspended);
     BOOL state = FALSE;
@@ -750,9 +689,8 @@ TEST_F(Runtime, StoppedAndReplacedNavigationsEndCancelled) {
     ASSERT_TRUE(Navigate(Url(L"/page1.html")).success);
     std::vector<std::pair<UINT64, COREWEBVIEW2_WEB_ERROR_STATUS>> ends;   // failures only
     std::vector<UINT64> successes;
-    EventRegistrationToken token{};
-    view->add_NavigationCompleted(Callback<ICoreWebView2NavigationCompletedEventHandler>(
-        [&](ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* args) {
+    Registration completed = On(view, &ICoreWebView2::add_NavigationCompleted,
+        &ICoreWebView2::remove_NavigationCompleted, [&](ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* args) {
             BOOL ok = FALSE;
             UINT64 id = 0;
             COREWEBVIEW2_WEB_ERROR_STATUS status{};
@@ -761,8 +699,7 @@ TEST_F(Runtime, StoppedAndReplacedNavigationsEndCancelled) {
             args->get_WebErrorStatus(&status);
             if (ok) successes.push_back(id);
             else ends.emplace_back(id, status);
-            return S_OK;
-        }).get(), &token);
+        });
     // The slow page answers after 3 s: Stop ends it first.
     ASSERT_EQ(view->Navigate(Url(L"/slow.html").c_str()), S_OK);
     PumpFor(300);
@@ -777,7 +714,6 @@ TEST_F(Runtime, StoppedAndReplacedNavigationsEndCancelled) {
     ASSERT_EQ(view->Navigate(Url(L"/page2.html").c_str()), S_OK);
     ASSERT_TRUE(PumpUntil([&] { return !successes.empty(); }, kNavigationMs));
     PumpFor(300);
-    view->remove_NavigationCompleted(token);
     ASSERT_EQ(ends.size(), 1u);
     EXPECT_EQ(ends[0].second, COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED);
     EXPECT_LT(ends[0].first, successes[0]);
@@ -787,22 +723,12 @@ TEST_F(Runtime, StoppedAndReplacedNavigationsEndCancelled) {
 TEST_F(Runtime, StartUpFailureIsReportedThroughTheCompletion) {
     // A "browser" that exits at once: creation fails quickly, it does not hang.
     SetEnvironmentVariableW(L"CORVANE_CHROMIUM", L"/bin/true");
-    HRESULT result = E_PENDING;
-    bool gotEnvironment = false;
-    auto done = Callback<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>(
-        [&](HRESULT hr, ICoreWebView2Environment* environment) {
-            result = hr;
-            gotEnvironment = environment != nullptr;
-            return S_OK;
-        });
-    const std::wstring other = *folder + L"_failing";
     const DWORD start = GetTickCount();
-    HRESULT started = Corvane::Chromium::CreateEnvironmentWithOptions(nullptr, other.c_str(), nullptr, done.get());
+    HRESULT result;
+    ICoreWebView2Environment* made = NewEnvironment(*folder + L"_failing", &result, kReadyMs);
     SetEnvironmentVariableW(L"CORVANE_CHROMIUM", L"/usr/bin/chromium");
-    ASSERT_EQ(started, S_OK);
-    ASSERT_TRUE(PumpUntil([&] { return result != E_PENDING; }, kReadyMs));
     EXPECT_EQ(result, HRESULT_FROM_WIN32(ERROR_PROCESS_ABORTED));
-    EXPECT_FALSE(gotEnvironment);
+    EXPECT_EQ(made, nullptr);
     EXPECT_LT(GetTickCount() - start, 10000u);
 }
 
@@ -810,35 +736,29 @@ TEST_F(Runtime, StartUpFailureIsReportedThroughTheCompletion) {
 TEST_F(Runtime, BrowserExitIsReportedAsProcessFailed) {
     COREWEBVIEW2_PROCESS_FAILED_KIND kind = COREWEBVIEW2_PROCESS_FAILED_KIND_RENDER_PROCESS_EXITED;
     int failures = 0;
-    EventRegistrationToken token{};
-    view->add_ProcessFailed(Callback<ICoreWebView2ProcessFailedEventHandler>(
-        [&](ICoreWebView2*, ICoreWebView2ProcessFailedEventArgs* args) {
-            ++failures;
-            args->get_ProcessFailedKind(&kind);
-            return S_OK;
-        }).get(), &token);
+    Registration failed = On(view, &ICoreWebView2::add_ProcessFailed, &ICoreWebView2::remove_ProcessFailed,
+                             [&](ICoreWebView2*, ICoreWebView2ProcessFailedEventArgs* args) {
+                                 ++failures;
+                                 args->get_ProcessFailedKind(&kind);
+                             });
     ComPtr<ICoreWebView2Environment5> env5;
     ASSERT_EQ(env->QueryInterface(__uuidof(ICoreWebView2Environment5), env5.put_void()), S_OK);
     COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND exitKind = COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND_NORMAL;
     int exits = 0;
-    EventRegistrationToken exitToken{};
-    env5->add_BrowserProcessExited(Callback<ICoreWebView2BrowserProcessExitedEventHandler>(
-        [&](ICoreWebView2Environment*, ICoreWebView2BrowserProcessExitedEventArgs* args) {
-            ++exits;
-            args->get_BrowserProcessExitKind(&exitKind);
-            return S_OK;
-        }).get(), &exitToken);
+    Registration exited = On(env5.get(), &ICoreWebView2Environment5::add_BrowserProcessExited,
+                             &ICoreWebView2Environment5::remove_BrowserProcessExited,
+                             [&](ICoreWebView2Environment*, ICoreWebView2BrowserProcessExitedEventArgs* args) {
+                                 ++exits;
+                                 args->get_BrowserProcessExitKind(&exitKind);
+                             });
     RawCdp raw;
     ASSERT_TRUE(raw.Connect(*folder));
     raw.Post(u"Browser.close", u"{}", {});
     ASSERT_TRUE(PumpUntil([&] { return failures > 0 && exits > 0; }, kNavigationMs));
     EXPECT_EQ(kind, COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED);
     EXPECT_EQ(exitKind, COREWEBVIEW2_BROWSER_PROCESS_EXIT_KIND_FAILED);
-    env5->remove_BrowserProcessExited(exitToken);
     EXPECT_EQ(view->Navigate(Url(L"/page1.html").c_str()), HRESULT_FROM_WIN32(ERROR_CONNECTION_ABORTED));
-    std::wstring result = Script(L"1");
-    EXPECT_EQ(result, L"(failed)");
-    view->remove_ProcessFailed(token);
+    EXPECT_EQ(Script(L"1"), L"(failed)");
 }
 
 }  // namespace
