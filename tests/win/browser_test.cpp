@@ -701,6 +701,59 @@ TEST_F(Browser, BlockingCallsAreRefusedInsideImmediateEventsOnly) {
     automation->Release();
 }
 
+// The script and DOM members inside an immediate event: each refuses the way
+// its kind says; outside one, the texts a macro's arguments become.
+TEST_F(Browser, ScriptMembersRefuseInsideEventsAndBuildTheirScripts) {
+    Ready();
+    struct Seen { HRESULT hr; std::wstring error; LONG code; VARIANT_BOOL flag; };
+    std::vector<Seen> seen;
+    auto record = [&](HRESULT hr, VARIANT_BOOL flag = VARIANT_FALSE) {
+        seen.push_back({hr, LastError(ctrl), LastErrorCode(ctrl), flag});
+    };
+    bool done = false;
+    host->sink.onEvent = [&](DISPID id, DISPPARAMS*) {
+        if (id != Ev::NavigationStarting || done) return;
+        done = true;
+        BSTR text = nullptr;
+        record(ctrl->GetElementValueById(Bs(L"x"), &text));
+        VARIANT_BOOL found = VARIANT_TRUE;
+        HRESULT hr = ctrl->WaitForElement(Bs(L"#x"), 5000, &found);
+        record(hr, found);
+        record(ctrl->AddScriptToExecuteOnDocumentCreated(Bs(L"1"), &text));
+        VARIANT_BOOL ok = VARIANT_TRUE;
+        BSTR json = nullptr, message = nullptr;
+        hr = ctrl->ExecuteScriptWithResult(Bs(L"1"), &json, &ok, &message);
+        record(hr, ok);
+    };
+    Load(L"https://outer.test/");
+    ASSERT_EQ(seen.size(), 4u);
+    const struct { HRESULT hr; const wchar_t* error; } expected[] = {
+        {kReentrant, L"ExecuteScript cannot return a result here: WebView2 is still raising the NavigationStarting"},
+        {S_OK, L"WaitForElement cannot return a result here: WebView2 is still raising the NavigationStarting"},
+        {kReentrant, L"Call it before the browser is ready (for example in Form_Load, where it is queued),"},
+        {kReentrant, L"ExecuteScriptWithResult cannot return a result here"},
+    };
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_EQ(seen[i].hr, expected[i].hr) << i;
+        EXPECT_TRUE(Has(seen[i].error, expected[i].error)) << seen[i].error;
+        EXPECT_EQ(seen[i].code, kReentrant) << i;
+        EXPECT_EQ(seen[i].flag, VARIANT_FALSE) << i;
+    }
+
+    // Only VARIANT_TRUE checks a box; a scalar argument is one argument, an array spreads.
+    EXPECT_EQ(ctrl->SetCheckboxById(Bs(L"c"), 1), S_OK);
+    VARIANT five = I4(5);
+    BSTR result = nullptr;
+    EXPECT_EQ(ctrl->ExecuteScriptWithArgs(Bs(L"f"), five, &result), S_OK);
+    SysFreeString(result);
+    EXPECT_EQ(ctrl->ExecuteScriptWithArgs(Bs(L"f-g"), five, &result), E_INVALIDARG);
+    ExpectHas(Log(), {L"e.checked=false;", L"WebView.ExecuteScript(f(5))"});
+    BSTR json = nullptr, message = nullptr;
+    VARIANT_BOOL ok = VARIANT_TRUE;
+    Runtime().RefuseRevision(__uuidof(ICoreWebView2_21));
+    EXPECT_EQ(ctrl->ExecuteScriptWithResult(Bs(L"1"), &json, &ok, &message), static_cast<HRESULT>(0x80040202));
+}
+
 // Results themselves are proven on the real browser; here, a failed
 // completion and a page that never answers.
 TEST_F(Browser, ExecuteScriptFailsWithTheBrowsersCodeOrTimesOut) {

@@ -261,6 +261,24 @@ TEST_F(Control, ScriptResultsAreEncodedAsJson) {
     }
 }
 
+// A script's outcome with its exception, as the control hands it on.
+TEST_F(Control, ExecuteScriptWithResultReportsTheOutcome) {
+    const struct { const wchar_t* script; const wchar_t* json; VARIANT_BOOL ok; const wchar_t* message; } cases[] = {
+        {L"6 * 7", L"42", VARIANT_TRUE, nullptr},
+        {L"throw new Error('bad ' + 1)", L"null", VARIANT_FALSE, L"bad 1"},
+    };
+    for (const auto& c : cases) {
+        BSTR script = SysAllocString(c.script), json = nullptr, message = nullptr;
+        VARIANT_BOOL ok = 7;
+        EXPECT_EQ(ctrl->ExecuteScriptWithResult(script, &json, &ok, &message), S_OK);
+        SysFreeString(script);
+        EXPECT_EQ(ok, c.ok) << c.script;
+        EXPECT_EQ(Bstr(json), c.json) << c.script;
+        const std::wstring text = Bstr(message);
+        EXPECT_TRUE(c.message ? Has(text, c.message) : text.empty()) << text;
+    }
+}
+
 TEST_F(Control, ScriptsDisabledStopThePageButNotTheHost) {
     ctrl->put_IsScriptEnabled(VARIANT_FALSE);
     ASSERT_EQ(Go(Url(L"/echo.html")), S_OK);
