@@ -4,8 +4,6 @@
 // registration_test.
 #include <gtest/gtest.h>
 
-#include <initializer_list>
-
 #include "registrar_script.h"
 #include "test_data.h"
 
@@ -14,27 +12,34 @@ using CorvaneTest::Narrow;
 
 namespace {
 
-const RegistryKey* Find(const std::vector<RegistryKey>& keys, std::initializer_list<std::u16string_view> path) {
-    const std::vector<RegistryKey>* level = &keys;
-    const RegistryKey* found = nullptr;
-    for (auto name : path) {
-        found = nullptr;
-        for (const auto& k : *level)
-            if (k.name == name) found = &k;
-        if (!found) return nullptr;
-        level = &found->subkeys;
-    }
-    return found;
+// The parsed trees as text: keys as [disposition ]'name'[=value][ { contents }],
+// named values as val 'name'=value, values as s'text' or d<number>.
+std::string Text(const RegistryValue& v) {
+    return v.type == RegistryValue::Type::Dword ? "d" + std::to_string(v.number) : "s'" + Narrow(v.text) + "'";
 }
-
-RegistrarScript Parse(std::u16string_view text, const ReplacementMap& vars = {}) {
+std::string Dump(const std::vector<NamedValue>& values, const std::vector<RegistryKey>& keys) {
+    static const char* const dispositions[] = {"", "NoRemove ", "ForceRemove ", "Delete "};
+    std::string out;
+    for (const auto& v : values) out += " val '" + Narrow(v.name) + "'=" + Text(v.value);
+    for (const auto& k : keys) {
+        out += std::string(" ") + dispositions[static_cast<int>(k.disposition)] + "'" + Narrow(k.name) + "'";
+        if (k.defaultValue) out += "=" + Text(*k.defaultValue);
+        if (!k.values.empty() || !k.subkeys.empty()) out += " {" + Dump(k.values, k.subkeys) + " }";
+    }
+    return out;
+}
+std::string Dump(std::u16string_view text, const ReplacementMap& vars = {}) {
+    static const char* const roots[] = {"HKCR", "HKCU", "HKLM", "HKU", "HKCC"};
     RegistrarScript s = ParseRegistrarScript(text, vars);
-    EXPECT_TRUE(s) << (s.error ? s.error->Describe() : "");
-    return s;
+    if (!s) return "error: " + s.error->Describe();
+    std::string out;
+    for (const auto& t : s.trees)
+        out += std::string(out.empty() ? "" : " ") + roots[static_cast<int>(t.root)] + " {" + Dump(t.values, t.keys) + " }";
+    return out;
 }
 
 TEST(RegistrarScriptParse, BuildsTheTree) {
-    auto s = Parse(uR"(HKCR
+    EXPECT_EQ(Dump(uR"(HKCR
 {
     Plain.Name = s 'Desc with ''quotes''' { CLSID=s'{0000}' }
     NoRemove CLSID
@@ -47,51 +52,16 @@ TEST(RegistrarScriptParse, BuildsTheTree) {
         }
     }
     Delete Obsolete
-}
-hkcu { noremove A FORCEREMOVE B VAL v = d '42' 'NoRemove' 'val' = s 'y' })");
-    ASSERT_EQ(s.trees.size(), 2u);
-    EXPECT_EQ(s.trees[0].root, RegistryRoot::ClassesRoot);
-    const auto& keys = s.trees[0].keys;
-    ASSERT_EQ(keys.size(), 3u);
-    EXPECT_EQ(keys[0].defaultValue->text, u"Desc with 'quotes'");
-    EXPECT_EQ(Find(keys, {u"Plain.Name", u"CLSID"})->defaultValue->text, u"{0000}");
-    EXPECT_EQ(keys[1].disposition, KeyDisposition::NoRemove);
-    EXPECT_FALSE(keys[1].defaultValue);
-    EXPECT_EQ(keys[2].name, u"Obsolete");
-    EXPECT_EQ(keys[2].disposition, KeyDisposition::Delete);
-    const RegistryKey* cls = Find(keys, {u"CLSID", u"{11111111-2222-3333-4444-555555555555}"});
-    ASSERT_TRUE(cls);
-    EXPECT_EQ(cls->disposition, KeyDisposition::ForceRemove);
-    ASSERT_EQ(cls->subkeys.size(), 2u);
-    EXPECT_TRUE(Find(cls->subkeys, {u"Implemented Categories", u"{7DD95801-9882-11CF-9FA9-00AA006C42C4}"}));
-    EXPECT_EQ(cls->subkeys[1].defaultValue->type, RegistryValue::Type::Dword);
-    EXPECT_EQ(cls->subkeys[1].defaultValue->number, 0x1Fu);
-    ASSERT_EQ(cls->values.size(), 1u);
-    EXPECT_EQ(cls->values[0].name, u"Named 'one'");
-    EXPECT_EQ(cls->values[0].value.text, u"");
-
+})"),
+              "HKCR { 'Plain.Name'=s'Desc with 'quotes'' { 'CLSID'=s'{0000}' } NoRemove 'CLSID' { ForceRemove "
+              "'{11111111-2222-3333-4444-555555555555}'=s'Class' { val 'Named 'one''=s'' 'Implemented Categories' "
+              "{ '{7DD95801-9882-11CF-9FA9-00AA006C42C4}' } 'Count'=d31 } } Delete 'Obsolete' }");
     // Roots and keywords in any case; quoted, a keyword is an ordinary name.
-    const RegistryTree& user = s.trees[1];
-    EXPECT_EQ(user.root, RegistryRoot::CurrentUser);
-    ASSERT_EQ(user.keys.size(), 4u);
-    EXPECT_EQ(user.keys[0].disposition, KeyDisposition::NoRemove);
-    EXPECT_EQ(user.keys[1].disposition, KeyDisposition::ForceRemove);
-    ASSERT_EQ(user.values.size(), 1u);
-    EXPECT_EQ(user.values[0].value.number, 42u);
-    EXPECT_EQ(user.keys[2].name, u"NoRemove");
-    EXPECT_EQ(user.keys[2].disposition, KeyDisposition::Normal);
-    EXPECT_EQ(user.keys[3].name, u"val");
-    EXPECT_EQ(user.keys[3].defaultValue->text, u"y");
-}
-
-TEST(RegistrarScriptParse, Roots) {
-    auto s = Parse(u"HKEY_CLASSES_ROOT {} HKEY_CURRENT_USER {} HKEY_LOCAL_MACHINE {} HkLm {} HKEY_USERS {} HKU {} "
-                   u"HKEY_CURRENT_CONFIG {} HKCC {}");
-    std::vector<RegistryRoot> roots;
-    for (const auto& tree : s.trees) roots.push_back(tree.root);
-    using R = RegistryRoot;
-    EXPECT_EQ(roots, (std::vector<R>{R::ClassesRoot, R::CurrentUser, R::LocalMachine, R::LocalMachine, R::Users, R::Users,
-                                     R::CurrentConfig, R::CurrentConfig}));
+    EXPECT_EQ(Dump(u"hkcu { noremove A FORCEREMOVE B VAL v = d '42' 'NoRemove' 'val' = s 'y' }"),
+              "HKCU { val 'v'=d42 NoRemove 'A' ForceRemove 'B' 'NoRemove' 'val'=s'y' }");
+    EXPECT_EQ(Dump(u"HKEY_CLASSES_ROOT {} HKEY_CURRENT_USER {} HKEY_LOCAL_MACHINE {} HkLm {} HKEY_USERS {} HKU {} "
+                   u"HKEY_CURRENT_CONFIG {} HKCC {}"),
+              "HKCR { } HKCU { } HKLM { } HKLM { } HKU { } HKU { } HKCC { } HKCC { }");
 }
 
 TEST(RegistrarScriptParse, Dwords) {
@@ -103,24 +73,17 @@ TEST(RegistrarScriptParse, Dwords) {
         {u"0x10", std::nullopt}, {u"&HG", std::nullopt},
     };
     for (const auto& [text, expected] : cases) {
-        std::u16string script = u"HKCU { K = d '" + std::u16string(text) + u"' }";
-        auto s = ParseRegistrarScript(script, {});
-        ASSERT_EQ(static_cast<bool>(s), expected.has_value()) << Narrow(script);
-        if (expected) EXPECT_EQ(s.trees[0].keys[0].defaultValue->number, *expected) << Narrow(script);
-        else EXPECT_EQ(s.error->column, 14u) << s.error->Describe();
+        const std::string dump = Dump(u"HKCU { K = d '" + std::u16string(text) + u"' }");
+        const std::string want = expected ? "HKCU { 'K'=d" + std::to_string(*expected) + " }" : "error: line 1, column 14: ";
+        EXPECT_EQ(dump.substr(0, want.size()), want) << dump;
     }
 }
 
 TEST(RegistrarScriptParse, ReplacementVariables) {
     const ReplacementMap vars{{u"MODULE", u"C:\\Dir\\O'Brien } {\\x.ocx"}, {u"APPID", u"{ABC}"}, {u"EMPTY", u""}};
-    auto s = Parse(u"HKCR { %appid% = s '%MODULE%, 102' { val V = s '100%% %Empty%done' } 'x%%y' }", vars);
-    const auto& keys = s.trees.at(0).keys;
-    ASSERT_EQ(keys.size(), 2u);
-    EXPECT_EQ(keys[0].name, u"{ABC}");
-    // A quote or brace inside a replacement is data, not script.
-    EXPECT_EQ(keys[0].defaultValue->text, u"C:\\Dir\\O'Brien } {\\x.ocx, 102");
-    EXPECT_EQ(keys[0].values[0].value.text, u"100% done");
-    EXPECT_EQ(keys[1].name, u"x%y");
+    // A quote or brace inside a replacement is data, not script; %% is a percent sign.
+    EXPECT_EQ(Dump(u"HKCR { %appid% = s '%MODULE%, 102' { val V = s '100%% %Empty%done' } 'x%%y' }", vars),
+              "HKCR { '{ABC}'=s'C:\\Dir\\O'Brien } {\\x.ocx, 102' { val 'V'=s'100% done' } 'x%y' }");
 }
 
 struct ErrorCase {

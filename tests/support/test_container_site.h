@@ -49,12 +49,8 @@ public:
                                                LPRECT clip, LPOLEINPLACEFRAMEINFO info) override {
         *frame = nullptr;
         *doc = nullptr;
-        *pos = position_;
-        *clip = position_;
-        info->fMDIApp = FALSE;
-        info->hwndFrame = window_;
-        info->haccel = nullptr;
-        info->cAccelEntries = 0;
+        *pos = *clip = position_;
+        *info = OLEINPLACEFRAMEINFO{info->cb, FALSE, window_, nullptr, 0};
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }

@@ -1,6 +1,6 @@
 // The registrar against the real registry, under a scratch key of HKCU:
-// registering, unregistering and registering again, failures, and scripts
-// read from REGISTRY resources. The parser's rules are checked natively
+// registering, registering again, unregistering, failures, and scripts read
+// from REGISTRY resources. The parser's rules are checked natively
 // (registrar_script_test); the project's scripts through regsvr32
 // (registration_test).
 #include <gtest/gtest.h>
@@ -41,6 +41,7 @@ std::wstring Read(const std::wstring& sub, const wchar_t* name = nullptr) {
     return L"sz:" + std::wstring(data, size / 2 - 1);
 }
 
+// A key other software made, with a string value when `text` is given.
 void CreateKey(const std::wstring& sub, const wchar_t* valueName = nullptr, const wchar_t* text = nullptr) {
     HKEY key;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Path(sub).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
@@ -53,11 +54,8 @@ void CreateKey(const std::wstring& sub, const wchar_t* valueName = nullptr, cons
 
 // The body sits inside NoRemove parents so that no mistake can reach beyond
 // the scratch key.
-std::string InScratchUtf8(const std::string& body) {
-    return "HKCU { NoRemove Software { NoRemove CorvaneRegistrarTest {\n" + body + "\n} } }";
-}
-std::u16string InScratch(std::u16string_view body) {
-    return u"HKCU { NoRemove Software { NoRemove CorvaneRegistrarTest {\n" + std::u16string(body) + u"\n} } }";
+std::u16string InScratch(const std::u16string& body) {
+    return u"HKCU { NoRemove Software { NoRemove CorvaneRegistrarTest {\n" + body + u"\n} } }";
 }
 
 class Registrar : public ::testing::Test {
@@ -65,7 +63,7 @@ protected:
     void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, kScratch); }
     void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, kScratch); }
 
-    HRESULT Apply(std::u16string_view body, bool registerMode, const ReplacementMap& vars = {}) {
+    HRESULT Apply(const std::u16string& body, bool registerMode, const ReplacementMap& vars = {}) {
         std::string error;
         HRESULT hr = ApplyRegistrarScript(InScratch(body), vars, registerMode, &error);
         EXPECT_EQ(SUCCEEDED(hr), error.empty()) << error;
@@ -73,83 +71,63 @@ protected:
     }
 };
 
-TEST_F(Registrar, RegistersKeysAndValues) {
-    ASSERT_EQ(Apply(uR"(
-        App = s '%MODULE%, 102'
-        {
-            val Count = d '&H10'
-            Sub { Leaf = d '7' }
-        }
-        'Two words' = s 'caf)" u"\u00E9" uR"('
-        NoRemove Shared { Mine = s '' })",
-                    true, {{u"MODULE", u"C:\\O'Neil\\Corvane_x64.ocx"}}),
-              S_OK);
-    EXPECT_EQ(Read(L"App"), L"sz:C:\\O'Neil\\Corvane_x64.ocx, 102");
-    EXPECT_EQ(Read(L"App", L"Count"), L"dword:16");
-    EXPECT_TRUE(KeyExists(L"App\\Sub"));
-    EXPECT_EQ(Read(L"App\\Sub"), L"<missing>");  // no default value where the script gives none
-    EXPECT_EQ(Read(L"App\\Sub\\Leaf"), L"dword:7");
-    EXPECT_EQ(Read(L"Two words"), L"sz:caf\u00E9");
-    EXPECT_EQ(Read(L"Shared\\Mine"), L"sz:");
-}
-
-TEST_F(Registrar, UnregisterKeepsNoRemoveKeysAndRemovesTheRest) {
-    const std::u16string_view script = uR"(
+// One script through its life: registered, registered again over what
+// other software added, unregistered, and unregistered when already gone.
+TEST_F(Registrar, RegistersAgainAndUnregistersBesideOtherSoftware) {
+    const std::wstring cls = L"CLSID\\{11111111-2222-3333-4444-555555555555}";
+    const std::u16string script = uR"(
         NoRemove CLSID
         {
-            ForceRemove {11111111-2222-3333-4444-555555555555} = s 'Class'
+            ForceRemove {11111111-2222-3333-4444-555555555555} = s '%MODULE%, 102'
             {
-                InprocServer32 = s 'x.dll' { val ThreadingModel = s 'Apartment' }
+                val Count = d '&H10'
                 NoRemove 'Implemented Categories' { {7DD95801-9882-11CF-9FA9-00AA006C42C4} }
             }
         }
-        Prog.Id = s 'Class' { CLSID = s '{11111111-2222-3333-4444-555555555555}' }
-        NoRemove Shared { val Mine = s 'x' Kept = s 'y' }
-        Delete NotOurs)";
-    ASSERT_EQ(Apply(script, true), S_OK);
-    const std::wstring cls = L"CLSID\\{11111111-2222-3333-4444-555555555555}";
-    ASSERT_TRUE(KeyExists(cls + L"\\Implemented Categories\\{7DD95801-9882-11CF-9FA9-00AA006C42C4}"));
+        'Prog Id' = s 'caf)" u"\u00E9" uR"(' { Version = s '%MODULE%' { val V = s '%MODULE%' } }
+        NoRemove Shared { val Mine = s '' Kept = s 'y' }
+        Delete Obsolete)";
+    const ReplacementMap first{{u"MODULE", u"1"}}, second{{u"MODULE", u"2"}};
+    ASSERT_EQ(Apply(script, true, first), S_OK);
+    EXPECT_EQ(Read(cls), L"sz:1, 102");
+    EXPECT_EQ(Read(cls, L"Count"), L"dword:16");
+    const std::wstring category = cls + L"\\Implemented Categories\\{7DD95801-9882-11CF-9FA9-00AA006C42C4}";
+    EXPECT_TRUE(KeyExists(category));
+    EXPECT_EQ(Read(category), L"<missing>");  // no default value where the script gives none
+    EXPECT_EQ(Read(L"Prog Id"), L"sz:caf\u00E9");
+    EXPECT_EQ(Read(L"Shared", L"Mine"), L"sz:");
+    EXPECT_EQ(Read(L"Shared\\Kept"), L"sz:y");
+
     // Things other software put beside and below ours.
     CreateKey(L"CLSID\\{OtherClass}");
-    CreateKey(L"Prog.Id\\AddedLater");
+    CreateKey(cls, L"Stale", L"s");
+    CreateKey(cls + L"\\StaleKey");
+    CreateKey(L"Prog Id\\AddedLater");
     CreateKey(L"Shared", L"Foreign", L"keep me");
-    CreateKey(L"NotOurs", L"v", L"keep me");
+    CreateKey(L"Obsolete\\Child", L"v", L"x");
+    ASSERT_EQ(Apply(script, true, second), S_OK);
+    EXPECT_EQ(Read(cls), L"sz:2, 102");
+    EXPECT_EQ(Read(cls, L"Stale"), L"<missing>");
+    EXPECT_FALSE(KeyExists(cls + L"\\StaleKey"));
+    EXPECT_EQ(Read(L"Prog Id\\Version", L"V"), L"sz:2");
+    EXPECT_TRUE(KeyExists(L"Prog Id\\AddedLater"));  // only ForceRemove empties a key
+    EXPECT_FALSE(KeyExists(L"Obsolete"));
 
-    ASSERT_EQ(Apply(script, false), S_OK);
+    CreateKey(L"Obsolete", L"v", L"keep me");
+    ASSERT_EQ(Apply(script, false, second), S_OK);
     EXPECT_TRUE(KeyExists(L"CLSID\\{OtherClass}"));
     EXPECT_FALSE(KeyExists(cls));  // the whole class key, its NoRemove child included
-    EXPECT_FALSE(KeyExists(L"Prog.Id"));
+    EXPECT_FALSE(KeyExists(L"Prog Id"));
     EXPECT_EQ(Read(L"Shared", L"Mine"), L"<missing>");
     EXPECT_FALSE(KeyExists(L"Shared\\Kept"));
     EXPECT_EQ(Read(L"Shared", L"Foreign"), L"sz:keep me");
-    EXPECT_EQ(Read(L"NotOurs", L"v"), L"sz:keep me");  // Delete acts on register only
+    EXPECT_EQ(Read(L"Obsolete", L"v"), L"sz:keep me");  // Delete acts on register only
 
     // Unregistering what is not there is no error, down to a missing NoRemove parent.
-    EXPECT_EQ(Apply(script, false), S_OK);
+    EXPECT_EQ(Apply(script, false, second), S_OK);
     ASSERT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, kScratch), ERROR_SUCCESS);
-    EXPECT_EQ(Apply(script, false), S_OK);
+    EXPECT_EQ(Apply(script, false, second), S_OK);
     EXPECT_FALSE(KeyExists(L""));
-}
-
-TEST_F(Registrar, ReregistersOverExistingKeys) {
-    const std::u16string_view script = uR"(
-        ForceRemove Forced = s '%VER%' { Fresh = s 'f' }
-        Normal = s '%VER%' { val V = s '%VER%' }
-        Delete Obsolete)";
-    ASSERT_EQ(Apply(script, true, {{u"VER", u"1"}}), S_OK);
-    CreateKey(L"Forced", L"Stale", L"s");
-    CreateKey(L"Forced\\StaleKey");
-    CreateKey(L"Normal\\Extra");
-    CreateKey(L"Obsolete\\Child", L"v", L"x");
-
-    ASSERT_EQ(Apply(script, true, {{u"VER", u"2"}}), S_OK);
-    EXPECT_EQ(Read(L"Forced"), L"sz:2");
-    EXPECT_EQ(Read(L"Forced\\Fresh"), L"sz:f");
-    EXPECT_EQ(Read(L"Forced", L"Stale"), L"<missing>");
-    EXPECT_FALSE(KeyExists(L"Forced\\StaleKey"));
-    EXPECT_EQ(Read(L"Normal", L"V"), L"sz:2");
-    EXPECT_TRUE(KeyExists(L"Normal\\Extra"));  // only ForceRemove empties a key
-    EXPECT_FALSE(KeyExists(L"Obsolete"));
 }
 
 TEST_F(Registrar, FailuresStopWhereTheyHappen) {
@@ -168,8 +146,10 @@ TEST_F(Registrar, FailuresStopWhereTheyHappen) {
     EXPECT_FALSE(KeyExists(L"After"));
 }
 
-TEST_F(Registrar, ScriptsFromRegistryResources) {
-    // REGISTRY resources written into a copy of this executable.
+// The decoding is checked natively, and resources that register and
+// unregister through regsvr32; here what a resource that cannot run answers.
+TEST_F(Registrar, RegistryResourcesThatCannotRun) {
+    // A REGISTRY resource in Latin-1, not UTF-8, written into a copy of this executable.
     wchar_t self[MAX_PATH], dir[MAX_PATH];
     ASSERT_TRUE(GetModuleFileNameW(nullptr, self, MAX_PATH));
     ASSERT_TRUE(GetTempPathW(MAX_PATH, dir));
@@ -177,28 +157,14 @@ TEST_F(Registrar, ScriptsFromRegistryResources) {
     ASSERT_TRUE(CopyFileW(self, copy.c_str(), FALSE));
     HANDLE update = BeginUpdateResourceW(copy.c_str(), FALSE);
     ASSERT_TRUE(update);
-    auto add = [&](int id, const std::string& bytes) {
-        EXPECT_TRUE(UpdateResourceW(update, L"REGISTRY", MAKEINTRESOURCEW(id), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
-                                    const_cast<char*>(bytes.data()), static_cast<DWORD>(bytes.size())));
-    };
-    const std::u16string utf16 = InScratch(u"FromUtf16 = s '\u00E9\u4E2D'");
-    add(1, InScratchUtf8("FromUtf8 = s 'caf\xC3\xA9 %MODULE%'"));
-    add(2, "\xFF\xFE" + std::string(reinterpret_cast<const char*>(utf16.data()), utf16.size() * 2));
-    add(3, "HKCU { '\xE9' }");  // Latin-1, not UTF-8
+    char latin1[] = "HKCU { '\xE9' }";
+    ASSERT_TRUE(UpdateResourceW(update, L"REGISTRY", MAKEINTRESOURCEW(3), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL), latin1,
+                                sizeof latin1 - 1));
     ASSERT_TRUE(EndUpdateResourceW(update, FALSE));
     HMODULE module = LoadLibraryExW(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_TRUE(module);
-
-    const ReplacementMap vars{{u"MODULE", u"m.ocx"}};
-    EXPECT_EQ(RunRegistryResource(module, 1, vars, true), S_OK);
-    EXPECT_EQ(Read(L"FromUtf8"), L"sz:caf\u00E9 m.ocx");
-    EXPECT_EQ(RunRegistryResource(module, 2, vars, true), S_OK);
-    EXPECT_EQ(Read(L"FromUtf16"), L"sz:\u00E9\u4E2D");
-    EXPECT_EQ(RunRegistryResource(module, 3, vars, true), HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION));
-    EXPECT_EQ(RunRegistryResource(module, 99, vars, true), HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND));
-    EXPECT_EQ(RunRegistryResource(module, 1, vars, false), S_OK);
-    EXPECT_FALSE(KeyExists(L"FromUtf8"));
-    EXPECT_TRUE(KeyExists(L"FromUtf16"));
+    EXPECT_EQ(RunRegistryResource(module, 3, {}, true), HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION));
+    EXPECT_EQ(RunRegistryResource(module, 99, {}, true), HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND));
     FreeLibrary(module);
     DeleteFileW(copy.c_str());
 }

@@ -88,13 +88,7 @@ TEST_F(RuntimeLoader, DelegatesBothEntryPointsToTheNamedDll) {
 
 TEST_F(RuntimeLoader, OrderOfChoiceAndDllsThatAreNotRuntimes) {
     const HRESULT kOtherFailure = E_FAIL;  // a failure that is not "not installed"
-    struct Case {
-        const char* what;
-        std::wstring variable;
-        bool besideModule;
-        HRESULT expected;
-        std::wstring chosen;
-    };
+    struct Case { const char* what; std::wstring variable; bool besideModule; HRESULT expected; std::wstring chosen; };
     const Case cases[] = {
         {"nothing found", L"", false, kNotInstalled, L""},
         {"the platform loader next to the module", L"", true, S_OK, BesideModule()},
@@ -107,9 +101,7 @@ TEST_F(RuntimeLoader, OrderOfChoiceAndDllsThatAreNotRuntimes) {
         SCOPED_TRACE(c.what);
         Clean();
         if (!c.variable.empty()) SetRuntimeVariable(c.variable);
-        if (c.besideModule) {
-            ASSERT_TRUE(CopyFileW(FakePath().c_str(), BesideModule().c_str(), FALSE));
-        }
+        ASSERT_TRUE(!c.besideModule || CopyFileW(FakePath().c_str(), BesideModule().c_str(), FALSE));
         std::wstring version = L"stale";
         HRESULT hr = GetAvailableBrowserVersion(nullptr, version);
         if (c.expected == kOtherFailure) {
@@ -155,7 +147,7 @@ TEST_F(RuntimeLoader, BuiltInChromiumRuntimeIsTheThirdChoice) {
     EXPECT_EQ(GetAvailableBrowserVersion(L"C:\\windows", version), kNotInstalled);
     SetRuntimeVariable(FakePath());   // a named runtime DLL still comes first
     EXPECT_EQ(GetAvailableBrowserVersion(nullptr, version), S_OK);
-    EXPECT_EQ(version, L"120.0.0.1-fake");
+    EXPECT_EQ(version, kFakeVersion);
 }
 
 }  // namespace

@@ -4,9 +4,6 @@
 // order, automation signature) and every enumeration value. Hosts bind to
 // these by name, dispatch id and vtable slot, so any drift here breaks
 // compiled macros in the field.
-//
-// The library is read from CORVANE_TYPELIB if set (a .tlb or a module holding
-// one), else from Corvane_x64.ocx next to this executable.
 #include <iterator>
 #include <string>
 #include <vector>
@@ -71,11 +68,7 @@ ComPtr<ITypeInfo> VtableHalf(ITypeInfo* ti) {
 
 class TypeLib : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        std::wstring path = CorvaneTest::OcxPath();
-        if (const wchar_t* env = _wgetenv(L"CORVANE_TYPELIB"); env && *env) path = env;
-        loadResult_ = LoadTypeLibEx(path.c_str(), REGKIND_NONE, lib_.put());
-    }
+    static void SetUpTestSuite() { loadResult_ = LoadTypeLibEx(CorvaneTest::OcxPath().c_str(), REGKIND_NONE, lib_.put()); }
     static void TearDownTestSuite() { lib_.Reset(); }
     void SetUp() override { ASSERT_EQ(loadResult_, S_OK) << "LoadTypeLibEx failed"; }
 
@@ -114,10 +107,10 @@ TEST_F(TypeLib, LibraryAttributes) {
 
 struct ExpectedTypeInfo {
     const wchar_t* name;
-    TYPEKIND kind;        // as ITypeLib reports it (a dual interface is TKIND_DISPATCH)
-    unsigned long guid;   // first group, 0 for type infos without an identity
-    WORD flags;           // checked for type infos with an identity
-    const wchar_t* help;
+    TYPEKIND kind;            // as ITypeLib reports it (a dual interface is TKIND_DISPATCH)
+    unsigned long guid = 0;   // first group, 0 for type infos without an identity
+    WORD flags = 0;           // checked for type infos with an identity
+    const wchar_t* help = L"";
     const wchar_t* implemented = nullptr;  // a coclass's interfaces with their flags
 };
 
@@ -125,25 +118,17 @@ constexpr WORD kDual = TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISP
 constexpr WORD kSealedDispatch = TYPEFLAG_FNONEXTENSIBLE | TYPEFLAG_FDISPATCHABLE;
 
 const ExpectedTypeInfo kTypeInfos[] = {
-    {L"CorvaneBrowsingDataKinds", TKIND_ENUM, 0, 0, L""},
-    {L"CorvaneResourceContext", TKIND_ENUM, 0, 0, L""},
-    {L"CVN_FOCUS_REASON", TKIND_ENUM, 0, 0, L""},
-    {L"CVN_POPUP_MODE", TKIND_ENUM, 0, 0, L""},
-    {L"CVN_COLOR_SCHEME", TKIND_ENUM, 0, 0, L""},
-    {L"CVN_PRINT_ORIENTATION", TKIND_ENUM, 0, 0, L""},
-    {L"CVN_TRACKING_PREVENTION", TKIND_ENUM, 0, 0, L""},
-    {L"CVN_MEMORY_USAGE", TKIND_ENUM, 0, 0, L""},
-    {L"CVN_SCROLLBAR_STYLE", TKIND_ENUM, 0, 0, L""},
-    {L"CVN_DOWNLOAD_DIALOG_CORNER_ALIGNMENT", TKIND_ENUM, 0, 0, L""},
-    {L"CVN_BOUNDS_MODE", TKIND_ENUM, 0, 0, L""},
-    {L"CVN_PDF_TOOLBAR_ITEMS", TKIND_ENUM, 0, 0, L""},
-    {L"CVN_BIND_FLAGS", TKIND_ENUM, 0, 0, L""},
-    {L"CVN_BRIDGE_ERR", TKIND_ENUM, 0, 0, L""},
+    {L"CorvaneBrowsingDataKinds", TKIND_ENUM}, {L"CorvaneResourceContext", TKIND_ENUM},
+    {L"CVN_FOCUS_REASON", TKIND_ENUM}, {L"CVN_POPUP_MODE", TKIND_ENUM}, {L"CVN_COLOR_SCHEME", TKIND_ENUM},
+    {L"CVN_PRINT_ORIENTATION", TKIND_ENUM}, {L"CVN_TRACKING_PREVENTION", TKIND_ENUM},
+    {L"CVN_MEMORY_USAGE", TKIND_ENUM}, {L"CVN_SCROLLBAR_STYLE", TKIND_ENUM},
+    {L"CVN_DOWNLOAD_DIALOG_CORNER_ALIGNMENT", TKIND_ENUM}, {L"CVN_BOUNDS_MODE", TKIND_ENUM},
+    {L"CVN_PDF_TOOLBAR_ITEMS", TKIND_ENUM}, {L"CVN_BIND_FLAGS", TKIND_ENUM}, {L"CVN_BRIDGE_ERR", TKIND_ENUM},
     {L"IBrowserPool", TKIND_DISPATCH, 0xB8F7F3D6, kDual, L"IBrowserPool - VBA-Friendly Browser Pool Interface"},
     {L"BrowserPool", TKIND_COCLASS, 0xB8F7F3D7, TYPEFLAG_FCANCREATE, L"BrowserPool Class - VBA-Friendly Browser Management",
      L"IBrowserPool default"},
     {L"ICorvaneCtrl", TKIND_DISPATCH, 0xB8F7F3D3, kDual | TYPEFLAG_FNONEXTENSIBLE, L"Corvane Control Interface"},
-    {L"LONG_PTR", TKIND_ALIAS, 0, 0, L""},
+    {L"LONG_PTR", TKIND_ALIAS},
     {L"_DCorvaneCtrlEvents", TKIND_DISPATCH, 0xB8F7F3D5, kSealedDispatch, L"CorvaneCtrl Events Interface"},
     {L"_CorvaneCtrl", TKIND_DISPATCH, 0xB8F7F3D8, kSealedDispatch,
      L"Corvane Control Dispatch Interface (legacy; retained for GUID stability)"},

@@ -34,6 +34,18 @@ F Export(const char* name) {
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(Ocx(), name)));
 }
 
+// An object made by the DLL's own class object, as COM makes it; null on failure.
+template <class I>
+I* NewObject(REFCLSID clsid, REFIID iid) {
+    IClassFactory* f = nullptr;
+    I* p = nullptr;
+    Export<HRESULT(WINAPI*)(REFCLSID, REFIID, void**)>("DllGetClassObject")(clsid, IID_IClassFactory,
+                                                                          reinterpret_cast<void**>(&f));
+    EXPECT_TRUE(f && f->CreateInstance(nullptr, iid, reinterpret_cast<void**>(&p)) == S_OK);
+    if (f) f->Release();
+    return p;
+}
+
 // VARIANTs for arguments; the caller owns them (VariantClear).
 inline VARIANT Var(VARTYPE vt) {
     VARIANT v;
