@@ -229,6 +229,10 @@ void WebView::OnBindingCalled(const JsonNode& params) {
         });
         return;
     }
+    if (kind == u"h") {
+        OnHostCall(message->Root(), context);
+        return;
+    }
     if (kind == u"t") {
         if (fromMain) OnTitle(std::u16string(Str(&message->Root(), u"d")));
         return;

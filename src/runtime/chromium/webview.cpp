@@ -11,7 +11,8 @@ namespace {
 constexpr char16_t kBindingName[] = u"__corvaneBridge";
 
 // Host and page meet through one binding: the page sends {k:"m", d:json} for
-// a web message and {k:"c"} for window.close(); the host answers through
+// a web message, {k:"c"} for window.close() and {k:"h", ...} for a host
+// object call (host_objects.cpp); the host answers through
 // chrome.webview's dispatcher. The binding's global is removed so the page's
 // own scripts cannot forge messages under another name.
 constexpr char16_t kBootstrapHead[] =
@@ -21,6 +22,55 @@ constexpr char16_t kBootstrapHead[] =
 constexpr char16_t kBootstrapMessages[] =
     u"wv.postMessage=function(m){if(arguments.length<1)throw new TypeError('postMessage needs a message');"
     u"var d=JSON.stringify(m);b(JSON.stringify({k:'m',d:d===undefined?'null':d}));};";
+// chrome.webview.hostObjects: asynchronous proxies. hostObjects.<name> is an
+// object proxy; each member of it is a member proxy that calls when called,
+// gets when awaited (then), and reads further members down a path. Setting a
+// member sends the set. Values cross as tagged JSON (see
+// portable/host_object_rules.h); an object in an answer becomes a further
+// object proxy, and its collection tells the host to let go of it.
+constexpr char16_t kBootstrapHostObjects[] =
+    u"(function(){var n=0,pend=new Map(),refs=new WeakMap(),roots=new Map();"
+    u"var fr=typeof FinalizationRegistry==='function'?new FinalizationRegistry(function(id){"
+    u"try{b(JSON.stringify({k:'h',c:++n,o:id,p:[],op:'release',a:[]}));}catch(e){}}):null;"
+    u"function enc(v,d){if(d>16)throw new TypeError('Host object arguments nest too deeply');"
+    u"if(v===undefined)return {$u:0};"
+    u"if(v===null||typeof v==='boolean'||typeof v==='string')return v;"
+    u"if(typeof v==='number')return isFinite(v)?v:{$n:String(v)};"
+    u"var r=refs.get(v);if(r!==undefined)return typeof r==='number'?{$o:r}:{$r:r};"
+    u"if(v instanceof Date)return {$d:v.getTime()};"
+    u"if(Array.isArray(v))return v.map(function(x){return enc(x,d+1);});"
+    u"throw new TypeError('A host object cannot take this '+typeof v+' value');}"
+    u"function dec(v){if(Array.isArray(v))return v.map(dec);"
+    u"if(v!==null&&typeof v==='object'){if('$d' in v)return new Date(v.$d);if('$o' in v)return obj(v.$o);"
+    u"if('$n' in v)return Number(v.$n);return undefined;}return v;}"
+    u"function send(op,o,p,a){return new Promise(function(res,rej){var c=++n,m;"
+    u"try{m=JSON.stringify({k:'h',c:c,o:o,p:p,op:op,a:a.map(function(x){return enc(x,0);})});}catch(e){rej(e);return;}"
+    u"pend.set(c,{res:res,rej:rej});b(m);});}"
+    u"function quiet(p){p.catch(function(){});}"
+    u"Object.defineProperty(wv,'__hostSettle',{value:function(c,ok,v){var q=pend.get(c);if(!q)return;pend.delete(c);"
+    u"if(ok)q.res(dec(v));else q.rej(new Error(String(v)));}});"
+    u"function member(o,p){return new Proxy(function(){},{"
+    u"apply:function(t,s,args){return send('call',o,p,Array.prototype.slice.call(args));},"
+    u"get:function(t,k){if(typeof k==='symbol')return undefined;"
+    u"if(k==='then')return function(y,x){return send('get',o,p,[]).then(y,x);};"
+    u"return member(o,p.concat([k]));},"
+    u"set:function(t,k,v){if(typeof k!=='symbol')quiet(send('set',o,p.concat([k]),[v]));return true;}});}"
+    u"function obj(o){var x=new Proxy({},{"
+    u"get:function(t,k){if(typeof k==='symbol'||k==='then'||k==='toJSON')return undefined;"
+    u"if(k==='getHostProperty')return function(m){return send('get',o,[String(m)],[]);};"
+    u"if(k==='setHostProperty')return function(m,v){return send('set',o,[String(m)],[v]);};"
+    u"return member(o,[k]);},"
+    u"set:function(t,k,v){if(typeof k!=='symbol')quiet(send('set',o,[k],[v]));return true;}});"
+    u"refs.set(x,o);if(typeof o==='number'&&fr)fr.register(x,o);return x;}"
+    u"var opts={defaultSyncProxy:false,forceAsyncMethodMatches:[],ignoreMemberNotFoundError:false,"
+    u"shouldSerializeDates:false,log:function(){}};"
+    u"var sync=new Proxy({},{get:function(t,k){if(typeof k==='symbol'||k==='then')return undefined;"
+    u"throw new Error('Synchronous host object proxies are not supported; await chrome.webview.hostObjects.'+String(k));}});"
+    u"var ho=new Proxy({},{get:function(t,k){if(typeof k==='symbol'||k==='then')return undefined;"
+    u"if(k==='options')return opts;if(k==='sync')return sync;"
+    u"if(k==='cleanupSome'||k==='cancelPromise')return function(){};"
+    u"var r=roots.get(k);if(!r){r=obj(k);roots.set(k,r);}return r;},set:function(){return true;}});"
+    u"Object.defineProperty(wv,'hostObjects',{value:ho,enumerable:true});})();";
 constexpr char16_t kBootstrapTail[] =
     u"wv.addEventListener=function(t,f){if(t==='message'&&typeof f==='function'&&ls.indexOf(f)<0)ls.push(f);};"
     u"wv.removeEventListener=function(t,f){var i=ls.indexOf(f);if(i>=0)ls.splice(i,1);};"
@@ -62,6 +112,7 @@ void WebView::Send(std::u16string_view method, std::u16string_view params, Reply
 std::u16string WebView::Bootstrap() const {
     std::u16string script = kBootstrapHead;
     if (bootstrapWebMessages_) script += kBootstrapMessages;
+    if (bootstrapHostObjects_) script += kBootstrapHostObjects;
     script += kBootstrapTail;
     return script;
 }
@@ -133,6 +184,7 @@ void WebView::InstallBootstrap() {
         Send(u"Page.removeScriptToEvaluateOnNewDocument", Params().Add(u"identifier", bootstrapId_).Text());
     bootstrapId_.clear();
     bootstrapWebMessages_ = !settings_ || settings_->webMessage;
+    bootstrapHostObjects_ = !settings_ || settings_->hostObjects;
     Send(u"Page.addScriptToEvaluateOnNewDocument", Params().Add(u"source", Bootstrap()).Text(),
          [self](const CdpReply& reply) {
              if (reply.Ok()) self->bootstrapId_ = Str(reply.result, u"identifier");
@@ -149,6 +201,7 @@ void WebView::Close() {
     }
     FlushScripts();   // each fails: the view is closed
     frames_.clear();
+    ReleaseHostObjects();
 }
 
 void WebView::ApplyMetrics(int width, int height, double zoom) {
@@ -186,8 +239,9 @@ void WebView::SettingsChanged() {
         Send(u"Emulation.setUserAgentOverride", Params().Add(u"userAgent", settings_->userAgent).Text());
     else if (!settings_->defaultUserAgent.empty())
         Send(u"Emulation.setUserAgentOverride", Params().Add(u"userAgent", settings_->defaultUserAgent).Text());
-    // Web messages follow from the next document, as the setting says.
-    if (settings_->webMessage != bootstrapWebMessages_) InstallBootstrap();
+    // Web messages and host objects follow from the next document, as the settings say.
+    if (settings_->webMessage != bootstrapWebMessages_ || settings_->hostObjects != bootstrapHostObjects_)
+        InstallBootstrap();
 }
 
 HRESULT WebView::get_Settings(ICoreWebView2Settings** out) {
@@ -295,9 +349,13 @@ void WebView::OnSessionEvent(std::u16string_view method, const JsonNode& params)
     } else if (method == u"Page.javascriptDialogOpening") OnDialog(params);
     else if (method == u"Runtime.bindingCalled") OnBindingCalled(params);
     else if (method == u"Runtime.executionContextCreated") OnContextCreated(params);
-    else if (method == u"Runtime.executionContextDestroyed") contextFrames_.erase(static_cast<int>(Num(&params, u"executionContextId")));
-    else if (method == u"Runtime.executionContextsCleared") {
+    else if (method == u"Runtime.executionContextDestroyed") {
+        const int context = static_cast<int>(Num(&params, u"executionContextId"));
+        contextFrames_.erase(context);
+        ReleaseHostResults(context);
+    } else if (method == u"Runtime.executionContextsCleared") {
         contextFrames_.clear();
+        ReleaseHostResults(0, true);
         contextReady_ = false;
     } else if (method == u"Inspector.targetCrashed") OnCrashed();
     else if (method == u"Page.windowOpen") OnWindowOpen(params);

@@ -4,7 +4,8 @@
 //
 // Files: webview.cpp (creation, session set-up, properties, close),
 // navigation.cpp (the navigation sequencer), script.cpp (scripts and web
-// messages), page_events.cpp (dialogs, crashes, titles, popups, frames).
+// messages), host_objects.cpp (objects the host names for the page),
+// page_events.cpp (dialogs, crashes, titles, popups, frames).
 #pragma once
 
 #include <deque>
@@ -17,6 +18,7 @@
 #include "browser.h"
 #include "event_args.h"
 #include "frame.h"
+#include "portable/host_object_rules.h"
 #include "runtime_object.h"
 
 namespace Corvane::Chromium {
@@ -84,6 +86,8 @@ public:
     HRESULT STDMETHODCALLTYPE add_DocumentTitleChanged(ICoreWebView2DocumentTitleChangedEventHandler* h, EventRegistrationToken* t) override { return documentTitleChanged_.Add(h, t); }
     HRESULT STDMETHODCALLTYPE remove_DocumentTitleChanged(EventRegistrationToken t) override { return documentTitleChanged_.Remove(t); }
     HRESULT STDMETHODCALLTYPE get_DocumentTitle(LPWSTR* title) override;
+    HRESULT STDMETHODCALLTYPE AddHostObjectToScript(LPCWSTR name, VARIANT* object) override;
+    HRESULT STDMETHODCALLTYPE RemoveHostObjectFromScript(LPCWSTR name) override;
     HRESULT STDMETHODCALLTYPE add_WindowCloseRequested(ICoreWebView2WindowCloseRequestedEventHandler* h, EventRegistrationToken* t) override { return windowCloseRequested_.Add(h, t); }
     HRESULT STDMETHODCALLTYPE remove_WindowCloseRequested(EventRegistrationToken t) override { return windowCloseRequested_.Remove(t); }
     // --- ICoreWebView2_2
@@ -156,6 +160,15 @@ private:
     void OnContextCreated(const JsonNode& params);
     void FlushScripts();
 
+    // host_objects.cpp
+    void OnHostCall(const JsonNode& message, int context);
+    void RunHostCall(const HostCall& call, int context);
+    void SettleHostCall(int context, std::int64_t callId, bool ok, const std::u16string& valueJson);
+    IDispatch* FindHostObject(const HostValue& value, int context) const;
+    void ReleaseHostResult(std::int64_t id, int context);
+    void ReleaseHostResults(int context, bool all = false);
+    void ReleaseHostObjects();
+
     // page_events.cpp
     void OnDialog(const JsonNode& params);
     void AnswerDialog(bool accept, const std::u16string& text);
@@ -185,7 +198,16 @@ private:
     std::map<int, std::u16string> contextFrames_;       // execution context -> frame id
     std::map<std::u16string, std::u16string> frameUrls_;
     std::u16string bootstrapId_;
-    bool bootstrapWebMessages_ = true;
+    bool bootstrapWebMessages_ = true, bootstrapHostObjects_ = true;
+
+    struct HostResult {
+        ComPtr<IDispatch> object;
+        int context = 0;   // the execution context the object was handed to
+    };
+    std::map<std::u16string, ComPtr<IDispatch>> hostObjects_;   // by the name pages use
+    std::map<std::int64_t, HostResult> hostResults_;             // by the id pages use
+    std::int64_t nextHostResult_ = 1;
+    std::size_t hostCallsQueued_ = 0;
 
     std::deque<bool> popupDecisions_;                    // true: close the popup
     std::deque<std::u16string> unmatchedPopups_;

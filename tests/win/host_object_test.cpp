@@ -1,0 +1,153 @@
+// Host objects through the Chromium runtime and the real browser: a scripted
+// host IDispatch called from pages through chrome.webview.hostObjects.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "callback.h"
+#include "chromium/chromium_runtime.h"
+#include "win_test_support.h"
+
+using namespace CorvaneTest;
+using Corvane::Callback;
+using Corvane::ComPtr;
+
+namespace {
+
+using Args = std::vector<VARIANT*>;   // first to last
+using Member = std::function<HRESULT(Args&, VARIANT*, EXCEPINFO*)>;
+
+struct Scripted final : IDispatch {
+    explicit Scripted(std::vector<std::pair<std::wstring, Member>> m) : members(std::move(m)) { ++alive; }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        *out = iid == IID_IUnknown || iid == IID_IDispatch ? this : nullptr;
+        return *out ? (AddRef(), S_OK) : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs ? refs : (--alive, delete this, 0); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { return *n = 0, S_OK; }   // no type information
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* id) override {
+        for (std::size_t i = 0; i < members.size(); ++i)
+            if (!_wcsicmp(names[0], members[i].first.c_str())) return *id = static_cast<DISPID>(i + 1), S_OK;
+        return *id = DISPID_UNKNOWN, DISP_E_UNKNOWNNAME;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT* out, EXCEPINFO* info, UINT*) override {
+        Args args;
+        for (UINT i = p->cArgs; i-- > 0;) args.push_back(&p->rgvarg[i]);
+        return members.at(id - 1).second(args, out, info);
+    }
+    std::vector<std::pair<std::wstring, Member>> members;
+    LONG refs = 1;
+    static inline int alive = 0;
+};
+
+// Conversions, members, nested objects, host failures; then a document's end, Remove and Close let go.
+TEST(HostObjects, PagesReachHostObjectsUntilTheirDocumentRemoveOrClose) {
+    ComPtr<ICoreWebView2Environment> env;
+    ComPtr<ICoreWebView2Controller> ctl;
+    ComPtr<ICoreWebView2> view;
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    Corvane::Chromium::CreateEnvironmentWithOptions(nullptr, (std::wstring(temp) + L"corvane_host_object_test").c_str(), nullptr,
+        Callback<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler>([&](HRESULT, ICoreWebView2Environment* e) {
+            if ((env = ComPtr<ICoreWebView2Environment>(e)))   // the runtime only remembers the parent window
+                e->CreateCoreWebView2Controller(GetDesktopWindow(), Callback<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>(
+                    [&](HRESULT, ICoreWebView2Controller* c) { return (ctl = ComPtr<ICoreWebView2Controller>(c)) ? c->get_CoreWebView2(view.put()) : S_OK; }).get());
+            return S_OK;
+        }).get());
+    ASSERT_TRUE(PumpUntil([&] { return view.get() != nullptr; }, 30000)) << "no browser";
+    std::wstring seen, name = L"start";
+    Scripted* calc = new Scripted({
+        {L"Echo", [&](Args& args, VARIANT* out, EXCEPINFO*) {   // the arguments back, their types noted
+            out->vt = VT_ARRAY | VT_VARIANT, out->parray = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(args.size()));
+            for (LONG i = 0; i < static_cast<LONG>(args.size()); ++i)
+                seen += std::to_wstring(args[i]->vt) + L" ", SafeArrayPutElement(out->parray, &i, args[i]);
+            return S_OK;
+        }},
+        {L"Grid", [](Args&, VARIANT* out, EXCEPINFO*) {   // Dim a(1 To 2, 1 To 3) As Long
+            SAFEARRAYBOUND bounds[] = {{2, 1}, {3, 1}};
+            out->vt = VT_ARRAY | VT_I4, out->parray = SafeArrayCreate(VT_I4, 2, bounds);
+            for (LONG row = 1, value; row <= 2; ++row)
+                for (LONG at[] = {row, 1}; at[1] <= 3; ++at[1]) SafeArrayPutElement(out->parray, at, &(value = row * 10 + at[1]));
+            return S_OK;
+        }},
+        {L"Name", [&](Args& args, VARIANT* out, EXCEPINFO*) {
+            if (args.empty()) return out->vt = VT_BSTR, out->bstrVal = SysAllocString(name.c_str()), S_OK;
+            return name = args[0]->bstrVal, S_OK;
+        }},
+        {L"Child", [](Args&, VARIANT* out, EXCEPINFO*) {
+            return out->vt = VT_DISPATCH, out->pdispVal = new Scripted({{L"Twice", [](Args& a, VARIANT* r, EXCEPINFO*) {
+                return r->vt = VT_I4, r->lVal = 2 * a[0]->lVal, S_OK; }}}), S_OK;
+        }},
+        {L"Fail", [](Args& a, VARIANT*, EXCEPINFO* e) { return e->bstrDescription = SysAllocString(a[0]->bstrVal), DISP_E_EXCEPTION; }},
+    });
+    auto add = [&] {
+        VARIANT object{};
+        object.vt = VT_DISPATCH, object.pdispVal = calc;
+        ASSERT_EQ(view->AddHostObjectToScript(L"calc", &object), S_OK);
+    };
+    auto run = [&](const std::wstring& script) {
+        std::wstring out = L"(none)";
+        view->ExecuteScript(script.c_str(), Callback<ICoreWebView2ExecuteScriptCompletedHandler>([&](HRESULT, LPCWSTR json) {
+            return out = json ? json : L"", S_OK; }).get());
+        PumpUntil([&] { return out != L"(none)"; }, 10000);
+        return out;
+    };
+    auto load = [&] {   // a new document
+        run(L"window.doc=1");
+        view->NavigateToString(L"<p>page</p>");
+        PumpUntil([&] { return run(L"window.doc") == L"null"; }, 15000);
+    };
+    // What `expr` (o is hostObjects.calc) settles with, strings in single quotes.
+    auto page = [&](const std::wstring& expr) {
+        run(L"var o=chrome.webview.hostObjects.calc;window.r=undefined;var show=v=>Array.isArray(v)?'['+v.map(show)+']':"
+            L"v instanceof Date?'Date:'+v.toISOString():typeof v==='string'?\"'\"+v+\"'\":v&&typeof v==='object'?'object':String(v);"
+            L"Promise.resolve().then(()=>" + expr + L").then(v=>window.r=show(v),e=>window.r='rejected: '+e.message);0");
+        std::wstring out;
+        for (int i = 0; i < 200 && (out = run(L"window.r===undefined?null:window.r")) == L"null"; ++i) PumpFor(20);
+        return out.substr(1, out.size() - 2);
+    };
+    add();
+    load();
+    const struct { const wchar_t *expr, *seen, *shown; } cases[] = {   // seen: the host's VARTYPEs
+        {L"o.Echo(1, 'a', true, 2.5)", L"3 8 11 5 ", L"[1,'a',true,2.5]"},
+        {L"o.Echo(null, undefined, NaN)", L"1 0 5 ", L"[null,undefined,NaN]"},
+        {L"o.Echo(new Date(Date.UTC(2024, 0, 2, 3, 4, 5, 6)))", L"7 ", L"[Date:2024-01-02T03:04:05.006Z]"},
+        {L"o.Echo([1, ['b', false]], [])", L"8204 8204 ", L"[[1,['b',false]],[]]"},
+        {L"o.Grid", L"", L"[[11,12,13],[21,22,23]]"},
+        {L"(o.Name = 'set', o.Name)", L"", L"'set'"},
+        {L"o.setHostProperty('Name', 'again').then(() => o.getHostProperty('Name'))", L"", L"'again'"},
+        {L"o.Child.Twice(5)", L"", L"10"},
+        {L"o.Child.then(c => o.Echo(c))", L"9 ", L"[object]"},
+        {L"o.Fail('bad thing')", L"", L"rejected: bad thing"},
+        {L"o.Missing()", L"", L"rejected: The host object has no member 'Missing'."},
+        {L"o.Echo(() => 1)", L"", L"rejected: A host object cannot take this function value"},
+    };
+    for (const auto& c : cases) {
+        seen.clear();
+        EXPECT_EQ(page(c.expr), c.shown) << c.expr;
+        EXPECT_EQ(seen, c.seen) << c.expr;
+    }
+    for (int round : {1, 2}) {   // the children go with their document; the registered object stays
+        load();
+        EXPECT_TRUE(PumpUntil([] { return Scripted::alive == 1; })) << round;
+        EXPECT_EQ(calc->refs, 2);   // the test's and the view's
+        EXPECT_EQ(page(L"o.Child.then(c => (window.keep = c).Twice(1))"), L"2");
+        EXPECT_EQ(Scripted::alive, 2);
+    }
+    EXPECT_EQ(page(L"o.Echo(7)"), L"[7]");
+    ASSERT_EQ(view->RemoveHostObjectFromScript(L"calc"), S_OK);
+    EXPECT_EQ(calc->refs, 1);
+    EXPECT_EQ(page(L"o.Echo(7)"), L"rejected: There is no host object named 'calc'.");
+    add();
+    EXPECT_EQ(page(L"o.Child.then(c => (window.keep = c).Twice(2))"), L"4");
+    ctl->Close();
+    EXPECT_EQ(calc->refs, 1);
+    EXPECT_EQ(Scripted::alive, 1);
+    calc->Release();
+    view.Reset(), ctl.Reset(), env.Reset();
+    PumpFor(100);
+}
+
+}  // namespace
