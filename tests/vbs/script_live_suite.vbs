@@ -2,7 +2,7 @@
 ' through the pool as a macro drives a page: forms read, filled, clicked and
 ' submitted, elements waited for, and host text that can never break out of
 ' its script literal.
-Dim shell, fso, base, pool, eng, idx, v, i, found, t0, tricky
+Dim shell, fso, base, pool, eng, idx, v, i, found, t0, tricky, bridge
 Set shell = CreateObject("WScript.Shell")
 Set fso = CreateObject("Scripting.FileSystemObject")
 base = "http://127.0.0.1:" & Trim(fso.OpenTextFile(shell.ExpandEnvironmentStrings("%CORVANE_PORT_FILE%")).ReadAll())
@@ -10,7 +10,11 @@ Set eng = CreateObject("Corvane.Json")
 Set pool = CreateObject("Corvane.BrowserPool")
 idx = pool.Create(0, "", 0, 0, 800, 600)
 pool.NavigateSync idx, base & "/form.html"
-CheckErr 0, "", "NavigateSync to the form"
+If Err.Number <> 0 Then
+    Check False, "no pooled browser with the form: " & Err.Description
+    Finish
+    WScript.Quit
+End If
 
 ' Readers hand back JSON text; a missing element reads as the empty string.
 Check pool.GetElementValueById(idx, "user") = """abc""", "GetElementValueById"
@@ -69,6 +73,28 @@ Dim sid
 sid = pool.AddScriptToExecuteOnDocumentCreated(idx, "window.early = 'yes';")
 CheckErr 0, "", "AddScriptToExecuteOnDocumentCreated"
 Check Len(sid) > 0, "AddScriptToExecuteOnDocumentCreated's id: " & sid
+
+' A host object the page calls; a blocking call inside that call is refused with its name.
+Class Bridge
+    Public Refusal
+    Public Function Twice(n)
+        On Error Resume Next
+        pool.ExecuteScript idx, "1"
+        Refusal = Err.Description
+        Err.Clear
+        Twice = n * 2
+    End Function
+End Class
+Set bridge = New Bridge
+pool.AddHostObjectToScript idx, "vba", bridge
+CheckErr 0, "", "AddHostObjectToScript"
+pool.ExecuteScript idx, "chrome.webview.hostObjects.vba.Twice(21).then(function (v) { document.title = 'host ' + v; }, function (e) { document.title = 'err ' + e.message; })"
+For i = 1 To 50
+    If pool.GetTitle(idx) = "host 42" Then Exit For
+    pool.WaitForElement idx, "#never", 100
+Next
+Check pool.GetTitle(idx) = "host 42", "the page's call into the host object: " & pool.GetTitle(idx)
+Check InStr(bridge.Refusal, "calling into VBA through the host object 'vba'") > 0, "refusal inside it: " & bridge.Refusal
 
 ' Submitting leaves the page; the document-created script runs in the new one.
 pool.SubmitFormById idx, "f"

@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <dispex.h>
+
 #include "json_number.h"
 #include "portable/host_object_rules.h"
 #include "portable/remote_object_json.h"
@@ -274,6 +276,15 @@ HRESULT InvokeMember(IDispatch* object, const std::u16string& name, HostCall::Op
     DISPID id = DISPID_UNKNOWN;
     LPOLESTR names[] = {const_cast<LPOLESTR>(reinterpret_cast<const OLECHAR*>(name.c_str()))};
     HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    // Some script engines' objects only answer names through IDispatchEx
+    // (Wine's VBScript class instances among them); the call still goes
+    // through IDispatch, and so through any proxy in between.
+    ComPtr<IDispatchEx> expando;
+    if (FAILED(hr) && SUCCEEDED(object->QueryInterface(__uuidof(IDispatchEx), expando.put_void()))) {
+        BSTR text = SysAllocStringLen(names[0], static_cast<UINT>(name.size()));
+        hr = text ? expando->GetDispID(text, fdexNameCaseInsensitive, &id) : E_OUTOFMEMORY;
+        SysFreeString(text);
+    }
     if (FAILED(hr)) {
         error = u"The host object has no member '" + name + u"'.";
         return hr;
