@@ -27,8 +27,11 @@ End If
 On Error GoTo 0
 WScript.Echo "Title:    " & pool.GetTitle(idx)
 
-' 3. Fill the form and let the page compute; every answer comes back as JSON text.
-pool.ExecuteScript idx, "document.getElementById('qty').value = '3'"
+' 3. Fill the form with the DOM commands (any text is safe: it is escaped into
+'    the page's script), then let the page compute. Answers come back as JSON text.
+pool.SetElementValueById idx, "qty", "3"
+pool.SetElementValueById idx, "item", "Desk lamp ""Lumi"" (it's brass)"
+WScript.Echo "Item:     " & pool.GetElementValueById(idx, "item") & "   (JSON text)"
 total = pool.ExecuteScript(idx, _
     "(function () { var t = (Number(qty.value) * Number(price.value)).toFixed(2);" & _
     " document.getElementById('total').textContent = t; return t; })()")
