@@ -268,13 +268,19 @@ void CCorvaneCtrl::DrainEarlyQueues(bool hostObjects) {
     if (hostObjects) {
         std::vector<PendingHostObject> objects;
         objects.swap(pendingHostObjects_);
+        int added = 0;
         for (PendingHostObject& entry : objects) {
             if (entry.name.empty() || !entry.object) continue;
             VARIANT value;
             VariantInit(&value);
             value.vt = VT_DISPATCH;
             value.pdispVal = entry.object.get();
-            webView_->AddHostObjectToScript(ToWide(entry.name).c_str(), &value);
+            if (SUCCEEDED(webView_->AddHostObjectToScript(ToWide(entry.name).c_str(), &value))) ++added;
+        }
+        if (!objects.empty()) {
+            wchar_t trace[96];
+            wsprintfW(trace, L"[HostObjectQueue] Processed %d queued host objects\n", added);
+            OutputDebugStringW(trace);
         }
     }
     std::vector<PendingMessage> messages;
