@@ -34,8 +34,6 @@ struct Completion {
     }
 };
 
-BSTR CopyBstr(std::u16string_view text) { return MakeBstr(text); }
-
 }  // namespace
 
 HRESULT CCorvaneCtrl::RunScript(std::u16string_view script, std::u16string& json) {
@@ -77,7 +75,7 @@ HRESULT CCorvaneCtrl::ExecuteScript(BSTR script, BSTR* result) {
         std::u16string json;
         HRESULT hr = RunScript(BstrView(script), json);
         if (FAILED(hr)) return hr;
-        *result = CopyBstr(json);
+        *result = MakeBstr(json);
         return !*result && !json.empty() ? E_OUTOFMEMORY : S_OK;
     });
 }
@@ -141,14 +139,14 @@ HRESULT CCorvaneCtrl::ExecuteScriptWithResult(BSTR script, BSTR* resultAsJson, V
                                      u" ms (SynchronousTimeOut). The page's JavaScript may still be busy."
                                : u"ExecuteScriptWithResult could not wait for the result.";
             errors_.LastErrorOnly(text, hr, hr);
-            *exceptionMessage = CopyBstr(text);
+            *exceptionMessage = MakeBstr(text);
             return S_OK;
         }
         // A failed completion is the browser's error, not the script's outcome.
         if (FAILED(state->code)) return state->code;
-        *resultAsJson = CopyBstr(state->text);
+        *resultAsJson = MakeBstr(state->text);
         *succeeded = state->succeeded ? VARIANT_TRUE : VARIANT_FALSE;
-        if (!state->exception.empty()) *exceptionMessage = CopyBstr(state->exception);
+        if (!state->exception.empty()) *exceptionMessage = MakeBstr(state->exception);
         return S_OK;
     });
 }
@@ -174,7 +172,7 @@ HRESULT CCorvaneCtrl::ExecuteScriptWithArgs(BSTR functionName, VARIANT arguments
         std::u16string result;
         hr = RunScript(ApplyFunctionScript(BstrView(functionName), json, array), result);
         if (FAILED(hr)) return hr;
-        *scriptResult = CopyBstr(result);
+        *scriptResult = MakeBstr(result);
         return !*scriptResult && !result.empty() ? E_OUTOFMEMORY : S_OK;
     });
 }
@@ -208,7 +206,7 @@ HRESULT CCorvaneCtrl::AddScriptToExecuteOnDocumentCreated(BSTR script, BSTR* scr
         hr = PumpWait(state->event, kDocumentScriptTimeOut);
         if (FAILED(hr)) return hr;
         if (FAILED(state->code)) return state->code;
-        if (scriptId) *scriptId = CopyBstr(state->text);
+        if (scriptId) *scriptId = MakeBstr(state->text);
         return S_OK;
     });
 }
