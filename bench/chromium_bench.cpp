@@ -4,9 +4,14 @@
 //    starting the browser and getting its first DevTools answer;
 //  - executescript_vs_raw_cdp: the control's ExecuteScript("1+1") called
 //    late-bound, as a macro calls it, against Runtime.evaluate sent by a plain
-//    client on the same page. Medians; each run checks its result.
+//    client on the same page. Medians; each run checks its result;
+//  - dom_get_value_vs_executescript: GetElementValueById against ExecuteScript
+//    of the same script written by hand;
+//  - bridge_call_vs_executescript: CallScriptSync on a bound page object
+//    against the same call written as ExecuteScript.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "browser_host.h"
@@ -57,6 +62,45 @@ double RawLaunchMicros(int run) {
     raw.Post(u"Browser.close", u"{}", {});
     process.Stop(3000);
     return took;
+}
+
+// Late-bound calls as a macro makes them; arguments in reading order.
+struct LateBound {
+    IDispatch* dispatch;
+    double Call(const wchar_t* member, std::vector<VARIANT> args, const wchar_t* expected) {
+        DISPID id = 0;
+        LPOLESTR name = const_cast<LPOLESTR>(member);
+        dispatch->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
+        std::reverse(args.begin(), args.end());
+        DISPPARAMS params{args.data(), nullptr, static_cast<UINT>(args.size()), 0};
+        VARIANT result;
+        VariantInit(&result);
+        const double t = Now();
+        HRESULT hr = dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr, nullptr);
+        const double took = Now() - t;
+        VariantChangeType(&result, &result, 0, VT_BSTR);
+        const bool ok = SUCCEEDED(hr) && (!expected || (result.vt == VT_BSTR && std::wstring(result.bstrVal) == expected));
+        VariantClear(&result);
+        for (VARIANT& arg : args) VariantClear(&arg);
+        if (!ok) {
+            std::printf("chromium_bench: %ls gave no %ls (0x%08lx)\n", member, expected, static_cast<unsigned long>(hr));
+            std::exit(1);
+        }
+        return took;
+    }
+};
+
+// Two ways of doing the same thing, alternated call by call; the ratio of medians.
+template <class A, class B>
+double Compare(A a, B b) {
+    std::vector<double> first, second;
+    for (int i = 0; i < 330; ++i) {
+        const double ta = a(), tb = b();
+        if (i < 30) continue;   // warming up
+        first.push_back(ta);
+        second.push_back(tb);
+    }
+    return Median(first) / Median(second);
 }
 
 }  // namespace
@@ -115,6 +159,23 @@ int main() {
             }
             VariantClear(&script);
             VariantClear(&mark);
+
+            LateBound late{dispatch};
+            late.Call(L"ExecuteScript", {Str(L"document.body.innerHTML='<input id=b value=x>';"
+                                             L"window.pc={add:function(a){return a+1;}};1")}, L"1");
+            late.Call(L"BindScriptObject", {Str(L"pc"), Str(L"window.pc")}, nullptr);
+            const double dom = Compare(
+                [&] { return late.Call(L"GetElementValueById", {Str(L"b")}, L"\"x\""); },
+                [&] {
+                    return late.Call(L"ExecuteScript",
+                                     {Str(L"(function(){var e=document.getElementById('b');"
+                                          L"return e?e.value||e.textContent||'':'';})()")},
+                                     L"\"x\"");
+                });
+            const double bridge = Compare([&] { return late.Call(L"CallScriptSync", {Str(L"pc"), Str(L"add"), I4(1)}, L"2"); },
+                                          [&] { return late.Call(L"ExecuteScript", {Str(L"window.pc.add(1)")}, L"2"); });
+            std::printf("RATIO dom_get_value_vs_executescript %.2f\n", dom);
+            std::printf("RATIO bridge_call_vs_executescript %.2f\n", bridge);
             dispatch->Release();
 
             BSTR folder = nullptr;

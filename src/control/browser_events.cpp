@@ -143,6 +143,7 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
                args->get_NavigationId(&navigationId);
                isLoading_ = false;
                RefreshHistoryCaches();
+               OnBridgeNavigationCompleted();
                if (navigationWaiting_ && navigationEvent_) SetEvent(navigationEvent_);
                std::u16string url = ReadRuntimeString(webView_.get(), &ICoreWebView2::get_Source);
                if (settings_.eventsUseHexadecimal) {

@@ -300,10 +300,6 @@ void CCorvaneCtrl::DrainEarlyQueues(bool hostObjects) {
     OnBridgeReady();
 }
 
-// The script-object bridge's readiness step (its bootstrap, once per control,
-// and its pending binds) belongs here; the bridge has nothing queued yet.
-void CCorvaneCtrl::OnBridgeReady() { bridgeBootstrapped_ = true; }
-
 // The window is going: keep the browser alive on a hidden parking window so a
 // re-created window gets the same page back.
 void CCorvaneCtrl::ParkBrowser() {

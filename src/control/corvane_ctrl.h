@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bridge_rules.h"
 #include "com_object.h"
 #include "com_ptr.h"
 #include "connection_point.h"
@@ -327,6 +328,19 @@ public:
     HRESULT STDMETHODCALLTYPE SetJsVariable(BSTR path, BSTR jsonValue) override;
     HRESULT STDMETHODCALLTYPE PushRecordset(IDispatch* recordset, BSTR jsCallback) override;
 
+    // The script-object bridge (src/script/bridge.cpp).
+    HRESULT STDMETHODCALLTYPE BindScriptObject(BSTR alias, BSTR jsExpression, LONG flags) override;
+    HRESULT STDMETHODCALLTYPE UnbindScriptObject(BSTR alias) override;
+    HRESULT STDMETHODCALLTYPE CallScript(BSTR alias, BSTR methodName, VARIANT arg1, VARIANT arg2, VARIANT arg3,
+                                         VARIANT arg4, VARIANT arg5, VARIANT arg6, VARIANT arg7,
+                                         VARIANT arg8) override;
+    HRESULT STDMETHODCALLTYPE CallScriptSync(BSTR alias, BSTR methodName, VARIANT arg1, VARIANT arg2, VARIANT arg3,
+                                             VARIANT arg4, VARIANT arg5, VARIANT arg6, VARIANT arg7, VARIANT arg8,
+                                             VARIANT* result) override;
+    HRESULT STDMETHODCALLTYPE GetScriptProperty(BSTR alias, BSTR propertyName, VARIANT* value) override;
+    HRESULT STDMETHODCALLTYPE SetScriptProperty(BSTR alias, BSTR propertyName, VARIANT value) override;
+    HRESULT STDMETHODCALLTYPE GetLastBridgeError(LONG* code, BSTR* message) override;
+
     // DOM commands (src/script/dom_commands.cpp).
     HRESULT STDMETHODCALLTYPE GetElementValueById(BSTR elementId, BSTR* value) override;
     HRESULT STDMETHODCALLTYPE SetElementValueById(BSTR elementId, BSTR value) override;
@@ -461,6 +475,7 @@ private:
     void ApplyInitialSettings();
     void DrainEarlyQueues(bool hostObjects);
     void OnBridgeReady();
+    void OnBridgeNavigationCompleted();
     void ParkBrowser();
     void TeardownBrowser();
     bool InitialisationUnderWay() const { return initializing_ && !stage_.ready && !closing_; }
@@ -534,8 +549,18 @@ private:
     // Script in the page (src/script/).
     // ExecuteScript's wait: the guard, the time-out and its message.
     HRESULT RunScript(std::u16string_view script, std::u16string& json);
+    // Starts the script and waits, pumping, for its JSON; `waitFailed` tells
+    // a failed wait (PumpWait's code) from the browser's own failure.
+    HRESULT ExecuteAndWait(std::u16string_view script, DWORD timeout, std::u16string& json, bool& waitFailed);
     // ExecuteScriptAsync: at once, queued while the browser is being made, else E_FAIL.
     HRESULT StartScript(std::u16string_view script);
+    // The bridge: its errors, its runs and its one operation behind call, get and set.
+    HRESULT BridgeFail(HRESULT code, std::u16string_view message = {});
+    bool BridgeReady() const { return stage_.ready && webView_; }
+    void StartBridgeScript(const std::u16string& script);
+    HRESULT RunBridgeScript(std::u16string_view script, BridgeOutcome& outcome);
+    HRESULT BridgeOperation(BridgeOp op, BSTR alias, BSTR member, const VARIANT* const* args, std::size_t count,
+                            VARIANT* result, bool wait);
     HRESULT RunDomCommand(DomCommand command, std::initializer_list<BSTR> inputs, BSTR* text, VARIANT_BOOL* answer,
                           bool flag = false);
 
@@ -588,7 +613,7 @@ private:
     std::vector<std::u16string> pendingDocumentScripts_;
     std::vector<PendingMessage> pendingMessages_;
     std::vector<PendingHostObject> pendingHostObjects_;
-    bool bridgeBootstrapped_ = false;
+    ScriptBridge bridge_;
 
     // One blocking navigation waits at a time.
     HANDLE navigationEvent_ = nullptr;

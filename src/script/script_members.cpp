@@ -36,13 +36,9 @@ struct Completion {
 
 }  // namespace
 
-HRESULT CCorvaneCtrl::RunScript(std::u16string_view script, std::u16string& json) {
-    DWORD timeout = ScriptTimeOut();
-    HRESULT ready = AwaitBrowser(u"ExecuteScript", GuardKind::ScriptResult, {}, timeout);
-    if (FAILED(ready)) return ready;
-    if (!webView_) return E_FAIL;
-    std::u16string message;
-    if (RefuseIfNested(u"ExecuteScript", message, GuardKind::ScriptResult)) return Refused(message);
+HRESULT CCorvaneCtrl::ExecuteAndWait(std::u16string_view script, DWORD timeout, std::u16string& json,
+                                     bool& waitFailed) {
+    waitFailed = false;
     auto state = std::make_shared<Completion>();
     if (!state->event) return E_OUTOFMEMORY;
     auto completed = Callback<ICoreWebView2ExecuteScriptCompletedHandler>([state](HRESULT code, LPCWSTR result) {
@@ -56,16 +52,31 @@ HRESULT CCorvaneCtrl::RunScript(std::u16string_view script, std::u16string& json
     HRESULT hr = webView_->ExecuteScript(ToWide(script).c_str(), completed.get());
     if (FAILED(hr)) return hr;
     hr = PumpWait(state->event, timeout);
-    if (hr == kTimeout) {
+    if (FAILED(hr)) {
+        waitFailed = true;
+        return hr;
+    }
+    if (FAILED(state->code)) return state->code;
+    json = std::move(state->text);
+    return S_OK;
+}
+
+HRESULT CCorvaneCtrl::RunScript(std::u16string_view script, std::u16string& json) {
+    DWORD timeout = ScriptTimeOut();
+    HRESULT ready = AwaitBrowser(u"ExecuteScript", GuardKind::ScriptResult, {}, timeout);
+    if (FAILED(ready)) return ready;
+    if (!webView_) return E_FAIL;
+    std::u16string message;
+    if (RefuseIfNested(u"ExecuteScript", message, GuardKind::ScriptResult)) return Refused(message);
+    bool waitFailed = false;
+    HRESULT hr = ExecuteAndWait(script, timeout, json, waitFailed);
+    if (waitFailed && hr == kTimeout) {
         std::u16string text = u"ExecuteScript got no result from the page within " + DecimalText(ScriptTimeOut()) +
                               u" ms (SynchronousTimeOut). The page's JavaScript may still be busy.";
         ReportError(IID_ICorvaneCtrl, text, kTimeout);
         return errors_.LastErrorOnly(text, kTimeout, kTimeout);
     }
-    if (FAILED(hr)) return hr;
-    if (FAILED(state->code)) return state->code;
-    json = std::move(state->text);
-    return S_OK;
+    return hr;
 }
 
 HRESULT CCorvaneCtrl::ExecuteScript(BSTR script, BSTR* result) {

@@ -3,6 +3,7 @@
 // the real browser; here, the exact texts.
 #include <gtest/gtest.h>
 
+#include "bridge_rules.h"
 #include "script_rules.h"
 
 namespace Corvane {
@@ -65,6 +66,88 @@ TEST(ScriptRules, DomTemplates) {
             EXPECT_GE(unit, u' ') << c;
     EXPECT_TRUE(DomAnswerIsTrue(u"\"is true\""));
     EXPECT_FALSE(DomAnswerIsTrue(u"false"));
+}
+
+TEST(BridgeRules, NamesAndPaths) {
+    for (const char16_t* ok : {u"_x1", u"$a", u"pc"}) EXPECT_TRUE(IsBridgeAlias(ok));
+    for (const char16_t* bad : {u"__cvn_x", u"my-alias", u"", u"1a"}) EXPECT_FALSE(IsBridgeAlias(bad));
+    EXPECT_TRUE(IsBridgeMemberName(u"__cvn_x"));
+    EXPECT_TRUE(IsBridgeMemberName(std::u16string(256, u'm')));
+    EXPECT_FALSE(IsBridgeMemberName(std::u16string(257, u'm')));
+    const std::pair<const char16_t*, const char16_t*> paths[] = {
+        {u"window.app[\"main\"].items[0]", nullptr},
+        {u"a[\"\"]", nullptr},
+        {u"window.app[main]", u"subscript must be a quoted string or integer"},
+        {u"a[\"x\\y\"]", u"unterminated or escaped string subscript"},
+        {u"a[\"x", u"unterminated or escaped string subscript"},
+        {u"window.", u"'.' must be followed by an identifier"},
+        {u"a[", u"unterminated '['"},
+        {u"a[12", u"missing ']'"},
+        {u"a(b)", u"unexpected character in path (only '.', '[\"key\"]', '[index]' allowed)"},
+        {u"9a", u"must start with an identifier"},
+        {u"", u"expression is empty"},
+    };
+    for (const auto& [path, fault] : paths) {
+        const std::u16string_view text(path);
+        const char16_t* got = CheckBridgePath(&text);
+        EXPECT_EQ(std::u16string(got ? got : u"ok"), std::u16string(fault ? fault : u"ok")) << testing::PrintToString(text);
+    }
+    EXPECT_EQ(std::u16string(CheckBridgePath(nullptr)), u"expression is null");
+    EXPECT_EQ(std::u16string(BridgeCodeName(BridgeCode::PropertyIsFunction)), u"CVN_E_BRIDGE_PROPERTY_IS_FUNCTION");
+    EXPECT_EQ(std::u16string(BridgeCodeName(0x80040500)), u"<unknown>");
+    EXPECT_EQ(std::u16string(BridgeCodeName(1)), u"<unknown>");
+}
+
+TEST(BridgeRules, ScriptsAndEnvelopes) {
+    EXPECT_EQ(BridgeOperationScript(BridgeOp::Call, 7, u"f", {u"1", u""}, true, u"window.pc"),
+              u"(function(){try{window.__cvn_objects[7]=(window.pc);}catch(e){}})();"
+              u"(function(){try{var target=window.__cvn_objects[7];if(typeof target==='undefined'||target===null)"
+              u"return {__cvn_err__:'OBJECT_NOT_RESOLVED'};var m=target[\"f\"];if(typeof m!=='function')return "
+              u"{__cvn_err__:'METHOD_NOT_FOUND'};var r=m.call(target,1,null);if(r&&typeof r.then==='function')return "
+              u"{__cvn_err__:'PROMISE_RETURNED'};return {__cvn_ok__:r};}catch(e){return {__cvn_err__:'JS_EXCEPTION',"
+              u"__cvn_msg__:(e&&(e.message||e.toString()))||'unknown'};}})();");
+    EXPECT_NE(BridgeOperationScript(BridgeOp::Set, 1, u"p", {}, false, u"").find(u"target[\"p\"]=null;"), std::u16string::npos);
+    EXPECT_NE(BridgeBindScript(3, u"a.b", false).find(u"o[3]=(a.b);}catch(e){}})();"), std::u16string::npos);
+    struct Row { const char16_t* json; std::int32_t code; const char16_t* message; JsonScalar::Kind kind; };
+    const Row rows[] = {
+        {u"{\"__cvn_ok__\":42}", 0, u"", JsonScalar::Kind::Int},
+        {u"{\"__cvn_ok__\":1.5}", 0, u"", JsonScalar::Kind::Double},
+        {u"{}", 0, u"", JsonScalar::Kind::Null},
+        {u"{\"__cvn_ok__\":{\"a\":[1]}}", 0, u"", JsonScalar::Kind::Raw},
+        {u"{\"__cvn_err__\":\"METHOD_NOT_FOUND\"}", BridgeCode::MethodNotFound, u"METHOD_NOT_FOUND", {}},
+        {u"{\"__cvn_err__\":\"method_not_found\"}", BridgeCode::JsException, u"method_not_found", {}},
+        {u"{\"__cvn_err__\":\"JS_EXCEPTION\",\"__cvn_msg__\":\"boom\"}", BridgeCode::JsException, u"boom", {}},
+    };
+    for (const Row& row : rows) {
+        const BridgeOutcome outcome = ReadBridgeEnvelope(row.json);
+        EXPECT_EQ(outcome.code, row.code) << testing::PrintToString(std::u16string(row.json));
+        EXPECT_EQ(outcome.message, row.message);
+        if (!row.code) EXPECT_EQ(outcome.value.kind, row.kind);
+    }
+}
+
+TEST(BridgeRules, TableKeepsHandlesAndPendingBinds) {
+    ScriptBridge bridge;
+    std::int64_t replaced = -1;
+    EXPECT_EQ(bridge.Bind(u"a", u"x", kBindTransient, replaced).handle, 1);
+    EXPECT_EQ(replaced, 0);
+    bridge.Defer(*bridge.Find(u"a"));
+    EXPECT_EQ(bridge.Bind(u"a", u"y", 0, replaced).handle, 2);   // never reused, the old one handed back
+    EXPECT_EQ(replaced, 1);
+    bridge.Bind(u"b", u"z", kBindTransient, replaced);
+    bridge.Defer(*bridge.Find(u"b"));
+    const auto pending = bridge.TakePending();   // a's entry is stale: another handle now
+    ASSERT_EQ(pending.size(), 1u);
+    EXPECT_EQ(pending[0].alias, u"b");
+    const auto kept = bridge.Renavigate();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].alias, u"a");
+    EXPECT_EQ(bridge.Find(u"b"), nullptr);
+    EXPECT_EQ(bridge.Unbind(u"a"), 2);
+    bridge.SetError(1, std::u16string(5000, u'm'));
+    EXPECT_EQ(bridge.ErrorText(), std::u16string(4093, u'm') + u"...");
+    EXPECT_NE(AliasHash{}(u"ab"), AliasHash{}(u"ba"));
+    EXPECT_EQ(AliasHash{}(u"a"), static_cast<std::size_t>((((0xCBF29CE484222325ull ^ 0x61) * 0x100000001B3ull)) * 0x100000001B3ull));
 }
 
 }  // namespace

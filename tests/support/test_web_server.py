@@ -24,7 +24,12 @@ PAGES = {
                   "<input id=user name=user value=abc><input type=checkbox id=agree checked>"
                   "<select id=color><option value=r>Red<option value=g>Green</select><div id=box></div>"
                   "<button id=go type=button onclick=\"document.title='clicked'\">Go</button></form>"
-                  "<p id=text>Hello <b>you</b></p><script>setTimeout(function () {"
+                  "<p id=text>Hello <b>you</b></p><script>window.PageController = {name: 'pc',"
+                  "add: function (a, b) { return a + b; }, half: function () { return 1.5; },"
+                  "none: function () {}, obj: function () { return {a: [1]}; },"
+                  "later: function () { return Promise.resolve(1); }, boom: function () { throw new Error('boom'); },"
+                  "count: function () { return arguments.length; }, echo: function (x) { return x; }};"
+                  "setTimeout(function () {"
                   "var d = document.createElement('div'); d.id = 'late'; document.body.appendChild(d);"
                   "}, 400);</script></body>",
     "/echo.html": "<!doctype html><title>Echo</title><body><script>"

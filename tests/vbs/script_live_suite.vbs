@@ -53,7 +53,12 @@ End Function
 tricky = Array("it's", "say ""hi""", "back\slash\", "cr" & vbCr & "lf" & vbLf & "tab" & vbTab, _
     "</script><script>window.pwned=1</script>", "');window.pwned=1;('", U("\u2028\u2029"), _
     "nul" & Chr(0) & "x", U("lone\ud800z\udc00"), Chr(1) & Chr(31) & Chr(127))
+pool.BindScriptObject idx, "pc", "window.PageController", 1
+CheckErr 0, "", "BindScriptObject with validation"
 For i = 0 To UBound(tricky)
+    Check pool.CallScriptSync(idx, "pc", "echo", tricky(i)) = tricky(i), "text " & i & " through the bridge"
+    pool.GetScriptProperty idx, "pc", tricky(i)
+    CheckErr &H80040509, "CVN_E_BRIDGE_INVALID_ARG", "text " & i & " as a member name"
     pool.SetElementAttributeById idx, "box", "data-v", tricky(i)
     v = pool.GetElementAttributeById(idx, "box", "data-v")
     Check eng.GetValue("[" & v & "]", "[0]") = tricky(i), "text " & i & " read back: " & v
@@ -68,6 +73,39 @@ pool.CallJsFunction idx, "(function(a, b){ document.title = a + b; })", "1,2"
 Check pool.ExecuteScript(idx, "window.answer.n") = "42", "SetJsVariable"
 Check pool.GetTitle(idx) = "3", "CallJsFunction: " & pool.GetTitle(idx)
 Check pool.ExecuteScriptWithArgs(idx, "Math.max", Array(3, 9, 4)) = "9", "ExecuteScriptWithArgs with an array"
+
+' The bridge: typed results, converted arguments and numbered errors.
+Dim d
+Set d = CreateObject("Scripting.Dictionary")
+d.Add "k", 5
+v = pool.CallScriptSync(idx, "pc", "add", 2, 40)
+Check TypeName(v) = "Long" And v = 42, "a bridge call's number: " & TypeName(v)
+Check TypeName(pool.CallScriptSync(idx, "pc", "half")) = "Double", "1.5 as a Double"
+Check IsNull(pool.CallScriptSync(idx, "pc", "none")), "undefined as Null"
+Check pool.CallScriptSync(idx, "pc", "obj") = "{""a"":[1]}", "an object as its JSON"
+Check pool.CallScriptSync(idx, "pc", "count", 1, "b", True) = 3, "three arguments given, three passed"
+Check Left(pool.CallScriptSync(idx, "pc", "echo", DateSerial(2024, 1, 2)), 10) = "2024-01-02", "a date"
+Check pool.CallScriptSync(idx, "pc", "echo", Array(1, "x", d)) = "[1,""x"",{""k"":5}]", "an array with a dictionary"
+Check pool.CallScriptSync(idx, "pc", "echo", d) = "{""k"":5}", "a dictionary in a variable (passed by reference)"
+pool.CallScriptSync idx, "pc", "echo", CreateObject("Scripting.Dictionary")
+CheckErr &H80040509, "", "an object passed by value"
+pool.SetScriptProperty idx, "pc", "name", "renamed"
+Check pool.GetScriptProperty(idx, "pc", "name") = "renamed", "a property written and read"
+pool.BindScriptObject idx, "gone", "window.Nothing", 1
+CheckErr &H80040502, "OBJECT_NOT_RESOLVED", "a missing object"
+pool.CallScriptSync idx, "pc", "nope"
+CheckErr &H80040503, "METHOD_NOT_FOUND", "a missing method"
+pool.GetScriptProperty idx, "pc", "nope"
+CheckErr &H80040504, "PROPERTY_NOT_FOUND", "a missing property"
+pool.GetScriptProperty idx, "pc", "add"
+CheckErr &H8004050D, "PROPERTY_IS_FUNCTION", "a property that is a function"
+pool.CallScriptSync idx, "pc", "boom"
+CheckErr &H80040505, "boom", "a thrown error"
+pool.CallScriptSync idx, "pc", "later"
+CheckErr &H80040506, "PROMISE_RETURNED", "a returned promise"
+pool.BindScriptObject idx, "x", "a(b)"
+CheckErr &H8004050A, "unexpected character in path (only '.', '[""key""]', '[index]' allowed)", "a call as a path"
+pool.BindScriptObject idx, "once", "window.PageController", 2
 
 Dim sid
 sid = pool.AddScriptToExecuteOnDocumentCreated(idx, "window.early = 'yes';")
@@ -107,4 +145,8 @@ Next
 Check found, "the submitted form's page: " & pool.GetTitle(idx)
 v = pool.ExecuteScript(idx, "window.early")
 Check v = """yes""", "the document-created script ran: " & v
+pool.NavigateSync idx, base & "/form.html"
+Check pool.GetScriptProperty(idx, "pc", "name") = "pc", "a plain binding resolved again after navigation"
+pool.GetScriptProperty idx, "once", "name"
+CheckErr &H80040501, "", "a transient binding is dropped by navigation"
 pool.Destroy idx

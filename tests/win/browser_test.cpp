@@ -704,7 +704,9 @@ TEST_F(Browser, BlockingCallsAreRefusedInsideImmediateEventsOnly) {
 // The script and DOM members inside an immediate event: each refuses the way
 // its kind says; outside one, the texts a macro's arguments become.
 TEST_F(Browser, ScriptMembersRefuseInsideEventsAndBuildTheirScripts) {
+    EXPECT_EQ(ctrl->BindScriptObject(Bs(L"pc"), Bs(L"window.pc"), 1), S_OK);   // waits for readiness
     Ready();
+    ExpectHas(Log(), {L"window.__cvn_objects = Object.create(null);", L"o[1]=(window.pc);}catch(e){}})();"});
     struct Seen { HRESULT hr; std::wstring error; LONG code; VARIANT_BOOL flag; };
     std::vector<Seen> seen;
     auto record = [&](HRESULT hr, VARIANT_BOOL flag = VARIANT_FALSE) {
@@ -724,14 +726,25 @@ TEST_F(Browser, ScriptMembersRefuseInsideEventsAndBuildTheirScripts) {
         BSTR json = nullptr, message = nullptr;
         hr = ctrl->ExecuteScriptWithResult(Bs(L"1"), &json, &ok, &message);
         record(hr, ok);
+        VARIANT none = Var(VT_EMPTY), value = Var(VT_EMPTY);
+        record(ctrl->CallScriptSync(Bs(L"pc"), Bs(L"m"), none, none, none, none, none, none, none, none, &value));
+        record(ctrl->GetScriptProperty(Bs(L"pc"), Bs(L"p"), &value));
+        LONG code = 0;
+        BSTR bridgeText = nullptr;
+        ctrl->GetLastBridgeError(&code, &bridgeText);
+        seen.push_back({code, bridgeText, kReentrant, VARIANT_FALSE});
+        SysFreeString(bridgeText);
     };
     Load(L"https://outer.test/");
-    ASSERT_EQ(seen.size(), 4u);
+    ASSERT_EQ(seen.size(), 7u);
     const struct { HRESULT hr; const wchar_t* error; } expected[] = {
         {kReentrant, L"ExecuteScript cannot return a result here: WebView2 is still raising the NavigationStarting"},
         {S_OK, L"WaitForElement cannot return a result here: WebView2 is still raising the NavigationStarting"},
         {kReentrant, L"Call it before the browser is ready (for example in Form_Load, where it is queued),"},
         {kReentrant, L"ExecuteScriptWithResult cannot return a result here"},
+        {kReentrant, L"Use CallScript instead (it does not wait for the page), or call it after"},
+        {kReentrant, L"GetScriptProperty cannot return a result here"},
+        {kReentrant, L"GetScriptProperty cannot return a result here"},   // the bridge's own error slot
     };
     for (std::size_t i = 0; i < seen.size(); ++i) {
         EXPECT_EQ(seen[i].hr, expected[i].hr) << i;
