@@ -203,11 +203,12 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
                    ReadRuntimeString(args, &ICoreWebView2WebMessageReceivedEventArgs::TryGetWebMessageAsString);
                if (message.empty())
                    message = ReadRuntimeString(args, &ICoreWebView2WebMessageReceivedEventArgs::get_WebMessageAsJson);
-               if (message.empty()) return;
+               if (message.empty() || ConsumeWebMessage(message)) return;
                std::u16string source = ReadRuntimeString(args, &ICoreWebView2WebMessageReceivedEventArgs::get_Source);
                RaiseLater(u"WebMessageReceived", [this, message, source] {
                    RaiseEvent(Id::WebMessageReceived, {std::u16string_view(message), std::u16string_view(source)});
                });
+               AfterWebMessage(message, source);
            }));
 
     Listen(view, &ICoreWebView2::add_NewWindowRequested, &ICoreWebView2::remove_NewWindowRequested, removals,

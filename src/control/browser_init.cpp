@@ -211,6 +211,7 @@ void CCorvaneCtrl::EnterReadiness(bool fresh) {
         RaiseEvent(kCreateWebViewCompleted, {static_cast<LONG>(S_OK), true});
     });
     RaiseNow(u"WebViewReady", [this] { RaiseEvent(kWebViewReady); });
+    if (stage_.foreignWindow) OnEmbeddedReady();
 
     if (webView_) {
         std::vector<std::u16string> scripts;
@@ -335,6 +336,7 @@ void CCorvaneCtrl::TeardownBrowser() {
     for (auto& remove : webViewRemovals_) remove();
     webViewRemovals_.clear();
     webView_.Reset();
+    wiredWebView_ = nullptr;
     for (auto& remove : controllerRemovals_) remove();
     controllerRemovals_.clear();
     if (controller_) controller_->Close();
@@ -349,6 +351,7 @@ void CCorvaneCtrl::TeardownBrowser() {
 HRESULT CCorvaneCtrl::Dispose() {
     return ComBarrier([&] {
         if (disposed_) return S_OK;
+        ReleaseHostCallbacks();
         ForgetForeignState();
         TeardownBrowser();
         disposed_ = true;

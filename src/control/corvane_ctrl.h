@@ -24,6 +24,7 @@
 #include "error_info.h"
 #include "event_dispatch.h"
 #include "notimpl.h"
+#include "page_rules.h"
 #include "raise_event.h"
 #include "script_rules.h"
 #include "settings_table.h"
@@ -341,6 +342,18 @@ public:
     HRESULT STDMETHODCALLTYPE SetScriptProperty(BSTR alias, BSTR propertyName, VARIANT value) override;
     HRESULT STDMETHODCALLTYPE GetLastBridgeError(LONG* code, BSTR* message) override;
 
+    // The page calling the macro (src/script/host_callbacks.cpp) and page
+    // services (src/script/page_services.cpp).
+    HRESULT STDMETHODCALLTYPE SetWebMessageCallback(IDispatch* vbaApplication, BSTR macroName) override;
+    HRESULT STDMETHODCALLTYPE ClearWebMessageCallback() override;
+    HRESULT STDMETHODCALLTYPE EnableCvFacade(VARIANT_BOOL enabled) override;
+    HRESULT STDMETHODCALLTYPE get_IsCvFacadeEnabled(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE ToggleBridgeInspector() override;
+    HRESULT STDMETHODCALLTYPE SetLocalContentRoot(BSTR folderPath) override;
+    HRESULT STDMETHODCALLTYPE NavigateToLocalFile(BSTR filename) override;
+    HRESULT STDMETHODCALLTYPE SetVirtualHostNameToFolderMapping(BSTR hostName, BSTR folderPath, LONG accessKind) override;
+    HRESULT STDMETHODCALLTYPE ClearVirtualHostNameToFolderMapping(BSTR hostName) override;
+
     // DOM commands (src/script/dom_commands.cpp).
     HRESULT STDMETHODCALLTYPE GetElementValueById(BSTR elementId, BSTR* value) override;
     HRESULT STDMETHODCALLTYPE SetElementValueById(BSTR elementId, BSTR value) override;
@@ -395,6 +408,17 @@ public:
     HRESULT STDMETHODCALLTYPE QuickInitInFrame(IDispatch* parentForm, IDispatch* targetFrame) override;
     HRESULT STDMETHODCALLTYPE GetDefaultOcxPath(BSTR* folderPath) override;
     HRESULT STDMETHODCALLTYPE PointsToPixels(double points, VARIANT_BOOL isHorizontal, LONG* pixels) override;
+
+    // Operations the browser pool reaches by browser index; the control's own
+    // interface does not publish them (src/script/host_callbacks.cpp).
+    HRESULT RegisterVbaCallback(BSTR jsName, IDispatch* callbackObject, BSTR methodName);
+    HRESULT UnregisterVbaCallback();
+    HRESULT SetReadyCallback(IDispatch* callbackObject, BSTR methodName);
+    HRESULT ClearReadyCallback();
+    HRESULT SetAllowedVBAMacros(BSTR macroList);
+    HRESULT ClearAllowedVBAMacros();
+    HRESULT EnableAutoDispatch(VARIANT_BOOL enabled);
+    HRESULT IsAutoDispatchEnabled(VARIANT_BOOL* isEnabled);
 
     // What the browser pool sets and reads beside the interface.
     void SetEmbedOrigin(LONG x, LONG y) { embedX_ = x; embedY_ = y; }
@@ -476,6 +500,13 @@ private:
     void DrainEarlyQueues(bool hostObjects);
     void OnBridgeReady();
     void OnBridgeNavigationCompleted();
+    // A page message: true when auto-dispatch took it (run or dropped); else,
+    // after the event, the inspector's log line and the web message macro.
+    bool ConsumeWebMessage(const std::u16string& message);
+    void AfterWebMessage(const std::u16string& message, const std::u16string& source);
+    // A browser made through the embedding paths is ready: element wiring and the ready callback.
+    void OnEmbeddedReady();
+    void ReleaseHostCallbacks();
     void ParkBrowser();
     void TeardownBrowser();
     bool InitialisationUnderWay() const { return initializing_ && !stage_.ready && !closing_; }
@@ -614,6 +645,19 @@ private:
     std::vector<PendingMessage> pendingMessages_;
     std::vector<PendingHostObject> pendingHostObjects_;
     ScriptBridge bridge_;
+
+    // Page-to-macro calls.
+    ComPtr<IDispatch> hostApplication_;   // its Run serves the web message macro and auto-dispatch
+    std::u16string webMessageMacro_;
+    bool autoDispatch_ = false;
+    MacroAllowList allowedMacros_;
+    ComPtr<IDispatch> callbackBridge_;
+    ComPtr<IDispatch> readyCallback_;
+    std::u16string readyMethod_;
+    bool readyFired_ = false;
+    const void* wiredWebView_ = nullptr;  // the web view the element wiring went to
+    bool cvFacade_ = false;
+    bool inspectorOn_ = false;
 
     // One blocking navigation waits at a time.
     HANDLE navigationEvent_ = nullptr;

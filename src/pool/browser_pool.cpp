@@ -403,4 +403,31 @@ HRESULT CBrowserPoolObj::GetWebView2RuntimePath(BSTR* folderPath) {
     });
 }
 
+HRESULT CBrowserPoolObj::SetAllowedVBAMacros(LONG i, BSTR list) {
+    return WithControl(i, [&](CCorvaneCtrl& c) { return c.SetAllowedVBAMacros(list); });
+}
+HRESULT CBrowserPoolObj::ClearAllowedVBAMacros(LONG i) {
+    return WithControl(i, [&](CCorvaneCtrl& c) { return c.ClearAllowedVBAMacros(); });
+}
+HRESULT CBrowserPoolObj::EnableAutoDispatch(LONG i, VARIANT_BOOL enabled) {
+    return WithControl(i, [&](CCorvaneCtrl& c) { return c.EnableAutoDispatch(enabled); });
+}
+HRESULT CBrowserPoolObj::IsAutoDispatchEnabled(LONG i, VARIANT_BOOL* isEnabled) {
+    if (!isEnabled) return E_POINTER;
+    *isEnabled = VARIANT_FALSE;
+    return WithControl(i, [&](CCorvaneCtrl& c) { return c.IsAutoDispatchEnabled(isEnabled); });
+}
+HRESULT CBrowserPoolObj::SetReadyCallback(LONG i, IDispatch* object, BSTR method) {
+    return WithControl(i, [&](CCorvaneCtrl& c) { return c.SetReadyCallback(object, method); });
+}
+HRESULT CBrowserPoolObj::ClearReadyCallback(LONG i) {
+    return WithControl(i, [&](CCorvaneCtrl& c) { return c.ClearReadyCallback(); });
+}
+HRESULT CBrowserPoolObj::RegisterVbaCallback(LONG i, BSTR jsName, IDispatch* object, BSTR method) {
+    return WithControl(i, [&](CCorvaneCtrl& c) { return c.RegisterVbaCallback(jsName, object, method); });
+}
+HRESULT CBrowserPoolObj::UnregisterVbaCallback(LONG i) {
+    return WithControl(i, [&](CCorvaneCtrl& c) { return c.UnregisterVbaCallback(); });
+}
+
 }  // namespace Corvane

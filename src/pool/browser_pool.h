@@ -101,6 +101,17 @@ public:
     HRESULT STDMETHODCALLTYPE JsonToRowArray(LONG browserIndex, BSTR json, VARIANT* result) override;
     HRESULT STDMETHODCALLTYPE PushRecordset(LONG browserIndex, IDispatch* recordset, BSTR jsCallback) override;
 
+    // The control's operations for page-to-macro calls, which only the pool publishes.
+    HRESULT STDMETHODCALLTYPE SetAllowedVBAMacros(LONG browserIndex, BSTR macroList) override;
+    HRESULT STDMETHODCALLTYPE ClearAllowedVBAMacros(LONG browserIndex) override;
+    HRESULT STDMETHODCALLTYPE EnableAutoDispatch(LONG browserIndex, VARIANT_BOOL enabled) override;
+    HRESULT STDMETHODCALLTYPE IsAutoDispatchEnabled(LONG browserIndex, VARIANT_BOOL* isEnabled) override;
+    HRESULT STDMETHODCALLTYPE SetReadyCallback(LONG browserIndex, IDispatch* callbackObject, BSTR methodName) override;
+    HRESULT STDMETHODCALLTYPE ClearReadyCallback(LONG browserIndex) override;
+    HRESULT STDMETHODCALLTYPE RegisterVbaCallback(LONG browserIndex, BSTR jsName, IDispatch* callbackObject,
+                                                  BSTR methodName) override;
+    HRESULT STDMETHODCALLTYPE UnregisterVbaCallback(LONG browserIndex) override;
+
     // The forwarding rule, used by every generated member.
     template <class F>
     HRESULT Forward(LONG index, ForwardKind kind, VARIANT_BOOL* answer, F&& call) noexcept {
@@ -131,6 +142,16 @@ public:
     }
 
 private:
+    // The pooled control's own object for an operation outside its interface;
+    // E_INVALIDARG for an index that names no browser.
+    template <class F>
+    HRESULT WithControl(LONG index, F&& call) {
+        return ComBarrier([&]() -> HRESULT {
+            PooledBrowser browser;
+            if (FAILED(Lookup(index, browser)) || !browser.object) return E_INVALIDARG;
+            return call(*browser.object);
+        });
+    }
     // E_INVALIDARG with the error information for an index this pool never
     // handed out (or forgot); E_FAIL when the registry no longer holds it.
     HRESULT Lookup(LONG index, PooledBrowser& browser);

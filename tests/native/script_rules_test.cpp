@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "bridge_rules.h"
+#include "page_rules.h"
 #include "script_rules.h"
 
 namespace Corvane {
@@ -148,6 +149,22 @@ TEST(BridgeRules, TableKeepsHandlesAndPendingBinds) {
     EXPECT_EQ(bridge.ErrorText(), std::u16string(4093, u'm') + u"...");
     EXPECT_NE(AliasHash{}(u"ab"), AliasHash{}(u"ba"));
     EXPECT_EQ(AliasHash{}(u"a"), static_cast<std::size_t>((((0xCBF29CE484222325ull ^ 0x61) * 0x100000001B3ull)) * 0x100000001B3ull));
+}
+
+TEST(PageRules, AllowListAndProtectedFolders) {
+    MacroAllowList allowed;
+    allowed.Set(u" DoThing ,\tdothing,,Module1.DoThing");
+    EXPECT_EQ(allowed.Size(), 2u);                                  // duplicates collapse, empty pieces go
+    EXPECT_EQ(*allowed.Find(NormaliseMacroName(u"D.o Thing!")), u"DoThing");
+    EXPECT_EQ(allowed.Find(NormaliseMacroName(u"Module1.DoThing")), nullptr);
+    const std::vector<std::u16string> programs = {u"C:\\Program Files", u""};
+    const std::pair<const char16_t*, bool> paths[] = {
+        {u"c:\\WINDOWS\\", true}, {u"C:\\windows\\system32", true}, {u"C:\\windowsx", false},
+        {u"C:\\Program Files/", true}, {u"C:\\program files\\app", false}, {u"C:\\", false},
+    };
+    for (const auto& [path, denied] : paths)
+        EXPECT_EQ(IsProtectedFolder(path, u"C:\\windows", programs), denied) << testing::PrintToString(std::u16string(path));
+    EXPECT_TRUE(IsProtectedFolder(u"C:\\x", u"C:\\", {}));           // a drive root keeps its separator
 }
 
 }  // namespace

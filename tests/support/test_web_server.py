@@ -32,6 +32,8 @@ PAGES = {
                   "setTimeout(function () {"
                   "var d = document.createElement('div'); d.id = 'late'; document.body.appendChild(d);"
                   "}, 400);</script></body>",
+    "/callbacks.html": "<!doctype html><title>Callbacks</title><body>"
+                       "<button id=b data-vba=DoThing data-args=\"C:\\new\\table.csv\">Go</button></body>",
     "/echo.html": "<!doctype html><title>Echo</title><body><script>"
                   "chrome.webview.addEventListener('message', function (e) {"
                   "  chrome.webview.postMessage({echo: e.data}); });"

@@ -53,6 +53,12 @@ std::wstring ReadServerUrl() {
 
 std::wstring Bstr(BSTR text) { return TakeBstr(text); }
 
+}  // namespace
+
+std::wstring TestServerUrl() { return ReadServerUrl(); }   // for the other live tests of this program
+
+namespace {
+
 // A string the runtime allocated, as text.
 std::wstring Co(LPWSTR text) {
     std::wstring out = text ? text : L"(null)";

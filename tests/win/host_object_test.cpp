@@ -1,20 +1,31 @@
 // Host objects through the Chromium runtime and the real browser: a scripted
 // host IDispatch called from pages through chrome.webview.hostObjects.
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "browser_host.h"
 #include "callback.h"
 #include "chromium/chromium_runtime.h"
 #include "win_test_support.h"
 
 using namespace CorvaneTest;
+
+std::wstring TestServerUrl();
 using Corvane::Callback;
 using Corvane::ComPtr;
 
 namespace {
 
 using Args = std::vector<VARIANT*>;   // first to last
+
+struct Bs {   // a BSTR argument for the call it is written in
+    explicit Bs(const std::wstring& text) : s(SysAllocString(text.c_str())) {}
+    ~Bs() { SysFreeString(s); }
+    operator BSTR() const { return s; }
+    BSTR s;
+};
 using Member = std::function<HRESULT(Args&, VARIANT*, EXCEPINFO*)>;
 
 struct Scripted final : IDispatch {
@@ -148,6 +159,129 @@ TEST(HostObjects, PagesReachHostObjectsUntilTheirDocumentRemoveOrClose) {
     calc->Release();
     view.Reset(), ctl.Reset(), env.Reset();
     PumpFor(100);
+}
+
+// Page-to-macro calls through the pool on the real browser: auto-dispatch
+// runs only allowed macros, under their allowed names; the rest reaches the
+// web message macro or nothing; a data-vba button posts once per 100 ms; the
+// cvn callback object and the ready callback reach their methods.
+TEST(HostCallbacks, PagesReachOnlyTheMacrosTheHostAllows) {
+    SetEnvironmentVariableW(L"CORVANE_WEBVIEW2_RUNTIME", nullptr);
+    ComPtr<IBrowserPool> pool;
+    pool.Attach(NewObject<IBrowserPool>(CLSID_BrowserPool, IID_IBrowserPool));
+    LONG idx = 0;
+    ASSERT_TRUE(pool && pool->Create(0, Bs(L""), 0, 0, 400, 300, &idx) == S_OK);
+    std::vector<std::wstring> runs;
+    auto record = [&](const wchar_t* prefix) {
+        return [&runs, prefix](Args& args, VARIANT*, EXCEPINFO*) {
+            std::wstring line = prefix;
+            for (VARIANT* v : args) line += L"|" + std::wstring(v->vt == VT_BSTR ? v->bstrVal : L"?");
+            return runs.push_back(line), S_OK;
+        };
+    };
+    auto* app = new Scripted({{L"Run", record(L"Run")}});
+    auto* callbacks = new Scripted({{L"OnReady", record(L"ready")}, {L"OnNotify", record(L"notify")}});
+    ASSERT_EQ(pool->SetReadyCallback(idx, callbacks, Bs(L"OnReady")), S_OK);
+    ASSERT_EQ(pool->SetReadyCallback(idx, callbacks, Bs(L"OnReady")), S_OK);   // fired already: not again
+    ASSERT_EQ(pool->SetWebMessageCallback(idx, app, Bs(L"OnMessage")), S_OK);
+    ASSERT_EQ(pool->SetAllowedVBAMacros(idx, Bs(L" DoThing ,Other,Module1.DoThing")), S_OK);
+    ASSERT_EQ(pool->EnableAutoDispatch(idx, VARIANT_TRUE), S_OK);
+    ASSERT_EQ(pool->NavigateSync(idx, Bs(TestServerUrl() + L"/callbacks.html")), S_OK);
+    ASSERT_EQ(pool->RegisterVbaCallback(idx, Bs(L"notify"), callbacks, Bs(L"OnNotify")), S_OK);
+    auto run = [&](const std::wstring& script) {
+        BSTR out = nullptr;
+        EXPECT_EQ(pool->ExecuteScript(idx, Bs(script), &out), S_OK) << script;
+        SysFreeString(out);
+    };
+    EXPECT_TRUE(PumpUntil([&] { return runs.size() == 1; }, 10000));
+    run(L"chrome.webview.hostObjects.cvn.notify('1','two');0");
+    EXPECT_TRUE(PumpUntil([&] { return runs.size() == 2; }, 10000));
+    std::vector<std::wstring> expected = {L"ready", L"notify|1|two", L"Run|DoThing|C:\\new\\table.csv"};
+    run(L"var b=document.getElementById('b');b.click();b.click();0");
+    const std::wstring source = TestServerUrl() + L"/callbacks.html";
+    const struct { const wchar_t *posted, *run; } messages[] = {   // run: what reaches Run, null for nothing
+        {LR"({"macro":"DoThing","args":"42"})", L"DoThing|42"},
+        {LR"({"macro":"D.oThing","args":"x"})", L"DoThing|x"},                  // the allowed name, not the page's
+        {LR"({"macro":"DO THING","args":"C:\\new\\t.csv"})", L"DoThing|C:\\new\\t.csv"},
+        {LR"({"macro":"Do\u0054hing","args":["a"]})", L"DoThing|"},
+        {LR"({"macro":"Evil"})", nullptr},
+        {LR"({"macro":"Module1.DoThing"})", nullptr},
+        {LR"({"macro":"DoThing","macro":"Evil"})", nullptr},
+        {LR"({"macro":"DoThing\u0000Evil"})", nullptr},
+        {LR"({"macro":"\uff24oThing"})", nullptr},                              // a look-alike letter
+        {LR"({"macro":42})", L"OnMessage|{\"macro\":42}|"},
+        {LR"({"x":{"macro":"DoThing"}})", L"OnMessage|{\"x\":{\"macro\":\"DoThing\"}}|"},
+        {LR"(not json "macro":"DoThing")", L"OnMessage|not json \"macro\":\"DoThing\"|"},
+    };
+    std::wstring posts;
+    for (const auto& m : messages) {
+        posts += L"chrome.webview.postMessage(\"";
+        for (const wchar_t* c = m.posted; *c; ++c) posts += *c == L'\\' || *c == L'"' ? std::wstring{L'\\', *c} : std::wstring{*c};
+        posts += L"\");";
+        if (m.run) expected.push_back(std::wstring(L"Run|") + m.run + (m.run[0] == L'O' ? source : L""));
+    }
+    run(posts + L"0");
+    EXPECT_TRUE(PumpUntil([&] { return runs.size() >= expected.size(); }, 10000));
+    PumpFor(300);   // a message that should have been dropped would show up now
+    EXPECT_EQ(runs, expected);
+    std::printf("HostCallbacks: %zu page messages tried against the allow-list\n", std::size(messages));
+    pool->Destroy(idx);
+    pool.Reset();
+    PumpFor(100);
+    EXPECT_EQ(app->refs, 1);
+    EXPECT_EQ(callbacks->refs, 1);
+    app->Release();
+    callbacks->Release();
+}
+
+// The window.cv facade answered by the host with a result and with an error,
+// the inspector shown and removed, and content folders the control refuses.
+TEST(PageServices, FacadeInspectorAndContentFolders) {
+    HostedControl host(HostRuntime::Chromium);
+    ASSERT_TRUE(host.ctrl && host.Attach() && host.WaitReady(30000));
+    ICorvaneCtrl* ctrl = host.ctrl;
+    std::vector<std::wstring> calls;
+    auto* app = new Scripted({{L"Run", [&](Args& a, VARIANT*, EXCEPINFO*) {   // the macro answers each call
+        const std::wstring message = a[1]->bstrVal, id = message.substr(message.find(L"\"id\":") + 5, 1);
+        calls.push_back(message);
+        const bool add = message.find(L"\"macro\":\"Add\",\"args\":[1,2]") != std::wstring::npos;
+        ctrl->PostWebMessageAsJson(Bs(L"{\"__cv\":\"reply\",\"id\":" + id + (add ? L",\"result\":3}" : L",\"err\":\"nope\"}")));
+        return S_OK;
+    }}});
+    ASSERT_EQ(ctrl->SetWebMessageCallback(app, Bs(L"OnMessage")), S_OK);
+    ASSERT_EQ(ctrl->EnableCvFacade(VARIANT_TRUE), S_OK);
+    ASSERT_EQ(ctrl->NavigateSync(Bs(TestServerUrl() + L"/page1.html")), S_OK);
+    auto eval = [&](const std::wstring& script) {
+        BSTR out = nullptr;
+        ctrl->ExecuteScript(Bs(script), &out);
+        return TakeBstr(out);
+    };
+    eval(L"Promise.all([cv.call('Add',1,2),cv.call('Fail').catch(e=>'err:'+e.message)]).then(r=>window.r=r.join());0");
+    EXPECT_TRUE(PumpUntil([&] { return eval(L"window.r||null") != L"null"; }, 10000));
+    EXPECT_EQ(eval(L"window.r"), L"\"3,err:nope\"");
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_NE(calls[1].find(L"{\"__cv\":\"call\",\"id\":2,\"macro\":\"Fail\",\"args\":[]}"), std::wstring::npos) << calls[1];
+
+    ctrl->ToggleBridgeInspector();
+    EXPECT_EQ(eval(L"!!document.getElementById('cvn-bi-log')"), L"true");
+    ctrl->ToggleBridgeInspector();
+    EXPECT_EQ(eval(L"!document.getElementById('cvn-bridge-inspector')&&window.__cvnBridgeInspectorLog('a','b')===undefined"),
+              L"true");
+
+    wchar_t windows[MAX_PATH] = {}, programs[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    GetEnvironmentVariableW(L"ProgramFiles", programs, MAX_PATH);
+    const struct { std::wstring path; HRESULT hr; } roots[] = {
+        {windows, E_ACCESSDENIED},
+        {std::wstring(windows) + L"\\SYSTEM32\\", E_ACCESSDENIED},
+        {programs, E_ACCESSDENIED},
+        {std::wstring(windows) + L"\\win.ini", E_INVALIDARG},
+        {L"no such folder", E_INVALIDARG},
+    };
+    for (const auto& root : roots) EXPECT_EQ(ctrl->SetLocalContentRoot(Bs(root.path)), root.hr) << root.path;
+    ctrl->ClearWebMessageCallback();
+    EXPECT_EQ(app->refs, 1);
+    app->Release();
 }
 
 }  // namespace
