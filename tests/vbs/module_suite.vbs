@@ -15,9 +15,9 @@ Dim ctrl, pool, v
 Set ctrl = CreateObject("Corvane.CorvaneCtrl")
 Set pool = CreateObject("Corvane.BrowserPool")
 ' A member not written yet, called in another letter case: its HRESULT, its description, our source.
-pool.CLEARREADYCALLBACK 1
+ctrl.OPENDOWNLOADDIALOG
 Check Err.Source = "Corvane", "Err.Source: " & Err.Source
-CheckErr E_NOTIMPL, "ClearReadyCallback is not implemented yet.", "pool.CLEARREADYCALLBACK"
+CheckErr E_NOTIMPL, "OpenDownloadDialog is not implemented yet.", "ctrl.OPENDOWNLOADDIALOG"
 ' A property read and a property write are told apart.
 v = ctrl.defaultdownloadfolderpath
 CheckErr E_NOTIMPL, "DefaultDownloadFolderPath (read) is not implemented yet.", "ctrl.DefaultDownloadFolderPath read"

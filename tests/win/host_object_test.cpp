@@ -191,11 +191,21 @@ TEST(HostCallbacks, PagesReachOnlyTheMacrosTheHostAllows) {
     auto run = [&](const std::wstring& script) {
         BSTR out = nullptr;
         EXPECT_EQ(pool->ExecuteScript(idx, Bs(script), &out), S_OK) << script;
-        SysFreeString(out);
+        return TakeBstr(out);
     };
     EXPECT_TRUE(PumpUntil([&] { return runs.size() == 1; }, 10000));
     run(L"chrome.webview.hostObjects.cvn.notify('1','two');0");
     EXPECT_TRUE(PumpUntil([&] { return runs.size() == 2; }, 10000));
+    // Hostile calls are rejected in the page, or reach the host whole.
+    std::wstring many;
+    for (int i = 0; i < 40; ++i) many += L"'a',";
+    run(L"var d=[];for(var i=0;i<20;i++)d=[d];var c=chrome.webview.hostObjects.cvn;Promise.allSettled([c.other(),"
+        L"c.notify(d),c.notify(" + many + L"),c.notify('x'.repeat(1<<20))]).then(r=>window.h=r.map(x=>x.status).join());0");
+    EXPECT_TRUE(PumpUntil([&] { return run(L"window.h||null") != L"null"; }, 10000));
+    EXPECT_EQ(run(L"window.h"), L"\"rejected,rejected,rejected,fulfilled\"");
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_EQ(runs.back().size(), 7u + (1u << 20));
+    runs.pop_back();
     std::vector<std::wstring> expected = {L"ready", L"notify|1|two", L"Run|DoThing|C:\\new\\table.csv"};
     run(L"var b=document.getElementById('b');b.click();b.click();0");
     const std::wstring source = TestServerUrl() + L"/callbacks.html";
