@@ -53,17 +53,23 @@ HRESULT HostCallProxy::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LC
     return object_->GetIDsOfNames(iid, names, count, lcid, ids);
 }
 
-HRESULT HostCallProxy::Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                              EXCEPINFO* exception, UINT* argError) {
-    AddRef();   // the call may let go of the page's last reference
+HRESULT InvokeAsHostCall(IDispatch* object, const wchar_t* name, DISPID id, REFIID iid, LCID lcid, WORD flags,
+                         DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception, UINT* argError) {
     DispatchRecord& record = ThreadDispatchRecord();
     const wchar_t* previous = record.hostCallName;
     ++record.hostCallDepth;
-    record.hostCallName = name_.c_str();
-    const HRESULT hr = object_->Invoke(id, iid, lcid, flags, params, result, exception, argError);
+    record.hostCallName = name;
+    const HRESULT hr = object->Invoke(id, iid, lcid, flags, params, result, exception, argError);
     --record.hostCallDepth;
     record.hostCallName = previous;
     ScheduleDeferredIfIdle();
+    return hr;
+}
+
+HRESULT HostCallProxy::Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                              EXCEPINFO* exception, UINT* argError) {
+    AddRef();   // the call may let go of the page's last reference
+    const HRESULT hr = InvokeAsHostCall(object_, name_.c_str(), id, iid, lcid, flags, params, result, exception, argError);
     Release();
     return hr;
 }

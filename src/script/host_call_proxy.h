@@ -11,6 +11,11 @@
 
 namespace Corvane {
 
+// Calls `object` as a page-to-host call named `name`: the thread's dispatch
+// record says so while it runs, and deferred events may run once it is over.
+HRESULT InvokeAsHostCall(IDispatch* object, const wchar_t* name, DISPID id, REFIID iid, LCID lcid, WORD flags,
+                         DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception, UINT* argError);
+
 class HostCallProxy final : public IDispatch {
 public:
     // Null when `object` is null or memory runs out; one reference otherwise.

@@ -13,6 +13,7 @@
 #include "bstr.h"
 #include "corvane_ctrl.h"
 #include "event_dispatch.h"
+#include "host_call_proxy.h"
 #include "module.h"
 #include "module_lock.h"
 #include "runtime_text.h"
@@ -167,15 +168,8 @@ public:
                                      VARIANT* result, EXCEPINFO* exception, UINT* argError) override {
         if (id != 1 || !target_ || targetId_ == DISPID_UNKNOWN) return DISP_E_MEMBERNOTFOUND;
         ComPtr<IDispatch> keep(this);
-        DispatchRecord& record = ThreadDispatchRecord();
-        const wchar_t* previous = record.hostCallName;
-        ++record.hostCallDepth;
-        record.hostCallName = scriptName_.c_str();
-        const HRESULT hr = target_->Invoke(targetId_, iid, lcid, flags, params, result, exception, argError);
-        --record.hostCallDepth;
-        record.hostCallName = previous;
-        ScheduleDeferredIfIdle();
-        return hr;
+        return InvokeAsHostCall(target_.get(), scriptName_.c_str(), targetId_, iid, lcid, flags, params, result,
+                                exception, argError);
     }
 
 private:
