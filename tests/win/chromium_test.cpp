@@ -739,7 +739,8 @@ TEST_F(Runtime, StoppedAndReplacedNavigationsEndCancelled) {
     EXPECT_EQ(Script(L"document.title"), L"\"Page Two\"");
 }
 
-// A mapped host is served from its folder and from nowhere else.
+// A mapped host is served from its folder and from nowhere else; "deny"
+// still lets the host's own pages load what lies beside them.
 TEST_F(Runtime, VirtualHostServesItsFolderOnly) {
     ComPtr<ICoreWebView2_3> view3;
     ASSERT_EQ(view->QueryInterface(__uuidof(ICoreWebView2_3), view3.put_void()), S_OK);
@@ -769,7 +770,7 @@ TEST_F(Runtime, VirtualHostServesItsFolderOnly) {
     }
     const bool linked = GetFileAttributesW((site + L"\\up").c_str()) != INVALID_FILE_ATTRIBUTES;
     ASSERT_EQ(view3->SetVirtualHostNameToFolderMapping(L"App.Corvane.Test", site.c_str(),
-                                                       COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_ALLOW), S_OK);
+                                                       COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_DENY), S_OK);
     const Completed page = Navigate(L"https://app.corvane.test/index.html");
     EXPECT_TRUE(page.success);
     EXPECT_EQ(page.http, 200);
@@ -780,7 +781,7 @@ TEST_F(Runtime, VirtualHostServesItsFolderOnly) {
     std::wstring outsideEncoded;
     for (wchar_t c : outside) outsideEncoded += c == L'\\' ? L"%5C" : c == L':' ? L"%3A" : std::wstring(1, c);
     Script((L"window.vh = null; Promise.all(['/../outside.txt', '/%2e%2e/outside.txt', '/%2E%2E%2foutside.txt', "
-            L"'/..%5coutside.txt', '/.%2e/.%2e/outside.txt', '//..%5c/outside.txt', '/" + outsideEncoded + L"', "
+            L"'/..%5coutside.txt', '/.%2e/.%2e/outside.txt', '/%5c%5c127.0.0.1%5cshare%5coutside.txt', '/" + outsideEncoded + L"', "
             L"'/index.html%00', '/link.txt', '/up/outside.txt'].map(p => fetch(p).then(r => r.text().then(t => r.status + ':' + t)))"
             L").then(a => window.vh = a.join('|'), e => window.vh = String(e)), 1").c_str());
     std::wstring traversal;

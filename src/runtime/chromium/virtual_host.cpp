@@ -77,15 +77,15 @@ std::u16string_view Header(const JsonNode* headers, std::u16string_view name) {
     return {};
 }
 
-struct Answer {
+struct FolderAnswer {
     int status = 200;
     std::u16string_view phrase = u"OK";
     std::vector<std::pair<std::u16string, std::u16string>> headers;
     std::vector<unsigned char> body;
 };
 
-Answer Refusal(int status, std::u16string_view phrase) {
-    Answer answer;
+FolderAnswer Refusal(int status, std::u16string_view phrase) {
+    FolderAnswer answer;
     answer.status = status;
     answer.phrase = phrase;
     answer.headers.emplace_back(u"Content-Type", u"text/plain");
@@ -153,15 +153,15 @@ std::u16string Number(std::uint64_t value) {
     return std::u16string(text.begin(), text.end());
 }
 
-Answer AnswerFromFolder(const VirtualFolder& folder, const VirtualRequest& request) {
+FolderAnswer AnswerFromFolder(const VirtualFolder& folder, const VirtualRequest& request) {
     const CorsAnswer cors = VirtualHostCors(folder.accessKind, request.requester, request.hostOrigin, request.document);
     if (cors.refused) return Refusal(403, u"Forbidden");
-    auto withCors = [&](Answer answer) {
+    auto withCors = [&](FolderAnswer answer) {
         if (!cors.allowOrigin.empty()) answer.headers.emplace_back(u"Access-Control-Allow-Origin", cors.allowOrigin);
         return answer;
     };
     if (request.method == u"OPTIONS") {
-        Answer answer;
+        FolderAnswer answer;
         answer.status = 204;
         answer.phrase = u"No Content";
         answer.headers.emplace_back(u"Allow", u"GET, HEAD, OPTIONS");
@@ -172,7 +172,7 @@ Answer AnswerFromFolder(const VirtualFolder& folder, const VirtualRequest& reque
         return withCors(std::move(answer));
     }
     if (request.method != u"GET" && request.method != u"HEAD") {
-        Answer answer = Refusal(405, u"Method Not Allowed");
+        FolderAnswer answer = Refusal(405, u"Method Not Allowed");
         answer.headers.emplace_back(u"Allow", u"GET, HEAD, OPTIONS");
         return withCors(std::move(answer));
     }
@@ -184,7 +184,7 @@ Answer AnswerFromFolder(const VirtualFolder& folder, const VirtualRequest& reque
     const Opened opened = OpenInside(folder, relative, file);
     if (opened == Opened::Forbidden) return withCors(Refusal(403, u"Forbidden"));
     if (opened == Opened::NotFound) return withCors(Refusal(404, u"Not Found"));
-    Answer answer;
+    FolderAnswer answer;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file, &size)) {
         CloseHandle(file);
@@ -195,13 +195,13 @@ Answer AnswerFromFolder(const VirtualFolder& folder, const VirtualRequest& reque
     const RangeVerdict range = ParseByteRange(request.range, total, first, last);
     if (range == RangeVerdict::Unsatisfiable) {
         CloseHandle(file);
-        Answer refused = Refusal(416, u"Range Not Satisfiable");
+        FolderAnswer refused = Refusal(416, u"Range Not Satisfiable");
         refused.headers.emplace_back(u"Content-Range", u"bytes */" + Number(total));
         return withCors(std::move(refused));
     }
     if (range == RangeVerdict::Whole && total > kMaxBodyBytes) {
         CloseHandle(file);
-        Answer refused = Refusal(413, u"Payload Too Large");
+        FolderAnswer refused = Refusal(413, u"Payload Too Large");
         refused.headers.emplace_back(u"Accept-Ranges", u"bytes");
         return withCors(std::move(refused));
     }
@@ -267,7 +267,7 @@ void WebView::ServeVirtualHost(const VirtualRequest& request) {
         Send(u"Fetch.continueRequest", Params().Add(u"requestId", request.requestId).Text());
         return;
     }
-    const Answer answer = AnswerFromFolder(folder->second, request);
+    const FolderAnswer answer = AnswerFromFolder(folder->second, request);
     std::u16string headers = u"[";
     for (const auto& [name, value] : answer.headers) {
         if (headers.size() > 1) headers += u',';
@@ -289,20 +289,20 @@ HRESULT WebView::SetVirtualHostNameToFolderMapping(LPCWSTR hostName, LPCWSTR fol
     if (accessKind < COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_DENY || accessKind > COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_DENY_CORS)
         return E_INVALIDARG;
     if (HRESULT hr = Usable(); FAILED(hr)) return hr;
-    VirtualFolder folder;
-    folder.root = WithoutTrailingSlash(FullPath(folderPath));
-    folder.accessKind = static_cast<int>(accessKind);
-    const DWORD attributes = folder.root.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(folder.root.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-    // The folder as the file system names it, links followed: where served files must lie.
-    HANDLE handle = CreateFileW(folder.root.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) {
-        folder.finalRoot = WithoutTrailingSlash(FinalPath(handle));
-        CloseHandle(handle);
-    }
     return ComBarrier([&] {
+        VirtualFolder folder;
+        folder.root = WithoutTrailingSlash(FullPath(folderPath));
+        folder.accessKind = static_cast<int>(accessKind);
+        const DWORD attributes = folder.root.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(folder.root.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+        // The folder as the file system names it, links followed: where served files must lie.
+        HANDLE handle = CreateFileW(folder.root.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            folder.finalRoot = WithoutTrailingSlash(FinalPath(handle));
+            CloseHandle(handle);
+        }
         virtualHosts_[LowerAscii(View(hostName))] = std::move(folder);
         Send(u"Fetch.enable", FetchPatterns());
         return S_OK;
