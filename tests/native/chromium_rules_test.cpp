@@ -185,8 +185,8 @@ TEST(VirtualHost, UrlsHostsTypesAndOrigins) {
         {u"data:text/html,x", u"-"},
     };
     for (const auto& [url, expected] : urls) {
-        HttpUrlParts parts;
-        const std::u16string got = SplitHttpUrl(url, parts) ? parts.scheme + u"|" + parts.host + u"|" + parts.path : u"-";
+        HttpUrlPieces pieces;
+        const std::u16string got = SplitHttpUrl(url, pieces) ? pieces.scheme + u"|" + pieces.host + u"|" + pieces.path : u"-";
         EXPECT_EQ(got, expected) << std::string(url.begin(), url.end());
     }
     EXPECT_EQ(OriginOf(u"https://App.example/x?y"), u"https://app.example");

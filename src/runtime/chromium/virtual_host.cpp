@@ -241,13 +241,13 @@ std::u16string WebView::FetchPatterns() const {
 std::shared_ptr<VirtualRequest> WebView::MatchVirtualHost(const JsonNode& params) const {
     if (virtualHosts_.empty()) return nullptr;
     const JsonNode* request = Obj(&params, u"request");
-    HttpUrlParts parts;
-    if (!SplitHttpUrl(Str(request, u"url"), parts) || !virtualHosts_.count(parts.host)) return nullptr;
+    HttpUrlPieces pieces;
+    if (!SplitHttpUrl(Str(request, u"url"), pieces) || !virtualHosts_.count(pieces.host)) return nullptr;
     auto matched = std::make_shared<VirtualRequest>();
     matched->requestId = Str(&params, u"requestId");
-    matched->host = parts.host;
-    matched->hostOrigin = parts.scheme + u"://" + parts.host;
-    matched->path = std::move(parts.path);
+    matched->host = pieces.host;
+    matched->hostOrigin = pieces.scheme + u"://" + pieces.host;
+    matched->path = std::move(pieces.path);
     matched->method = Str(request, u"method");
     matched->document = Str(&params, u"resourceType") == u"Document";
     const JsonNode* headers = Obj(request, u"headers");

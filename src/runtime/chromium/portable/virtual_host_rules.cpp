@@ -168,7 +168,7 @@ std::u16string LowerAscii(std::u16string_view text) {
     return out;
 }
 
-bool SplitHttpUrl(std::u16string_view url, HttpUrlParts& parts) {
+bool SplitHttpUrl(std::u16string_view url, HttpUrlPieces& pieces) {
     const std::size_t colon = url.find(u"://");
     if (colon == std::u16string_view::npos) return false;
     std::u16string scheme = LowerAscii(url.substr(0, colon));
@@ -177,10 +177,10 @@ bool SplitHttpUrl(std::u16string_view url, HttpUrlParts& parts) {
     const std::size_t end = rest.find_first_of(u"/?#");
     const std::u16string_view authority = rest.substr(0, end);
     if (authority.empty() || authority.find_first_of(u"@:") != std::u16string_view::npos) return false;
-    parts.scheme = std::move(scheme);
-    parts.host = LowerAscii(authority);
-    parts.path = end == std::u16string_view::npos ? std::u16string(u"/") : std::u16string(rest.substr(end));
-    if (parts.path.front() != u'/') parts.path.insert(parts.path.begin(), u'/');
+    pieces.scheme = std::move(scheme);
+    pieces.host = LowerAscii(authority);
+    pieces.path = end == std::u16string_view::npos ? std::u16string(u"/") : std::u16string(rest.substr(end));
+    if (pieces.path.front() != u'/') pieces.path.insert(pieces.path.begin(), u'/');
     return true;
 }
 
@@ -247,11 +247,11 @@ RangeVerdict ParseByteRange(std::u16string_view header, std::uint64_t size, std:
     if (equals == std::u16string_view::npos || !EqualNoCase(Trim(header.substr(0, equals)), u"bytes"))
         return RangeVerdict::Unsatisfiable;
     // One range only: a multipart answer is not made.
-    const std::u16string_view spec = Trim(header.substr(equals + 1));
-    const std::size_t dash = spec.find(u'-');
-    if (dash == std::u16string_view::npos || spec.find(u',') != std::u16string_view::npos)
+    const std::u16string_view ranges = Trim(header.substr(equals + 1));
+    const std::size_t dash = ranges.find(u'-');
+    if (dash == std::u16string_view::npos || ranges.find(u',') != std::u16string_view::npos)
         return RangeVerdict::Unsatisfiable;
-    const std::u16string_view from = Trim(spec.substr(0, dash)), to = Trim(spec.substr(dash + 1));
+    const std::u16string_view from = Trim(ranges.substr(0, dash)), to = Trim(ranges.substr(dash + 1));
     std::uint64_t a = 0, b = 0;
     if (from.empty()) {   // the last n bytes
         if (!ParseNumber(to, b) || b == 0 || size == 0) return RangeVerdict::Unsatisfiable;

@@ -18,10 +18,10 @@ std::u16string LowerAscii(std::u16string_view text);
 // "https://Host/a/b?q" -> scheme "https", host "host" (lower case), path
 // "/a/b?q". Only http and https without a port or user info split; anything
 // else returns false (a mapped host is reached on the default ports only).
-struct HttpUrlParts {
+struct HttpUrlPieces {
     std::u16string scheme, host, path;
 };
-bool SplitHttpUrl(std::u16string_view url, HttpUrlParts& parts);
+bool SplitHttpUrl(std::u16string_view url, HttpUrlPieces& pieces);
 
 // The origin of a URL ("https://host[:port]"), or empty when it has none that
 // can be compared (about:, data:, file:).
