@@ -1,6 +1,6 @@
 // The Chromium runtime's portable rules: DevTools error text to web error
-// status, a RemoteObject to the JSON a script result is reported with, and
-// where a browser is looked for.
+// status, a RemoteObject to the JSON a script result is reported with, where
+// a browser is looked for, and what a virtual host's folder may serve.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,6 +10,7 @@
 #include "json_document.h"
 #include "portable/browser_search.h"
 #include "portable/remote_object_json.h"
+#include "portable/virtual_host_rules.h"
 #include "portable/web_error_status.h"
 
 using namespace Corvane;
@@ -142,6 +143,123 @@ TEST(BrowserSearch, VersionIsReadFromTheVersionOutput) {
     };
     for (const auto& [output, version] : cases)
         EXPECT_EQ(VersionFromVersionOutput(output), version) << std::string(output.begin(), output.end());
+}
+
+// A URL path and the file it names inside the mapped folder; "403" and "404"
+// mark refusals. Nothing here may leave the folder.
+TEST(VirtualHost, PathsNeverLeaveTheFolder) {
+    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
+        {u"/index.html", u"index.html"}, {u"/", u"index.html"}, {u"/css/site.css?v=2#top", u"css/site.css"},
+        {u"/a%20b/%C3%A9t%C3%A9.txt", u"a b/\u00e9t\u00e9.txt"}, {u"/%F0%9F%98%80.png", u"\U0001F600.png"},
+        {u"/docs/", u"docs/index.html"}, {u"/..%2Foutside.txt", u"403"}, {u"/../outside.txt", u"403"},
+        {u"/a/../../outside.txt", u"403"}, {u"/%2e%2e/outside.txt", u"403"}, {u"/%2E%2E/outside.txt", u"403"},
+        {u"/.%2e/outside.txt", u"403"}, {u"/%2e%2e%2foutside.txt", u"403"}, {u"/%2e%2e%5coutside.txt", u"403"},
+        {u"/..%5c..%5coutside.txt", u"403"}, {u"/a\\..\\..\\outside.txt", u"403"}, {u"/./index.html", u"403"},
+        {u"/.../x", u"403"}, {u"/..%20/x", u"403"}, {u"/x./", u"403"}, {u"/C:/Windows/win.ini", u"403"},
+        {u"/C%3A%5CWindows%5Cwin.ini", u"403"}, {u"/%2fetc/passwd", u"403"}, {u"//server/share/file", u"403"},
+        {u"/%5c%5cserver%5cshare", u"403"}, {u"/\\\\server\\share", u"403"}, {u"/index.html%00.png", u"403"},
+        {u"/index.html%0a", u"403"}, {u"/file.txt::$DATA", u"403"}, {u"/CON", u"403"}, {u"/sub/nul.txt", u"403"},
+        {u"/com1.log", u"403"}, {u"/a*.txt", u"403"}, {u"/%3F", u"403"}, {u"/%zz.txt", u"403"},
+        {u"/%C0%AE%C0%AE/outside.txt", u"403"},   // overlong UTF-8 dots
+        {u"/%ED%A0%80.txt", u"403"},              // an encoded surrogate
+        {u"/%E2%82", u"403"}, {u"no-slash", u"403"},
+    };
+    for (const auto& [path, expected] : cases) {
+        std::u16string relative;
+        const PathVerdict verdict = ResolveVirtualPath(path, relative);
+        const std::u16string got = verdict == PathVerdict::File ? relative
+                                   : verdict == PathVerdict::Forbidden ? u"403" : u"404";
+        EXPECT_EQ(got, expected) << std::string(path.begin(), path.end());
+    }
+    std::u16string relative;
+    EXPECT_EQ(ResolveVirtualPath(u"/" + std::u16string(1100, u'a'), relative), PathVerdict::NotFound);
+}
+
+TEST(VirtualHost, UrlsHostsTypesAndOrigins) {
+    const std::pair<std::u16string_view, std::u16string_view> urls[] = {
+        {u"https://App.Example/a?b", u"https|app.example|/a?b"},
+        {u"http://app.example", u"http|app.example|/"},
+        {u"https://app.example:8443/", u"-"},   // other ports are not the mapping's
+        {u"https://user@app.example/", u"-"},
+        {u"ftp://app.example/", u"-"},
+        {u"data:text/html,x", u"-"},
+    };
+    for (const auto& [url, expected] : urls) {
+        HttpUrlPieces pieces;
+        const std::u16string got = SplitHttpUrl(url, pieces) ? pieces.scheme + u"|" + pieces.host + u"|" + pieces.path : u"-";
+        EXPECT_EQ(got, expected) << std::string(url.begin(), url.end());
+    }
+    EXPECT_EQ(OriginOf(u"https://App.example/x?y"), u"https://app.example");
+    EXPECT_EQ(OriginOf(u"http://127.0.0.1:81/"), u"http://127.0.0.1:81");
+    EXPECT_EQ(OriginOf(u"about:blank"), u"");
+    for (std::u16string_view bad : {u"", u"a b", u"a*", u"a/b", u"a:1", u".a", u"\u00e9.x"})
+        EXPECT_FALSE(IsValidVirtualHostName(bad)) << std::string(bad.begin(), bad.end());
+    EXPECT_TRUE(IsValidVirtualHostName(u"App-assets_1.example"));
+
+    const std::pair<std::u16string_view, std::u16string_view> types[] = {
+        {u"index.HTML", u"text/html"}, {u"a/site.css", u"text/css"}, {u"m.mjs", u"text/javascript"},
+        {u"d.json", u"application/json"}, {u"i.svg", u"image/svg+xml"}, {u"p.jpeg", u"image/jpeg"},
+        {u"v.webm", u"video/webm"}, {u"s.mp3", u"audio/mpeg"}, {u"f.woff2", u"font/woff2"},
+        {u"x.exe", u"application/octet-stream"}, {u".css", u"application/octet-stream"},
+        {u"css", u"application/octet-stream"}, {u"dir.css/file", u"application/octet-stream"},
+    };
+    for (const auto& [name, type] : types) EXPECT_EQ(ContentTypeFor(name), type) << std::string(name.begin(), name.end());
+}
+
+// A Range header against a 1000-byte file: "first-last", "whole" or "416".
+TEST(VirtualHost, ByteRanges) {
+    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
+        {u"", u"whole"},
+        {u"bytes=0-99", u"0-99"},
+        {u"bytes=990-", u"990-999"},
+        {u"bytes=-10", u"990-999"},
+        {u"bytes=-5000", u"0-999"},
+        {u"bytes=500-5000", u"500-999"},
+        {u"Bytes = 1-1", u"1-1"},
+        {u"bytes=1000-", u"416"},
+        {u"bytes=5-4", u"416"},
+        {u"bytes=-0", u"416"},
+        {u"bytes=-", u"416"},
+        {u"bytes=0-1,5-6", u"416"},
+        {u"bytes=a-b", u"416"},
+        {u"items=0-1", u"416"},
+        {u"bytes=99999999999999999999-", u"416"},
+    };
+    for (const auto& [header, expected] : cases) {
+        std::uint64_t first = 7, last = 7;
+        const RangeVerdict verdict = ParseByteRange(header, 1000, first, last);
+        const std::string got = verdict == RangeVerdict::Whole           ? "whole"
+                                : verdict == RangeVerdict::Unsatisfiable ? "416"
+                                    : std::to_string(first) + "-" + std::to_string(last);
+        EXPECT_EQ(std::u16string(got.begin(), got.end()), expected) << std::string(header.begin(), header.end());
+    }
+    std::uint64_t first = 0, last = 0;
+    EXPECT_EQ(ParseByteRange(u"bytes=0-", 0, first, last), RangeVerdict::Unsatisfiable);   // an empty file
+}
+
+TEST(VirtualHost, AccessKindsBecomeCorsAnswers) {
+    const std::u16string_view host = u"https://app.example";
+    const struct { int kind; std::u16string_view requester; bool document, refused; std::u16string_view allow; } cases[] = {
+        {1, u"https://other.example", false, false, u"*"},
+        {1, u"", false, false, u"*"},
+        {0, u"https://app.example", false, false, u""},
+        {0, u"https://APP.example", false, false, u""},
+        {0, u"https://other.example", false, true, u""},
+        {0, u"http://app.example", false, true, u""},   // another scheme is another origin
+        {0, u"null", false, true, u""},
+        {0, u"", false, true, u""},
+        {0, u"https://other.example", true, false, u""},   // a navigation to the host
+        {2, u"https://other.example", false, false, u""},
+    };
+    for (const auto& c : cases) {
+        const CorsAnswer answer = VirtualHostCors(c.kind, c.requester, host, c.document);
+        EXPECT_EQ(answer.refused, c.refused) << c.kind << std::string(c.requester.begin(), c.requester.end());
+        EXPECT_EQ(answer.allowOrigin, c.allow) << c.kind;
+    }
+    const unsigned char bytes[] = {'M', 'a', 'n', 0xFF};
+    EXPECT_EQ(Base64(bytes, 1), u"TQ==");
+    EXPECT_EQ(Base64(bytes, 2), u"TWE=");
+    EXPECT_EQ(Base64(bytes, 4), u"TWFu/w==");
 }
 
 }  // namespace

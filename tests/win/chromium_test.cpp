@@ -13,6 +13,7 @@
 #include "browser_host.h"
 #include "callback.h"
 #include "chromium/chromium_runtime.h"
+#include "chromium/wine_paths.h"
 #include "raw_cdp.h"
 
 using namespace CorvaneTest;
@@ -742,6 +743,65 @@ TEST_F(Runtime, StoppedAndReplacedNavigationsEndCancelled) {
     EXPECT_EQ(ends[0].second, COREWEBVIEW2_WEB_ERROR_STATUS_OPERATION_CANCELED);
     EXPECT_LT(ends[0].first, successes[0]);
     EXPECT_EQ(Script(L"document.title"), L"\"Page Two\"");
+}
+
+// A mapped host is served from its folder and from nowhere else; "deny"
+// still lets the host's own pages load what lies beside them.
+TEST_F(Runtime, VirtualHostServesItsFolderOnly) {
+    ComPtr<ICoreWebView2_3> view3;
+    ASSERT_EQ(view->QueryInterface(__uuidof(ICoreWebView2_3), view3.put_void()), S_OK);
+    const std::wstring base = *folder + L"_vhost", site = base + L"\\site", outside = base + L"\\outside.txt";
+    CreateDirectoryW(base.c_str(), nullptr);
+    CreateDirectoryW(site.c_str(), nullptr);
+    auto write = [](const std::wstring& path, const std::string& bytes) {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD n = 0;
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+        CloseHandle(file);
+    };
+    write(site + L"\\index.html", "<title>Mapped</title><link rel=stylesheet href=style.css><p id=p>x</p>");
+    write(site + L"\\style.css", "#p { color: rgb(1, 2, 3); }");
+    write(site + L"\\clip.bin", "0123456789abcdefghij");
+    write(outside, "SECRET");
+    // Links leading out, a file's and a folder's: Wine makes none itself, Unix's ln does.
+    for (const auto& [target, link] : {std::pair{outside, site + L"\\link.txt"}, std::pair{base, site + L"\\up"}}) {
+        std::wstring command = L"ln -sfn " + Corvane::Chromium::UnixPathOf(target) + L" " + Corvane::Chromium::UnixPathOf(link);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION info{};
+        if (!CreateProcessW(L"Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) continue;
+        WaitForSingleObject(info.hProcess, 5000);
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+    }
+    const bool linked = GetFileAttributesW((site + L"\\up").c_str()) != INVALID_FILE_ATTRIBUTES;
+    ASSERT_EQ(view3->SetVirtualHostNameToFolderMapping(L"App.Corvane.Test", site.c_str(),
+                                                       COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_DENY), S_OK);
+    const Completed page = Navigate(L"https://app.corvane.test/index.html");
+    EXPECT_TRUE(page.success);
+    EXPECT_EQ(page.http, 200);
+    EXPECT_EQ(Title(), L"Mapped");
+    EXPECT_EQ(Script(L"getComputedStyle(document.getElementById('p')).color + '|' + isSecureContext"),
+              L"\"rgb(1, 2, 3)|true\"");
+    // Each fetch as "status:body"; the browser itself folds "/../" and "%2e%2e" away.
+    std::wstring outsideEncoded;
+    for (wchar_t c : outside) outsideEncoded += c == L'\\' ? L"%5C" : c == L':' ? L"%3A" : std::wstring(1, c);
+    Script((L"window.vh = null; Promise.all(['/../outside.txt', '/%2e%2e/outside.txt', '/%2E%2E%2foutside.txt', "
+            L"'/..%5coutside.txt', '/.%2e/.%2e/outside.txt', '/%5c%5c127.0.0.1%5cshare%5coutside.txt', '/" + outsideEncoded + L"', "
+            L"'/index.html%00', '/link.txt', '/up/outside.txt'].map(p => fetch(p).then(r => r.text().then(t => r.status + ':' + t)))"
+            L").then(a => window.vh = a.join('|'), e => window.vh = String(e)), 1").c_str());
+    std::wstring traversal;
+    PumpUntil([&] { return (traversal = Script(L"window.vh")) != L"null"; }, kNavigationMs);
+    EXPECT_FALSE(Has(traversal, L"SECRET")) << traversal;
+    EXPECT_TRUE(Has(traversal, L"403:")) << traversal;
+    EXPECT_TRUE(linked) << "no links were made: the link cases prove nothing";
+    Script(L"window.vh = null; fetch('/clip.bin', {headers: {Range: 'bytes=10-14'}}).then(r => r.text().then(t => "
+           L"window.vh = r.status + ' ' + r.headers.get('content-range') + ' ' + t)), 1");
+    std::wstring ranged;
+    PumpUntil([&] { return (ranged = Script(L"window.vh")) != L"null"; }, kNavigationMs);
+    EXPECT_EQ(ranged, L"\"206 bytes 10-14/20 abcde\"");
+    ASSERT_EQ(view3->ClearVirtualHostNameToFolderMapping(L"app.corvane.test"), S_OK);
+    EXPECT_FALSE(Navigate(L"https://app.corvane.test/index.html").success);
 }
 
 TEST_F(Runtime, StartUpFailureIsReportedThroughTheCompletion) {

@@ -153,9 +153,8 @@ void WebView::SetUpSession(std::function<void(HRESULT)> done) {
     Send(u"Page.setLifecycleEventsEnabled", Params().Add(u"enabled", true).Text(), check);
     Send(u"Runtime.enable", u"{}", check);
     Send(u"Network.enable", u"{}", check);
-    // Only documents pause: they are the navigations the host may cancel.
-    Send(u"Fetch.enable", u"{\"patterns\":[{\"urlPattern\":\"*\",\"resourceType\":\"Document\",\"requestStage\":\"Request\"}]}",
-         check);
+    // Documents pause: they are the navigations the host may cancel.
+    Send(u"Fetch.enable", FetchPatterns(), check);
     Send(u"Runtime.addBinding", Params().Add(u"name", kBindingName).Text(), check);
     InstallBootstrap();
     // The first document is already there: give it chrome.webview too.

@@ -5,7 +5,8 @@
 // Files: webview.cpp (creation, session set-up, properties, close),
 // navigation.cpp (the navigation sequencer), script.cpp (scripts and web
 // messages), host_objects.cpp (objects the host names for the page),
-// page_events.cpp (dialogs, crashes, titles, popups, frames).
+// page_events.cpp (dialogs, crashes, titles, popups, frames), virtual_host.cpp
+// (host names mapped to folders).
 #pragma once
 
 #include <deque>
@@ -24,6 +25,18 @@
 namespace Corvane::Chromium {
 
 class Settings;
+
+// A folder a virtual host name is mapped to (virtual_host.cpp).
+struct VirtualFolder {
+    std::wstring root;        // full path, no trailing separator
+    std::wstring finalRoot;   // the same with links followed, as opened handles report it
+    int accessKind = 0;       // COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND
+};
+// A paused request to a mapped host, kept while NavigationStarting is raised.
+struct VirtualRequest {
+    std::u16string requestId, host, hostOrigin, path, method, range, requester;
+    bool document = false;
+};
 
 class WebView final : public ComObject<WebView, WebViewDefaults>, public SessionSink {
 public:
@@ -98,6 +111,9 @@ public:
     HRESULT STDMETHODCALLTYPE TrySuspend(ICoreWebView2TrySuspendCompletedHandler* handler) override;
     HRESULT STDMETHODCALLTYPE Resume() override;
     HRESULT STDMETHODCALLTYPE get_IsSuspended(BOOL* isSuspended) override;
+    HRESULT STDMETHODCALLTYPE SetVirtualHostNameToFolderMapping(LPCWSTR hostName, LPCWSTR folderPath,
+                                                                COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND accessKind) override;
+    HRESULT STDMETHODCALLTYPE ClearVirtualHostNameToFolderMapping(LPCWSTR hostName) override;
     // --- ICoreWebView2_4
     HRESULT STDMETHODCALLTYPE add_FrameCreated(ICoreWebView2FrameCreatedEventHandler* h, EventRegistrationToken* t) override { return frameCreated_.Add(h, t); }
     HRESULT STDMETHODCALLTYPE remove_FrameCreated(EventRegistrationToken t) override { return frameCreated_.Remove(t); }
@@ -169,6 +185,11 @@ private:
     void ReleaseHostResults(int context, bool all = false);
     void ReleaseHostObjects();
 
+    // virtual_host.cpp
+    std::u16string FetchPatterns() const;   // Fetch.enable's parameters: every pattern the view needs
+    std::shared_ptr<VirtualRequest> MatchVirtualHost(const JsonNode& requestPaused) const;   // null: not mapped
+    void ServeVirtualHost(const VirtualRequest& request);
+
     // page_events.cpp
     void OnDialog(const JsonNode& params);
     void AnswerDialog(bool accept, const std::u16string& text);
@@ -213,6 +234,7 @@ private:
     std::deque<std::u16string> unmatchedPopups_;
 
     std::map<std::u16string, ComPtr<Frame>> frames_;
+    std::map<std::u16string, VirtualFolder> virtualHosts_;   // by lower-case host name
     std::deque<std::function<void()>> raises_;
     bool raising_ = false;
 

@@ -662,6 +662,30 @@ HRESULT Frame::IsDestroyed(BOOL* value) {
 
 namespace CorvaneTest::Runtime {
 
+// Mappings are kept as given and shown in the state; no request is served.
+HRESULT WebView::SetVirtualHostNameToFolderMapping(LPCWSTR hostName, LPCWSTR folderPath,
+                                                   COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND accessKind) {
+    Trace(L"SetVirtualHostNameToFolderMapping", hostName, folderPath, static_cast<int>(accessKind));
+    if (closed_) return kInvalidState;
+    if (!hostName || !*hostName || !folderPath || !*folderPath || accessKind < COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_DENY ||
+        accessKind > COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_DENY_CORS)
+        return E_INVALIDARG;
+    std::wstring host = hostName;
+    for (wchar_t& c : host) c = std::towlower(c);
+    virtualHosts_[host] = std::to_wstring(static_cast<int>(accessKind)) + L"|" + folderPath;
+    return S_OK;
+}
+
+HRESULT WebView::ClearVirtualHostNameToFolderMapping(LPCWSTR hostName) {
+    Trace(L"ClearVirtualHostNameToFolderMapping", hostName);
+    if (closed_) return kInvalidState;
+    if (!hostName || !*hostName) return E_INVALIDARG;
+    std::wstring host = hostName;
+    for (wchar_t& c : host) c = std::towlower(c);
+    virtualHosts_.erase(host);
+    return S_OK;
+}
+
 std::wstring WebView::StateJson(bool released) {
     std::wstring o = released ? L"{\"released\":true" : L"{";
     const Bag& controllerProps = controller_ ? controller_->props : controllerProps_;
@@ -693,6 +717,15 @@ std::wstring WebView::StateJson(bool released) {
     key(L"history");
     AppendJson(o, history);
     prop(L"isMuted", props, L"isMuted", Value::Bool(false));
+    key(L"virtualHosts");
+    o += L'{';
+    for (const auto& [host, target] : virtualHosts_) {
+        if (o.back() != L'{') o += L',';
+        AppendJsonString(o, host);
+        o += L':';
+        AppendJsonString(o, target);
+    }
+    o += L'}';
     key(L"settings");
     o += L'{';
     bool first = true;

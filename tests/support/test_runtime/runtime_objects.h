@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -146,6 +147,9 @@ public:
     HRESULT STDMETHODCALLTYPE TrySuspend(ICoreWebView2TrySuspendCompletedHandler* handler) override;
     HRESULT STDMETHODCALLTYPE Resume() override;
     HRESULT STDMETHODCALLTYPE put_IsMuted(BOOL value) override;
+    HRESULT STDMETHODCALLTYPE SetVirtualHostNameToFolderMapping(LPCWSTR hostName, LPCWSTR folderPath,
+                                                                COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND accessKind) override;
+    HRESULT STDMETHODCALLTYPE ClearVirtualHostNameToFolderMapping(LPCWSTR hostName) override;
     HRESULT STDMETHODCALLTYPE get_Profile(ICoreWebView2Profile** value) override;
 
 private:
@@ -180,6 +184,7 @@ private:
     int nextDocumentScript_ = 1;
     std::vector<HostObject> hostObjects_;
     std::vector<std::pair<bool, std::wstring>> postedMessages_;   // (as JSON, text)
+    std::map<std::wstring, std::wstring> virtualHosts_;             // lower-case host -> "kind|folder"
 };
 
 // One object answers every event's arguments, limited by QueryInterface to
