@@ -5,6 +5,8 @@
 //    Chromium runtime as a host's machine would (no runtime DLL named).
 //  - Runtime: the runtime's own objects, compiled in, for what the control
 //    does not pass on (error status, HTTP status, script exception details).
+#include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -795,6 +797,8 @@ TEST_F(Runtime, VirtualHostServesItsFolderOnly) {
     EXPECT_FALSE(Has(traversal, L"SECRET")) << traversal;
     EXPECT_TRUE(Has(traversal, L"403:")) << traversal;
     EXPECT_TRUE(linked) << "no links were made: the link cases prove nothing";
+    std::printf("VirtualHost: %zu paths leading out of the folder tried: %ls\n",
+                static_cast<std::size_t>(std::count(traversal.begin(), traversal.end(), L'|') + 1), traversal.c_str());
     Script(L"window.vh = null; fetch('/clip.bin', {headers: {Range: 'bytes=10-14'}}).then(r => r.text().then(t => "
            L"window.vh = r.status + ' ' + r.headers.get('content-range') + ' ' + t)), 1");
     std::wstring ranged;

@@ -1,6 +1,7 @@
 // Host objects through the Chromium runtime and the real browser: a scripted
 // host IDispatch called from pages through chrome.webview.hostObjects.
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -293,6 +294,24 @@ TEST(PageServices, FacadeInspectorAndContentFolders) {
         {L"no such folder", E_INVALIDARG},
     };
     for (const auto& root : roots) EXPECT_EQ(ctrl->SetLocalContentRoot(Bs(root.path)), root.hr) << root.path;
+    // A folder inside Program Files is fine: a page and its stylesheet from it.
+    const std::wstring folder = std::wstring(programs) + L"\\corvane-content";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CreateDirectoryW((folder + L"\\app").c_str(), nullptr);
+    auto write = [](const std::wstring& path, const char* text) {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, text, static_cast<DWORD>(strlen(text)), &written, nullptr);
+        CloseHandle(file);
+    };
+    write(folder + L"\\app\\index.html", "<!doctype html><title>Local</title><link rel=stylesheet href=style.css><p id=p>x</p>");
+    write(folder + L"\\app\\style.css", "#p { color: rgb(1, 2, 3) }");
+    ASSERT_EQ(ctrl->SetLocalContentRoot(Bs(folder + L"\\.\\")), S_OK);
+    ASSERT_EQ(ctrl->NavigateToLocalFile(Bs(L"app/index.html")), S_OK);
+    EXPECT_TRUE(PumpUntil([&] { return eval(L"document.title") == L"\"Local\""; }, 10000));
+    EXPECT_TRUE(PumpUntil([&] { return eval(L"getComputedStyle(document.getElementById('p')).color") ==
+                                       L"\"rgb(1, 2, 3)\""; }, 5000));
+    EXPECT_EQ(eval(L"location.href"), L"\"https://content.corvane.test/app/index.html\"");
     ctrl->ClearWebMessageCallback();
     EXPECT_EQ(app->refs, 1);
     app->Release();
