@@ -67,6 +67,25 @@ inline std::wstring TakeBstr(BSTR text) {
     return out;
 }
 
+// A string argument that lives as long as the call it is passed to.
+struct Bs {
+    BSTR s;
+    explicit Bs(const wchar_t* text) : s(SysAllocString(text)) {}
+    explicit Bs(const std::wstring& text) : s(SysAllocStringLen(text.data(), UINT(text.size()))) {}
+    ~Bs() { SysFreeString(s); }
+    operator BSTR() const { return s; }
+};
+
+// The description of the thread's error information (taking it), or empty.
+inline std::wstring ErrorDescription() {
+    IErrorInfo* info = nullptr;
+    if (GetErrorInfo(0, &info) != S_OK || !info) return L"";
+    BSTR text = nullptr;
+    info->GetDescription(&text);
+    info->Release();
+    return TakeBstr(text);
+}
+
 inline bool Has(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }
 
 // Dispatches this thread's messages until none has come for a few rounds.
