@@ -128,44 +128,22 @@ void AppendJsonString(std::wstring& out, const std::wstring& text) {
     out += L'"';
 }
 
+// The values State shows: flags, numbers, texts and bounds.
 void AppendJson(std::wstring& out, const Value& v) {
     switch (v.kind) {
-    case Value::Kind::None: out += L"null"; break;
     case Value::Kind::Bool: out += v.b ? L"true" : L"false"; break;
     case Value::Kind::Int: out += std::to_wstring(v.i); break;
-    case Value::Kind::Double: {
-        // The shortest text that reads back as the same double.
-        wchar_t buffer[40];
-        for (int digits = 15; digits <= 17; ++digits) {
-            std::swprintf(buffer, 40, L"%.*g", digits, v.d);
-            if (std::wcstod(buffer, nullptr) == v.d) break;
-        }
-        out += buffer;
-        break;
-    }
     case Value::Kind::String: AppendJsonString(out, v.s); break;
-    case Value::Kind::List:
-        out += L'[';
-        for (size_t i = 0; i < v.list.size(); ++i) {
-            if (i) out += L',';
-            AppendJsonString(out, v.list[i]);
-        }
-        out += L']';
-        break;
-    case Value::Kind::Blob: {
+    case Value::Kind::Blob:
         if (v.blob.size() == sizeof(RECT)) {
             RECT r;
             std::memcpy(&r, v.blob.data(), sizeof r);
             out += L"[" + std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," + std::to_wstring(r.right) +
                    L"," + std::to_wstring(r.bottom) + L"]";
-        } else {
-            out += L'[';
-            for (size_t i = 0; i < v.blob.size(); ++i) out += (i ? L"," : L"") + std::to_wstring(v.blob[i]);
-            out += L']';
+            break;
         }
-        break;
-    }
-    case Value::Kind::Object: out += v.object ? L"true" : L"false"; break;
+        [[fallthrough]];
+    default: out += L"null"; break;
     }
 }
 

@@ -56,8 +56,6 @@ public:
     ~Controller() override;
 
     HRESULT Gate() override;
-    bool Closed() const { return closed_; }
-    WebView* View() const { return view_.get(); }
 
     HRESULT STDMETHODCALLTYPE get_CoreWebView2(ICoreWebView2** coreWebView2) override;
     HRESULT STDMETHODCALLTYPE put_ZoomFactor(double zoomFactor) override;
@@ -102,8 +100,6 @@ public:
         controller_ = nullptr;
         controllerProps_ = lastProps;
     }
-    Controller* OwningController() const { return controller_; }
-    Environment* OwningEnvironment() const { return environment_.get(); }
     void MarkClosed();
 
     // Test control.
