@@ -46,6 +46,20 @@ I* NewObject(REFCLSID clsid, REFIID iid) {
     return p;
 }
 
+// A visible top-level window to host controls in.
+inline HWND NewTopWindow(int width, int height) {
+    static const bool registered = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"CorvaneTestTop";
+        return RegisterClassW(&wc) != 0;
+    }();
+    (void)registered;
+    return CreateWindowExW(0, L"CorvaneTestTop", L"test", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
+                           width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
 // VARIANTs for arguments; the caller owns them (VariantClear).
 inline VARIANT Var(VARTYPE vt) {
     VARIANT v;
