@@ -6,8 +6,6 @@ namespace CorvaneTest {
 
 namespace {
 
-using GetClassObjectFn = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
-
 struct Atl {
     HMODULE module = LoadLibraryW(L"atl100.dll");
     HRESULT(WINAPI* attach)(IUnknown*, HWND, IUnknown**) = nullptr;
@@ -22,19 +20,6 @@ struct Atl {
 Atl& AtlHost() {
     static Atl atl;
     return atl;
-}
-
-HWND NewTop() {
-    static const bool registered = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"CorvaneBrowserTestTop";
-        return RegisterClassW(&wc) != 0;
-    }();
-    (void)registered;
-    return CreateWindowExW(0, L"CorvaneBrowserTestTop", L"browser test", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE,
-                           0, 0, 500, 400, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 std::wstring Render(const VARIANT& v) {
@@ -179,15 +164,10 @@ HostedControl::HostedControl(HostRuntime runtime) {
             SetEnvironmentVariableW(L"CORVANE_CHROMIUM", L"/usr/bin/chromium");
     }
     AtlHost();   // registers the AtlAxWin100 class
-    top = NewTop();
+    top = NewTopWindow(500, 400);
     axWindow = CreateWindowExW(0, L"AtlAxWin100", L"", WS_CHILD | WS_VISIBLE, 10, 10, 320, 200, top, nullptr,
                                GetModuleHandleW(nullptr), nullptr);
-    IClassFactory* factory = nullptr;
-    auto get = Export<GetClassObjectFn>("DllGetClassObject");
-    if (get && SUCCEEDED(get(CLSID_CorvaneCtrl, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) {
-        factory->CreateInstance(nullptr, IID_ICorvaneCtrl, reinterpret_cast<void**>(&ctrl));
-        factory->Release();
-    }
+    ctrl = NewObject<ICorvaneCtrl>(CLSID_CorvaneCtrl, IID_ICorvaneCtrl);
     if (!ctrl) return;
     IConnectionPointContainer* points = nullptr;
     if (SUCCEEDED(ctrl->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points)))) {

@@ -14,9 +14,8 @@ Next
 Dim ctrl, pool, v
 Set ctrl = CreateObject("Corvane.CorvaneCtrl")
 Set pool = CreateObject("Corvane.BrowserPool")
-' A member not written yet, called in another letter case: its HRESULT, its description, our source.
+' A member not written yet, called in another letter case: its HRESULT and its description.
 ctrl.OPENDOWNLOADDIALOG
-Check Err.Source = "Corvane", "Err.Source: " & Err.Source
 CheckErr E_NOTIMPL, "OpenDownloadDialog is not implemented yet.", "ctrl.OPENDOWNLOADDIALOG"
 ' A property read and a property write are told apart.
 v = ctrl.defaultdownloadfolderpath

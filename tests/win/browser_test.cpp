@@ -18,14 +18,6 @@ namespace {
 constexpr HRESULT kReentrant = static_cast<HRESULT>(0x80040203);
 constexpr HRESULT kTimeout = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
 
-// A string argument that lives as long as the call it is passed to.
-struct Bs {
-    BSTR s;
-    explicit Bs(const wchar_t* text) : s(SysAllocString(text)) {}
-    ~Bs() { SysFreeString(s); }
-    operator BSTR() const { return s; }
-};
-
 // A getter's value; string getters as text.
 template <class T, class Getter>
 T Get(ICorvaneCtrl* ctrl, Getter get) {

@@ -22,13 +22,6 @@ using namespace CorvaneTest;
 using Corvane::Callback;
 using Corvane::ComPtr;
 
-namespace Corvane {
-// The runtime compiled in here holds no module lock.
-void ModuleLock() {}
-void ModuleUnlock() {}
-long ModuleLockCount() { return 0; }
-}  // namespace Corvane
-
 namespace {
 
 constexpr DWORD kReadyMs = 30000;
@@ -53,8 +46,6 @@ std::wstring ReadServerUrl() {
     CloseHandle(file);
     return L"http://127.0.0.1:" + std::to_wstring(atoi(text));
 }
-
-std::wstring Bstr(BSTR text) { return TakeBstr(text); }
 
 }  // namespace
 
@@ -150,19 +141,15 @@ protected:
     // Navigates and waits until the navigation's completion reached the host.
     HRESULT Go(const std::wstring& url) {
         host->sink.events.clear();
-        BSTR text = SysAllocString(url.c_str());
-        HRESULT hr = ctrl->NavigateSync(text);
-        SysFreeString(text);
+        HRESULT hr = ctrl->NavigateSync(Bs(url));
         PumpUntil([&] { return host->sink.Count(Ev::NavigationCompleted) > 0; }, kNavigationMs);
         return hr;
     }
     std::wstring Script(const std::wstring& script, HRESULT* code = nullptr) {
-        BSTR text = SysAllocString(script.c_str());
         BSTR result = nullptr;
-        HRESULT hr = ctrl->ExecuteScript(text, &result);
-        SysFreeString(text);
+        HRESULT hr = ctrl->ExecuteScript(Bs(script), &result);
         if (code) *code = hr;
-        return SUCCEEDED(hr) ? Bstr(result) : L"(failed)";
+        return SUCCEEDED(hr) ? TakeBstr(result) : L"(failed)";
     }
     // The events the host saw since the last Go, as ids.
     std::vector<DISPID> Seen(std::initializer_list<DISPID> of) {
@@ -244,7 +231,7 @@ TEST_F(Control, SameDocumentNavigationsChangeSourceAndHistoryOnly) {
         EXPECT_EQ(Seen(kNavigationEvents), (std::vector<DISPID>{Ev::SourceChanged, Ev::HistoryChanged}));
         BSTR url = nullptr;
         ctrl->get_url(&url);
-        EXPECT_EQ(Bstr(url), Url(path));
+        EXPECT_EQ(TakeBstr(url), Url(path));
     }
 }
 
@@ -277,13 +264,12 @@ TEST_F(Control, ExecuteScriptWithResultReportsTheOutcome) {
         {L"throw new Error('bad ' + 1)", L"null", VARIANT_FALSE, L"bad 1"},
     };
     for (const auto& c : cases) {
-        BSTR script = SysAllocString(c.script), json = nullptr, message = nullptr;
+        BSTR json = nullptr, message = nullptr;
         VARIANT_BOOL ok = 7;
-        EXPECT_EQ(ctrl->ExecuteScriptWithResult(script, &json, &ok, &message), S_OK);
-        SysFreeString(script);
+        EXPECT_EQ(ctrl->ExecuteScriptWithResult(Bs(c.script), &json, &ok, &message), S_OK);
         EXPECT_EQ(ok, c.ok) << c.script;
-        EXPECT_EQ(Bstr(json), c.json) << c.script;
-        const std::wstring text = Bstr(message);
+        EXPECT_EQ(TakeBstr(json), c.json) << c.script;
+        const std::wstring text = TakeBstr(message);
         EXPECT_TRUE(c.message ? Has(text, c.message) : text.empty()) << text;
     }
 }
@@ -304,9 +290,8 @@ TEST_F(Control, WebMessagesTravelBothWays) {
     };
     for (const Case& c : cases) {
         host->sink.events.clear();
-        BSTR text = SysAllocString(c.sent);
+        const Bs text(c.sent);
         EXPECT_EQ(c.json ? ctrl->PostWebMessageAsJson(text) : ctrl->PostWebMessageAsString(text), S_OK);
-        SysFreeString(text);
         ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(Ev::WebMessageReceived) > 0; }, kNavigationMs)) << c.sent;
         for (const SeenEvent& e : host->sink.events)
             if (e.id == Ev::WebMessageReceived) {
@@ -345,7 +330,7 @@ TEST_F(Control, RendererCrashRaisesProcessFailedAndRecovers) {
     BSTR folder = nullptr;
     ctrl->get_UserDataFolder(&folder);
     RawCdp raw;
-    ASSERT_TRUE(raw.Connect(Bstr(folder)));
+    ASSERT_TRUE(raw.Connect(TakeBstr(folder)));
     const std::u16string session = raw.AttachToPage(u"/page2.html");
     ASSERT_FALSE(session.empty());
     host->sink.events.clear();

@@ -40,20 +40,6 @@ constexpr COLORREF kDesignNote = RGB(160, 160, 160);
 template <class I = IUnknown>
 I* NewControl(REFIID iid = IID_IUnknown) { return NewObject<I>(CLSID_CorvaneCtrl, iid); }
 
-// A top-level window to host controls in.
-HWND NewTopWindow(int width, int height) {
-    static const wchar_t* cls = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"CorvaneTestTop";
-        RegisterClassW(&wc);
-        return L"CorvaneTestTop";
-    }();
-    return CreateWindowExW(0, cls, L"test", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, width, height,
-                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-}
-
 // A 32-bit top-down memory bitmap filled black, read back by GetPixel.
 class Canvas {
 public:

@@ -327,13 +327,12 @@ TEST_F(Engine, PathSyntaxErrorsAreReportedByHandleFormsAndCount) {
     BSTR s = nullptr;
     LONG n = 3;
     VARIANT_BOOL e = VARIANT_TRUE;
-    const wchar_t* syntax = L"Corvane.Json: Invalid path syntax";
-    EXPECT_FAILURE(json->GetValueH(doc, B(L"a..b"), v.put()), E_INVALIDARG, syntax);
-    EXPECT_FAILURE(json->GetItemH(doc, B(L"a."), 0, &s), E_INVALIDARG, syntax);
-    EXPECT_FAILURE(json->GetKeysH(doc, B(L"["), &s), E_INVALIDARG, syntax);
-    EXPECT_FAILURE(json->CountH(doc, B(L"a[*]"), &n), E_INVALIDARG, syntax);
+    for (const std::function<HRESULT()>& call : std::initializer_list<std::function<HRESULT()>>{
+             [&] { return json->GetValueH(doc, B(L"a..b"), v.put()); }, [&] { return json->GetItemH(doc, B(L"a."), 0, &s); },
+             [&] { return json->GetKeysH(doc, B(L"["), &s); }, [&] { return json->CountH(doc, B(L"a[*]"), &n); },
+             [&] { return json->ExistsH(doc, B(L"a]"), &e); }})
+        EXPECT_FAILURE(call(), E_INVALIDARG, L"Corvane.Json: Invalid path syntax");
     EXPECT_EQ(n, -1);
-    EXPECT_FAILURE(json->ExistsH(doc, B(L"a]"), &e), E_INVALIDARG, syntax);
     EXPECT_EQ(e, VARIANT_FALSE);
     EXPECT_FAILURE(json->CompilePath(B(L"a[-1]"), &n), E_INVALIDARG, L"Corvane.Json: Invalid path syntax: 'a[-1]'");
     EXPECT_EQ(n, 0);

@@ -17,22 +17,6 @@ namespace {
 using CreateFn = IDispatch*(WINAPI*)();
 constexpr HRESULT kTimeout = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
 
-struct Bstr {
-    BSTR s;
-    explicit Bstr(const wchar_t* text) : s(SysAllocString(text)) {}
-    ~Bstr() { SysFreeString(s); }
-    operator BSTR() const { return s; }
-};
-
-std::wstring ErrorDescription() {
-    IErrorInfo* info = nullptr;
-    if (GetErrorInfo(0, &info) != S_OK || !info) return L"";
-    BSTR text = nullptr;
-    info->GetDescription(&text);
-    info->Release();
-    return TakeBstr(text);
-}
-
 std::wstring State(int view = -1) { return TakeBstr(Runtime().State(view)); }
 
 // A host object with named properties, as a user form, frame, page or
@@ -154,7 +138,7 @@ protected:
     }
     LONG Create(IBrowserPool* in = nullptr, const wchar_t* url = L"") {
         LONG index = -1;
-        EXPECT_EQ((in ? in : pool)->Create(0, Bstr(url), 0, 0, 800, 600, &index), S_OK);
+        EXPECT_EQ((in ? in : pool)->Create(0, Bs(url), 0, 0, 800, 600, &index), S_OK);
         return index;
     }
     bool Ready(LONG index) {
@@ -182,7 +166,7 @@ TEST_F(Pool, IndexesStartAtOneAndAreNeverReused) {
 TEST_F(Pool, FailedCreateWritesZeroAndLeavesTheNextIndex) {
     Runtime().SetVersion(nullptr);
     LONG index = -1;
-    EXPECT_EQ(pool->Create(0, Bstr(L""), 0, 0, 10, 10, &index), E_FAIL);
+    EXPECT_EQ(pool->Create(0, Bs(L""), 0, 0, 10, 10, &index), E_FAIL);
     EXPECT_EQ(index, 0);
     EXPECT_EQ(ErrorDescription(), L"Failed to create browser instance. Ensure WebView2 Runtime is installed.");
     VARIANT_BOOL installed = VARIANT_TRUE;
@@ -213,7 +197,7 @@ TEST_F(Pool, ForwardingAnswersForUnknownIndexesAndDestroyedBrowsers) {
         std::function<HRESULT(LONG)> call;
         HRESULT unknown, destroyed;
     } cases[] = {
-        {L"Navigate", [&](LONG i) { return pool->Navigate(i, Bstr(L"https://a.test/")); }, E_INVALIDARG, E_FAIL},
+        {L"Navigate", [&](LONG i) { return pool->Navigate(i, Bs(L"https://a.test/")); }, E_INVALIDARG, E_FAIL},
         {L"GetUrl", [&](LONG i) { BSTR u = nullptr; HRESULT hr = pool->GetUrl(i, &u); SysFreeString(u); return hr; },
          E_INVALIDARG, E_FAIL},
         {L"IsReady", [&](LONG i) { VARIANT_BOOL r = VARIANT_TRUE; HRESULT hr = pool->IsReady(i, &r);
@@ -242,7 +226,7 @@ TEST_F(Pool, ForwardingAnswersForUnknownIndexesAndDestroyedBrowsers) {
 TEST_F(Pool, ForwardedFailuresKeepTheControlsReasonAndBooleanSettersNormalise) {
     const LONG index = Create();
     ASSERT_TRUE(Ready(index));
-    EXPECT_EQ(pool->Navigate(index, Bstr(L"file:///C:/x.html")), E_FAIL);   // the control's E_ACCESSDENIED
+    EXPECT_EQ(pool->Navigate(index, Bs(L"file:///C:/x.html")), E_FAIL);   // the control's E_ACCESSDENIED
     EXPECT_EQ(pool->SetIsPinchZoomEnabled(index, 1), S_OK);
     EXPECT_TRUE(Has(State(), L"\"IsPinchZoomEnabled\":false")) << State();
     EXPECT_EQ(pool->SetIsPinchZoomEnabled(index, VARIANT_TRUE), S_OK);
@@ -254,7 +238,7 @@ TEST_F(Pool, ForwardedFailuresKeepTheControlsReasonAndBooleanSettersNormalise) {
 TEST_F(Pool, TwoPoolsShareTheParkingWindowAndTheNewBrowserSettings) {
     IBrowserPool* other = NewPool();
     ASSERT_TRUE(other);
-    EXPECT_EQ(pool->put_AdditionalBrowserArguments(Bstr(L"--lang=de")), S_OK);
+    EXPECT_EQ(pool->put_AdditionalBrowserArguments(Bs(L"--lang=de")), S_OK);
     EXPECT_EQ(pool->put_EnableHardwareAcceleration(1), S_OK);   // only -1 is true
     BSTR arguments = nullptr;
     VARIANT_BOOL acceleration = VARIANT_TRUE;
@@ -283,7 +267,7 @@ TEST_F(Pool, TwoPoolsShareTheParkingWindowAndTheNewBrowserSettings) {
 
 TEST_F(Pool, ProfilesAreSanitisedAndReachTheRuntime) {
     LONG index = 0;
-    ASSERT_EQ(pool->CreateWithProfileInPrivate(0, Bstr(L""), 0, 0, 10, 10, Bstr(L"C:\\x\\My Profile.."), &index),
+    ASSERT_EQ(pool->CreateWithProfileInPrivate(0, Bs(L""), 0, 0, 10, 10, Bs(L"C:\\x\\My Profile.."), &index),
               S_OK);
     BSTR name = nullptr;
     VARIANT_BOOL inPrivate = VARIANT_FALSE;
@@ -299,7 +283,7 @@ TEST_F(Pool, ProfilesAreSanitisedAndReachTheRuntime) {
 // waits for the creation in the same loop, and ends with its failure.
 TEST_F(Pool, BlockingCallsRightAfterCreateWaitForTheBrowser) {
     const LONG index = Create();
-    EXPECT_EQ(pool->NavigateSync(index, Bstr(L"https://a.test/")), S_OK);
+    EXPECT_EQ(pool->NavigateSync(index, Bs(L"https://a.test/")), S_OK);
     BSTR title = nullptr;
     EXPECT_EQ(pool->GetTitle(index, &title), S_OK);
     EXPECT_EQ(TakeBstr(title), L"https://a.test/");
@@ -307,7 +291,7 @@ TEST_F(Pool, BlockingCallsRightAfterCreateWaitForTheBrowser) {
     Runtime().FailStep(CreationStep::Controller, E_ACCESSDENIED);
     const LONG failing = Create();
     BSTR result = nullptr;
-    EXPECT_EQ(pool->ExecuteScript(failing, Bstr(L"1"), &result), E_FAIL);
+    EXPECT_EQ(pool->ExecuteScript(failing, Bs(L"1"), &result), E_FAIL);
     LONG code = 0;
     EXPECT_EQ(pool->GetLastErrorCode(failing, &code), S_OK);
     EXPECT_EQ(code, E_ACCESSDENIED);
@@ -316,7 +300,7 @@ TEST_F(Pool, BlockingCallsRightAfterCreateWaitForTheBrowser) {
     Runtime().HoldCreation(true);
     const LONG held = Create();
     EXPECT_EQ(pool->put_SynchronousTimeOut(held, 200), S_OK);
-    EXPECT_EQ(pool->NavigateSync(held, Bstr(L"https://b.test/")), E_FAIL);
+    EXPECT_EQ(pool->NavigateSync(held, Bs(L"https://b.test/")), E_FAIL);
     EXPECT_EQ(pool->GetLastErrorCode(held, &code), S_OK);
     EXPECT_EQ(code, kTimeout);
     Runtime().HoldCreation(false);
@@ -329,13 +313,13 @@ TEST_F(Pool, BrowserInAWindowedControlFillsItsClientArea) {
     control.window = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 20, 20, 250, 150, formWindow, nullptr, nullptr,
                                      nullptr);
     LONG index = 0;
-    ASSERT_EQ(pool->CreateInControl(Bstr(L""), &control, &index), S_OK);
+    ASSERT_EQ(pool->CreateInControl(Bs(L""), &control, &index), S_OK);
     ASSERT_TRUE(Ready(index));
     EXPECT_TRUE(Has(State(), L"\"bounds\":[0,0,250,150]")) << State();
     EXPECT_TRUE(Has(State(), L"\"parentWindow\":" + std::to_wstring(reinterpret_cast<INT_PTR>(control.window))));
     // Nothing to embed into: the browser is destroyed and no index is taken.
     HostObject nothing;
-    EXPECT_EQ(pool->CreateInControl(Bstr(L""), &nothing, &index), E_FAIL);
+    EXPECT_EQ(pool->CreateInControl(Bs(L""), &nothing, &index), E_FAIL);
     EXPECT_EQ(index, 0);
     LONG count = 0;
     pool->GetBrowserCount(&count);
@@ -357,7 +341,7 @@ TEST_F(Pool, BrowserInATabbedContainerFollowsItsPage) {
     control.Set(L"Parent", Disp(&page));
     control.screen = {130, 140, 230, 190};
     LONG index = 0;
-    ASSERT_EQ(pool->CreateInControl(Bstr(L""), &control, &index), S_OK);
+    ASSERT_EQ(pool->CreateInControl(Bs(L""), &control, &index), S_OK);
     ASSERT_TRUE(Ready(index));
     EXPECT_TRUE(Has(State(), L"\"bounds\":[30,40,130,90]")) << State();
 
@@ -448,7 +432,7 @@ TEST_F(Embedding, TwoFormsShareOneBrowser) {
     ICorvaneCtrl* next = NewControl();
     ASSERT_EQ(first->EmbedInHwnd(reinterpret_cast<INT_PTR>(form), 200, 100), S_OK);
     ASSERT_TRUE(Ready(first));
-    ASSERT_EQ(first->NavigateSync(Bstr(L"https://shared.test/")), S_OK);
+    ASSERT_EQ(first->NavigateSync(Bs(L"https://shared.test/")), S_OK);
     ASSERT_EQ(next->EmbedInHwnd(reinterpret_cast<INT_PTR>(second), 300, 200), S_OK);
     VARIANT_BOOL ready = VARIANT_FALSE;
     EXPECT_EQ(next->IsReady(&ready), S_OK);
@@ -456,7 +440,7 @@ TEST_F(Embedding, TwoFormsShareOneBrowser) {
     EXPECT_EQ(Runtime().WebViewCount(), 1);
     EXPECT_TRUE(Has(State(), L"\"source\":\"https://shared.test/\"")) << State();
     // The browser's events go to the form that holds it now, not to both.
-    ASSERT_EQ(next->NavigateSync(Bstr(L"https://second.test/")), S_OK);
+    ASSERT_EQ(next->NavigateSync(Bs(L"https://second.test/")), S_OK);
     BSTR url = nullptr;
     first->get_url(&url);
     EXPECT_EQ(TakeBstr(url), L"https://shared.test/");

@@ -15,13 +15,6 @@ using namespace Corvane;
 using CorvaneTest::CountingUnknown;
 using CorvaneTest::ExeFolder;
 
-namespace Corvane {
-// The built-in runtime compiled in here holds no module lock.
-void ModuleLock() {}
-void ModuleUnlock() {}
-long ModuleLockCount() { return 0; }
-}  // namespace Corvane
-
 namespace {
 
 const HRESULT kNotInstalled = HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);

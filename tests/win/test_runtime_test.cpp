@@ -15,11 +15,6 @@
 using Corvane::Callback;
 using Corvane::ComPtr;
 
-// Handlers lock the module they live in; this test program is never unloaded.
-namespace Corvane {
-void ModuleLock() {}
-void ModuleUnlock() {}
-}  // namespace Corvane
 using CorvaneTest::PumpPosted;
 using CorvaneTest::TestRuntime;
 

@@ -46,6 +46,20 @@ I* NewObject(REFCLSID clsid, REFIID iid) {
     return p;
 }
 
+// A visible top-level window to host controls in.
+inline HWND NewTopWindow(int width, int height) {
+    static const bool registered = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"CorvaneTestTop";
+        return RegisterClassW(&wc) != 0;
+    }();
+    (void)registered;
+    return CreateWindowExW(0, L"CorvaneTestTop", L"test", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
+                           width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
 // VARIANTs for arguments; the caller owns them (VariantClear).
 inline VARIANT Var(VARTYPE vt) {
     VARIANT v;
@@ -65,6 +79,25 @@ inline std::wstring TakeBstr(BSTR text) {
     std::wstring out(text ? text : L"", SysStringLen(text));
     SysFreeString(text);
     return out;
+}
+
+// A string argument that lives as long as the call it is passed to.
+struct Bs {
+    BSTR s;
+    explicit Bs(const wchar_t* text) : s(SysAllocString(text)) {}
+    explicit Bs(const std::wstring& text) : s(SysAllocStringLen(text.data(), UINT(text.size()))) {}
+    ~Bs() { SysFreeString(s); }
+    operator BSTR() const { return s; }
+};
+
+// The description of the thread's error information (taking it), or empty.
+inline std::wstring ErrorDescription() {
+    IErrorInfo* info = nullptr;
+    if (GetErrorInfo(0, &info) != S_OK || !info) return L"";
+    BSTR text = nullptr;
+    info->GetDescription(&text);
+    info->Release();
+    return TakeBstr(text);
 }
 
 inline bool Has(const std::wstring& text, const std::wstring& part) { return text.find(part) != std::wstring::npos; }

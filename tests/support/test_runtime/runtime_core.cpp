@@ -144,11 +144,6 @@ int RuntimeObject::RaiseHandlers(const std::wstring& event, IUnknown* sender, IU
     return called;
 }
 
-int RuntimeObject::HandlerCount(const std::wstring& event) const {
-    return static_cast<int>(
-        std::count_if(handlers_.begin(), handlers_.end(), [&](const Handler& h) { return h.event == event; }));
-}
-
 std::map<std::wstring, int> RuntimeObject::HandlerCounts() const {
     std::map<std::wstring, int> counts;
     for (const Handler& h : handlers_) ++counts[h.event];

@@ -266,7 +266,6 @@ public:
     // Calls the handlers of `event` in order of registration; a handler
     // removed meanwhile is skipped. Answers how many were called.
     int RaiseHandlers(const std::wstring& event, IUnknown* sender, IUnknown* args);
-    int HandlerCount(const std::wstring& event) const;
     std::map<std::wstring, int> HandlerCounts() const;
     void DropHandlers() { handlers_.clear(); }
 

@@ -23,10 +23,7 @@ struct EventInfo {
 const EventInfo kEvents[] = {
     {L"NavigationStarting", Target::WebView, "ICoreWebView2NavigationStartingEventArgs", nullptr,
      L"cancel:b additionalAllowedFrameAncestors:s"},
-    {L"FrameNavigationStarting", Target::WebView, "ICoreWebView2NavigationStartingEventArgs", nullptr,
-     L"cancel:b additionalAllowedFrameAncestors:s"},
     {L"NavigationCompleted", Target::WebView, "ICoreWebView2NavigationCompletedEventArgs", nullptr, L""},
-    {L"FrameNavigationCompleted", Target::WebView, "ICoreWebView2NavigationCompletedEventArgs", nullptr, L""},
     {L"ContentLoading", Target::WebView, "ICoreWebView2ContentLoadingEventArgs", nullptr, L""},
     {L"DOMContentLoaded", Target::WebView, "ICoreWebView2DOMContentLoadedEventArgs", nullptr, L""},
     {L"SourceChanged", Target::WebView, "ICoreWebView2SourceChangedEventArgs", nullptr, L""},
@@ -35,8 +32,6 @@ const EventInfo kEvents[] = {
     {L"WebMessageReceived", Target::WebView, "ICoreWebView2WebMessageReceivedEventArgs", nullptr, L""},
     {L"NewWindowRequested", Target::WebView, "ICoreWebView2NewWindowRequestedEventArgs", nullptr,
      L"handled:b newWindow:o"},
-    {L"ScriptDialogOpening", Target::WebView, "ICoreWebView2ScriptDialogOpeningEventArgs", nullptr,
-     L"accepted:b resultText:s"},
     {L"PermissionRequested", Target::WebView, "ICoreWebView2PermissionRequestedEventArgs", nullptr,
      L"state:i handled:b savesInProfile:b"},
     {L"ProcessFailed", Target::WebView, "ICoreWebView2ProcessFailedEventArgs", nullptr, L""},
@@ -58,12 +53,6 @@ const EventInfo kEvents[] = {
      L"cancel:b handled:b"},
     {L"SaveFileSecurityCheckStarting", Target::WebView, "ICoreWebView2SaveFileSecurityCheckStartingEventArgs",
      nullptr, L"cancelSave:b suppressDefaultPolicy:b"},
-    {L"DownloadStarting", Target::WebView, "ICoreWebView2DownloadStartingEventArgs", nullptr,
-     L"cancel:b resultFilePath:s handled:b"},
-    {L"BasicAuthenticationRequested", Target::WebView, "ICoreWebView2BasicAuthenticationRequestedEventArgs", nullptr,
-     L"cancel:b"},
-    {L"ClientCertificateRequested", Target::WebView, "ICoreWebView2ClientCertificateRequestedEventArgs", nullptr,
-     L"cancel:b handled:b"},
     {L"ServerCertificateErrorDetected", Target::WebView, "ICoreWebView2ServerCertificateErrorDetectedEventArgs",
      nullptr, L"action:i"},
     {L"FrameCreated", Target::WebView, "ICoreWebView2FrameCreatedEventArgs", nullptr, L"frameId:i"},
@@ -72,26 +61,12 @@ const EventInfo kEvents[] = {
     {L"AcceleratorKeyPressed", Target::Controller, "ICoreWebView2AcceleratorKeyPressedEventArgs", nullptr,
      L"handled:b isBrowserAcceleratorKeyEnabled:b"},
     {L"MoveFocusRequested", Target::Controller, "ICoreWebView2MoveFocusRequestedEventArgs", nullptr, L"handled:b"},
-    {L"GotFocus", Target::Controller, nullptr, nullptr, L""},
-    {L"LostFocus", Target::Controller, nullptr, nullptr, L""},
-    {L"RasterizationScaleChanged", Target::Controller, nullptr, nullptr, L""},
 
     {L"BrowserProcessExited", Target::Environment, "ICoreWebView2BrowserProcessExitedEventArgs", nullptr, L""},
-    {L"NewBrowserVersionAvailable", Target::Environment, nullptr, nullptr, L""},
-    {L"ProcessInfosChanged", Target::Environment, nullptr, nullptr, L""},
 
     {L"Frame.NavigationStarting", Target::Frame, "ICoreWebView2NavigationStartingEventArgs", nullptr,
      L"cancel:b additionalAllowedFrameAncestors:s"},
-    {L"Frame.NavigationCompleted", Target::Frame, "ICoreWebView2NavigationCompletedEventArgs", nullptr, L""},
-    {L"Frame.ContentLoading", Target::Frame, "ICoreWebView2ContentLoadingEventArgs", nullptr, L""},
-    {L"Frame.DOMContentLoaded", Target::Frame, "ICoreWebView2DOMContentLoadedEventArgs", nullptr, L""},
-    {L"Frame.WebMessageReceived", Target::Frame, "ICoreWebView2WebMessageReceivedEventArgs", nullptr, L""},
-    {L"Frame.PermissionRequested", Target::Frame, "ICoreWebView2PermissionRequestedEventArgs", nullptr,
-     L"state:i handled:b savesInProfile:b"},
-    {L"Frame.ScreenCaptureStarting", Target::Frame, "ICoreWebView2ScreenCaptureStartingEventArgs", nullptr,
-     L"cancel:b handled:b"},
     {L"Frame.Destroyed", Target::Frame, nullptr, nullptr, L""},
-    {L"Frame.NameChanged", Target::Frame, nullptr, nullptr, L""},
 };
 
 const EventInfo* FindEvent(const std::wstring& name) {
@@ -111,9 +86,9 @@ void ArgumentDefaults(const std::wstring& event, Bag& values) {
             preset(has, Value::Bool(values.count(what) != 0));
         preset(L"isRequestedForMainFrame", Value::Bool(true));
     }
-    if (event == L"PermissionRequested" || event == L"Frame.PermissionRequested")
+    if (event == L"PermissionRequested")
         preset(L"savesInProfile", Value::Bool(true));
-    if (event == L"WebMessageReceived" || event == L"Frame.WebMessageReceived") {
+    if (event == L"WebMessageReceived") {
         auto text = values.find(L"webMessageAsString");
         if (values.find(L"webMessageAsJson") == values.end() && text != values.end() &&
             text->second.kind == Value::Kind::String) {
@@ -153,64 +128,26 @@ void AppendJsonString(std::wstring& out, const std::wstring& text) {
     out += L'"';
 }
 
+// The values State shows: flags, numbers, texts and bounds.
 void AppendJson(std::wstring& out, const Value& v) {
     switch (v.kind) {
-    case Value::Kind::None: out += L"null"; break;
     case Value::Kind::Bool: out += v.b ? L"true" : L"false"; break;
     case Value::Kind::Int: out += std::to_wstring(v.i); break;
-    case Value::Kind::Double: {
-        // The shortest text that reads back as the same double.
-        wchar_t buffer[40];
-        for (int digits = 15; digits <= 17; ++digits) {
-            std::swprintf(buffer, 40, L"%.*g", digits, v.d);
-            if (std::wcstod(buffer, nullptr) == v.d) break;
-        }
-        out += buffer;
-        break;
-    }
     case Value::Kind::String: AppendJsonString(out, v.s); break;
-    case Value::Kind::List:
-        out += L'[';
-        for (size_t i = 0; i < v.list.size(); ++i) {
-            if (i) out += L',';
-            AppendJsonString(out, v.list[i]);
-        }
-        out += L']';
-        break;
-    case Value::Kind::Blob: {
+    case Value::Kind::Blob:
         if (v.blob.size() == sizeof(RECT)) {
             RECT r;
             std::memcpy(&r, v.blob.data(), sizeof r);
             out += L"[" + std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," + std::to_wstring(r.right) +
                    L"," + std::to_wstring(r.bottom) + L"]";
-        } else {
-            out += L'[';
-            for (size_t i = 0; i < v.blob.size(); ++i) out += (i ? L"," : L"") + std::to_wstring(v.blob[i]);
-            out += L']';
+            break;
         }
-        break;
-    }
-    case Value::Kind::Object: out += v.object ? L"true" : L"false"; break;
+        [[fallthrough]];
+    default: out += L"null"; break;
     }
 }
 
 // --- Arguments ---
-
-class Deferral final : public Com<DeferralMethods<RuntimeObject>> {
-public:
-    explicit Deferral(EventArgs* args) : Com(L"Deferral"), args_(args) {}
-    HRESULT STDMETHODCALLTYPE Complete() override {
-        Trace(L"Complete");
-        if (done_) return S_OK;
-        done_ = true;
-        args_->DeferralCompleted();
-        return S_OK;
-    }
-
-private:
-    ComPtr<EventArgs> args_;
-    bool done_ = false;
-};
 
 EventArgs::EventArgs(std::string family, std::string secondFamily)
     : Com(nullptr), family_(std::move(family)), secondFamily_(std::move(secondFamily)) {}
@@ -233,31 +170,12 @@ const Value* EventArgs::Lookup(const std::wstring& key) {
     return nullptr;
 }
 
-void EventArgs::DeferralCompleted() {
-    if (++deferralsCompleted < deferrals || !afterDeferrals) return;
-    auto action = std::move(afterDeferrals);
-    afterDeferrals = nullptr;
-    action();
-}
-
-HRESULT EventArgs::GetDeferral(ICoreWebView2Deferral** deferral) {
-    if (!deferral) return E_POINTER;
-    ++deferrals;
-    auto d = Make<Deferral>(this);
-    return d->QueryInterface(__uuidof(ICoreWebView2Deferral), reinterpret_cast<void**>(deferral));
-}
-
 HRESULT EventArgs::TryGetWebMessageAsString(LPWSTR* webMessageAsString) {
     if (!webMessageAsString) return E_POINTER;
     *webMessageAsString = nullptr;
     const Value* v = Find(L"webMessageAsString");
     if (!v || v->kind != Value::Kind::String) return E_INVALIDARG;
     return CopyOut(v->s, webMessageAsString);
-}
-
-HRESULT EventArgs::Accept() {
-    props[L"accepted"] = Value::Bool(true);
-    return S_OK;
 }
 
 HRESULT EventArgs::get_Location(POINT* value) {
@@ -401,12 +319,6 @@ Raised RaiseEvent(int slot, const std::wstring& event, const Bag& given) {
     if (info->family) {
         r.args = Make<EventArgs>(info->family, info->second ? info->second : "");
         argsPointer = r.args->FindInterfaceByName(info->family);
-        if (!argsPointer) {
-            // Handlers must never get null arguments: webview2.h does not declare these yet.
-            r.error = L"webview2.h does not declare " + std::wstring(info->family, info->family + std::strlen(info->family));
-            r.args = nullptr;
-            return r;
-        }
     }
 
     // Effects that come before the handlers.
@@ -429,11 +341,6 @@ Raised RaiseEvent(int slot, const std::wstring& event, const Bag& given) {
     r.ok = true;
 
     // Effects after the handlers, and what happens when nobody handled the event.
-    if (event == L"ProcessFailed") {
-        const Value* kind = r.args->props.count(L"processFailedKind") ? &r.args->props[L"processFailedKind"]
-                                                                       : (r.args->props.count(L"kind") ? &r.args->props[L"kind"] : nullptr);
-        if (!kind || kind->AsInt() == COREWEBVIEW2_PROCESS_FAILED_KIND_BROWSER_PROCESS_EXITED) view->MarkBrowserGone();
-    }
     if (event == L"Frame.Destroyed") {
         static_cast<Frame*>(sender)->destroyed = true;
         sender->DropHandlers();
@@ -443,25 +350,17 @@ Raised RaiseEvent(int slot, const std::wstring& event, const Bag& given) {
                      frames.end());
     }
     if (event == L"NewWindowRequested") {
-        ComPtr<EventArgs> args = r.args;
-        ComPtr<WebView> opener(view);
-        auto openPopup = [args, opener] {
-            const Value* uri = args->Find(L"uri");
-            std::wstring target = uri ? uri->s : std::wstring();
-            const Value* handled = args->Find(L"handled");
-            const Value* newWindow = args->Find(L"newWindow");
-            if (newWindow && newWindow->object) {
-                WebView* popup = AsOurWebView(newWindow->object.get());
-                if (popup && SUCCEEDED(popup->Gate()))
-                    popup->StartNavigation(target, target, COREWEBVIEW2_NAVIGATION_KIND_NEW_DOCUMENT, -1);
-            } else if (!(handled && handled->AsBool())) {
-                opener->Trace(L"OpenedPopup", target.c_str());
-            }
-        };
-        if (args->deferrals > args->deferralsCompleted)
-            args->afterDeferrals = openPopup;
-        else
-            openPopup();
+        const Value* uri = r.args->Find(L"uri");
+        std::wstring target = uri ? uri->s : std::wstring();
+        const Value* handled = r.args->Find(L"handled");
+        const Value* newWindow = r.args->Find(L"newWindow");
+        if (newWindow && newWindow->object) {
+            WebView* popup = AsOurWebView(newWindow->object.get());
+            if (popup && SUCCEEDED(popup->Gate()))
+                popup->StartNavigation(target, target, COREWEBVIEW2_NAVIGATION_KIND_NEW_DOCUMENT, -1);
+        } else if (!(handled && handled->AsBool())) {
+            view->Trace(L"OpenedPopup", target.c_str());
+        }
     }
     return r;
 }
@@ -488,8 +387,7 @@ std::wstring AnswerJson(const std::wstring& event, const Raised& raised) {
         else out += v && v->object ? L"true" : L"false";
         out += L',';
     }
-    bool deferred = raised.args && raised.args->deferrals > raised.args->deferralsCompleted;
-    out += L"\"handlers\":" + std::to_wstring(raised.called) + L",\"deferred\":" + (deferred ? L"true" : L"false") + L"}";
+    out += L"\"handlers\":" + std::to_wstring(raised.called) + L"}";
     return out;
 }
 

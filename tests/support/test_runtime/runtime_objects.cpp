@@ -505,9 +505,6 @@ HRESULT WebView::ExecuteScript(LPCWSTR javaScript, ICoreWebView2ExecuteScriptCom
     ComPtr<ICoreWebView2ExecuteScriptCompletedHandler> done(handler);
     if (!done) return S_OK;
     switch (when) {
-    case ScriptAnswer::Now:
-        done->Invoke(hr, json.c_str());
-        break;
     case ScriptAnswer::Later:
         Post([done, hr, json] { done->Invoke(hr, json.c_str()); });
         break;
@@ -518,21 +515,12 @@ HRESULT WebView::ExecuteScript(LPCWSTR javaScript, ICoreWebView2ExecuteScriptCom
     return S_OK;
 }
 
-HRESULT WebView::CompleteHeldScript(HRESULT hr, const std::wstring& resultJson) {
-    if (heldScripts_.empty()) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
-    HeldScript script = std::move(heldScripts_.front());
-    heldScripts_.pop_front();
-    script.handler->Invoke(hr, resultJson.c_str());
-    return S_OK;
-}
-
 HRESULT WebView::AddScriptToExecuteOnDocumentCreated(
     LPCWSTR javaScript, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) {
     Trace(L"AddScriptToExecuteOnDocumentCreated", javaScript);
     if (closed_) return kInvalidState;
     if (!javaScript) return E_INVALIDARG;
     std::wstring id = L"script" + std::to_wstring(nextDocumentScript_++);
-    documentScripts_.emplace_back(id, javaScript);
     ComPtr<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler> done(handler);
     if (done) Post([done, id] { done->Invoke(S_OK, id.c_str()); });
     return S_OK;
@@ -540,19 +528,13 @@ HRESULT WebView::AddScriptToExecuteOnDocumentCreated(
 
 HRESULT WebView::RemoveScriptToExecuteOnDocumentCreated(LPCWSTR id) {
     Trace(L"RemoveScriptToExecuteOnDocumentCreated", id);
-    if (closed_) return kInvalidState;
-    std::wstring key = Text(id);
-    documentScripts_.erase(std::remove_if(documentScripts_.begin(), documentScripts_.end(),
-                                          [&](const auto& s) { return s.first == key; }),
-                           documentScripts_.end());
-    return S_OK;
+    return Gate();
 }
 
 HRESULT WebView::PostWebMessageAsJson(LPCWSTR webMessageAsJson) {
     Trace(L"PostWebMessageAsJson", webMessageAsJson);
     if (closed_) return kInvalidState;
     if (!webMessageAsJson || !IsValidJson(webMessageAsJson)) return E_INVALIDARG;
-    postedMessages_.emplace_back(true, webMessageAsJson);
     return S_OK;
 }
 
@@ -560,7 +542,6 @@ HRESULT WebView::PostWebMessageAsString(LPCWSTR webMessageAsString) {
     Trace(L"PostWebMessageAsString", webMessageAsString);
     if (closed_) return kInvalidState;
     if (!webMessageAsString) return E_INVALIDARG;
-    postedMessages_.emplace_back(false, webMessageAsString);
     return S_OK;
 }
 
@@ -701,31 +682,11 @@ std::wstring WebView::StateJson(bool released) {
     };
     auto flag = [&](const wchar_t* k, bool b) { key(k); o += b ? L"true" : L"false"; };
     prop(L"source", props, L"source", Value::String(L""));
-    prop(L"documentTitle", props, L"documentTitle", Value::String(L""));
     prop(L"parentWindow", controllerProps, L"parentWindow", Value::Int(0));
     prop(L"visible", controllerProps, L"isVisible", Value::Bool(false));
     prop(L"bounds", controllerProps, L"bounds", Value::Bytes(RECT{0, 0, 0, 0}));
-    prop(L"zoomFactor", controllerProps, L"zoomFactor", Value::Double(1.0));
     prop(L"suspended", props, L"isSuspended", Value::Bool(false));
     flag(L"closed", closed_);
-    flag(L"browserGone", browserGone_);
-    flag(L"canGoBack", historyIndex_ > 0);
-    flag(L"canGoForward", historyIndex_ + 1 < static_cast<int>(history_.size()));
-    Value history;
-    history.kind = Value::Kind::List;
-    for (const auto& entry : history_) history.list.push_back(entry.first);
-    key(L"history");
-    AppendJson(o, history);
-    prop(L"isMuted", props, L"isMuted", Value::Bool(false));
-    key(L"virtualHosts");
-    o += L'{';
-    for (const auto& [host, target] : virtualHosts_) {
-        if (o.back() != L'{') o += L',';
-        AppendJsonString(o, host);
-        o += L':';
-        AppendJsonString(o, target);
-    }
-    o += L'}';
     key(L"settings");
     o += L'{';
     bool first = true;
@@ -751,34 +712,6 @@ std::wstring WebView::StateJson(bool released) {
         o += L':' + std::to_wstring(n);
     }
     o += L'}';
-    Value names;
-    names.kind = Value::Kind::List;
-    for (const auto& h : hostObjects_) names.list.push_back(h.name);
-    key(L"hostObjects");
-    AppendJson(o, names);
-    key(L"documentScripts");
-    o += L'[';
-    for (size_t i = 0; i < documentScripts_.size(); ++i) {
-        o += i ? L",{\"id\":" : L"{\"id\":";
-        AppendJsonString(o, documentScripts_[i].first);
-        o += L",\"script\":";
-        AppendJsonString(o, documentScripts_[i].second);
-        o += L'}';
-    }
-    o += L']';
-    key(L"postedMessages");
-    o += L'[';
-    for (size_t i = 0; i < postedMessages_.size(); ++i) {
-        o += i ? L"," : L"";
-        o += postedMessages_[i].first ? L"{\"asJson\":" : L"{\"asString\":";
-        AppendJsonString(o, postedMessages_[i].second);
-        o += L'}';
-    }
-    o += L']';
-    key(L"heldNavigations");
-    o += std::to_wstring(held_.size());
-    key(L"pendingScripts");
-    o += std::to_wstring(heldScripts_.size());
     key(L"frames");
     o += L'[';
     for (size_t i = 0; i < frames.size(); ++i) {
@@ -788,8 +721,6 @@ std::wstring WebView::StateJson(bool released) {
         o += L'}';
     }
     o += L']';
-    key(L"navigationId");
-    o += std::to_wstring(lastNavigationId_);
     return o + L"}";
 }
 

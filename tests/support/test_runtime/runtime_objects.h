@@ -57,8 +57,6 @@ public:
     ~Controller() override;
 
     HRESULT Gate() override;
-    bool Closed() const { return closed_; }
-    WebView* View() const { return view_.get(); }
 
     HRESULT STDMETHODCALLTYPE get_CoreWebView2(ICoreWebView2** coreWebView2) override;
     HRESULT STDMETHODCALLTYPE put_ZoomFactor(double zoomFactor) override;
@@ -103,14 +101,10 @@ public:
         controller_ = nullptr;
         controllerProps_ = lastProps;
     }
-    Controller* OwningController() const { return controller_; }
-    Environment* OwningEnvironment() const { return environment_.get(); }
     void MarkClosed();
-    void MarkBrowserGone() { browserGone_ = true; }
 
     // Test control.
     HRESULT CompleteHeldNavigation(bool success, LONG webErrorStatus);
-    HRESULT CompleteHeldScript(HRESULT hr, const std::wstring& resultJson);
     std::wstring StateJson(bool released = false);
     void DropHeldWork();
     // Frames made by FrameCreated, by id.
@@ -171,7 +165,6 @@ private:
     Bag controllerProps_;      // the controller's last values, once it is gone
     int index_;
     bool closed_ = false;
-    bool browserGone_ = false;
     ComPtr<SettingsObject> settings_;
     ComPtr<ProfileObject> profile_;
     std::vector<std::pair<std::wstring, std::wstring>> history_;   // (uri, title)
@@ -180,10 +173,8 @@ private:
     std::vector<std::shared_ptr<Navigation>> inFlight_;
     std::deque<std::shared_ptr<Navigation>> held_;
     std::deque<HeldScript> heldScripts_;
-    std::vector<std::pair<std::wstring, std::wstring>> documentScripts_;
     int nextDocumentScript_ = 1;
     std::vector<HostObject> hostObjects_;
-    std::vector<std::pair<bool, std::wstring>> postedMessages_;   // (as JSON, text)
     std::map<std::wstring, std::wstring> virtualHosts_;             // lower-case host -> "kind|folder"
 };
 
@@ -193,15 +184,7 @@ class EventArgs final : public Com<ArgsMethods<RuntimeObject>> {
 public:
     EventArgs(std::string family, std::string secondFamily = {});
 
-    int deferrals = 0;
-    int deferralsCompleted = 0;
-    std::function<void()> afterDeferrals;   // the default action, when a handler deferred it
-
-    void DeferralCompleted();
-
-    HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral** deferral) override;
     HRESULT STDMETHODCALLTYPE TryGetWebMessageAsString(LPWSTR* webMessageAsString) override;
-    HRESULT STDMETHODCALLTYPE Accept() override;
     HRESULT STDMETHODCALLTYPE get_Location(POINT* value) override;
     HRESULT STDMETHODCALLTYPE get_NewWindow(ICoreWebView2** newWindow) override;
     HRESULT STDMETHODCALLTYPE get_ContextMenuTarget(ICoreWebView2ContextMenuTarget** target) override;

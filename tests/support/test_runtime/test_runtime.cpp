@@ -130,10 +130,6 @@ public:
     void FailCall(CreationStep step, HRESULT hr) override {
         if (ValidStep(step)) G().failCall[static_cast<int>(step)] = hr;
     }
-    HRESULT CompleteScript(int webView, HRESULT hr, const wchar_t* resultJson) override {
-        WebView* view = FindWebView(webView);
-        return view ? view->CompleteHeldScript(hr, resultJson ? resultJson : L"null") : E_INVALIDARG;
-    }
     int LiveObjects() override { return G().liveObjects; }
 };
 

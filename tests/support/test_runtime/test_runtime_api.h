@@ -42,7 +42,7 @@
 //
 // Call log: one line per call into a runtime object, "Object.Method(arg|arg)".
 // Objects: Loader, Environment, ControllerOptions, Controller, WebView,
-// Settings, Profile, Frame, Deferral. Arguments are the in-parameters in order
+// Settings, Profile, Frame. Arguments are the in-parameters in order
 // (out-parameters and handler/object pointers are left out): strings as they
 // are ("(null)" for a null one), integers, BOOLs and enums in decimal,
 // doubles with %g, HWNDs in decimal, RECT "l,t,r,b", POINT "x,y", colours
@@ -55,83 +55,28 @@
 // Set CORVANE_TEST_RUNTIME_TRACE=1 to echo the log to stdout as it is written.
 //
 // Raise(webView, eventName, argsJson) raises an event synchronously on the
-// calling thread and answers, as a JSON object, what the handlers set. Event
-// names are the SDK's: on the web view, on its controller (ZoomFactorChanged,
-// AcceleratorKeyPressed, MoveFocusRequested, GotFocus, LostFocus,
-// RasterizationScaleChanged), on its environment (BrowserProcessExited,
-// NewBrowserVersionAvailable, ProcessInfosChanged; with no such web view, the
-// newest environment), and on a frame ("Frame.<Event>" with "frameId"
-// naming a frame made by FrameCreated).
+// calling thread and answers, as a JSON object, what the handlers set. The
+// events it knows, their senders and answer keys are the table kEvents in
+// runtime_events.cpp ("Frame.<Event>" with "frameId" naming a frame made by
+// FrameCreated; environment events with no such web view go to the newest
+// environment). Argument keys are the args getters in lower camel case
+// (get_IsSuccess -> "isSuccess"; "kind" for any ...Kind, "reason" for a focus
+// move's reason); missing ones read as ""/0/false, enums are numbers. Special
+// keys: ProcessFailed "frameNames" (names of the failed frame infos);
+// SourceChanged "source" sets the Source first;
+// WebMessageReceived without "webMessageAsString" fails
+// TryGetWebMessageAsString, with only it the JSON form is its JSON string;
+// NewWindowRequested with a "newWindow" set by a handler navigates that web
+// view to "uri", unhandled it logs WebView.OpenedPopup(uri). For events
+// without arguments the given keys set the sender's properties of those names
+// first; Frame.Destroyed also forgets the frame. Every answer also has
+// "handlers" (how many were called). An unknown web view, event or frame, or
+// unreadable JSON, answers {"error":"..."}.
 //
-// Argument keys are the args getters in lower camel case (get_IsSuccess ->
-// "isSuccess"); missing ones read as ""/0/false. Enums are their numbers.
-//   NavigationStarting, FrameNavigationStarting, Frame.NavigationStarting:
-//       uri, isUserInitiated, isRedirected, navigationId, navigationKind
-//       -> {"cancel", "additionalAllowedFrameAncestors"}
-//   NavigationCompleted, FrameNavigationCompleted, Frame.NavigationCompleted:
-//       isSuccess, webErrorStatus, navigationId, httpStatusCode -> {}
-//   ContentLoading, Frame.ContentLoading: isErrorPage, navigationId -> {}
-//   DOMContentLoaded, Frame.DOMContentLoaded: navigationId -> {}
-//   SourceChanged: isNewDocument; "source" sets the web view's Source first -> {}
-//   WebMessageReceived, Frame.WebMessageReceived: source, webMessageAsJson,
-//       webMessageAsString (absent: TryGetWebMessageAsString fails with
-//       E_INVALIDARG; only it given: webMessageAsJson is its JSON string) -> {}
-//   NewWindowRequested: uri, isUserInitiated, name -> {"handled", "newWindow"
-//       (true when a handler set one; that web view then navigates to uri)};
-//       neither: the log line WebView.OpenedPopup(uri). A deferral delays
-//       this until it completes.
-//   ScriptDialogOpening: uri, kind, message, defaultText -> {"accepted", "resultText"}
-//   PermissionRequested, Frame.PermissionRequested: uri, permissionKind (or
-//       kind), isUserInitiated, state -> {"state", "handled", "savesInProfile"
-//       (true unless given)}
-//   ProcessFailed: processFailedKind (or kind), reason, exitCode,
-//       processDescription, failureSourceModulePath, frameNames (array of
-//       names for the failed process's frame infos) -> {}; kind 0 (browser
-//       process exited) marks the web view's browser gone ("browserGone")
-//   ContextMenuRequested: locationX, locationY, and the target's getters:
-//       kind, isEditable, isRequestedForMainFrame (default true), pageUri,
-//       frameUri, linkUri, linkText, sourceUri, selectionText (hasLinkUri,
-//       hasLinkText, hasSourceUri, hasSelection: whether those were given)
-//       -> {"handled", "selectedCommandId"}
-//   LaunchingExternalUriScheme: uri, initiatingOrigin, isUserInitiated -> {"cancel"}
-//   NotificationReceived: senderOrigin -> {"handled"}
-//   SaveAsUIShowing: contentMimeType -> {"cancel", "suppressDefaultDialog",
-//       "saveAsFilePath", "allowReplace", "kind"}
-//   ScreenCaptureStarting, Frame.ScreenCaptureStarting: -> {"cancel", "handled"}
-//   SaveFileSecurityCheckStarting: documentOriginUri, fileExtension, filePath
-//       -> {"cancelSave", "suppressDefaultPolicy"}
-//   BasicAuthenticationRequested: uri, challenge -> {"cancel"}
-//   ServerCertificateErrorDetected: errorStatus, requestUri -> {"action"}
-//   FrameCreated: name, frameId (default: the next free id) -> {"frameId"}
-//   AcceleratorKeyPressed: keyEventKind, virtualKey, keyEventLParam
-//       -> {"handled", "isBrowserAcceleratorKeyEnabled" (true unless given)}
-//   MoveFocusRequested: reason (or moveFocusReason) -> {"handled"}
-//   BrowserProcessExited: browserProcessExitKind (or kind), browserProcessId -> {}
-//   Events without arguments (HistoryChanged, DocumentTitleChanged,
-//   ContainsFullScreenElementChanged, StatusBarTextChanged,
-//   WindowCloseRequested, IsMutedChanged, IsDocumentPlayingAudioChanged,
-//   FaviconChanged, IsDefaultDownloadDialogOpenChanged, ZoomFactorChanged,
-//   GotFocus, LostFocus, RasterizationScaleChanged, NewBrowserVersionAvailable,
-//   ProcessInfosChanged, Frame.Destroyed, Frame.NameChanged): the given keys
-//   set the sender's properties of those names first (documentTitle,
-//   containsFullScreenElement, statusBarText, isMuted, isDocumentPlayingAudio,
-//   faviconUri, isDefaultDownloadDialogOpen, zoomFactor, name, ...) -> {}.
-//   Frame.Destroyed also marks the frame destroyed and forgets it.
-//   DownloadStarting and ClientCertificateRequested are known, but answer an
-//   error until webview2.h declares their arguments.
-// Every answer also has "handlers" (how many were called) and "deferred"
-// (a deferral taken and not completed when the handlers returned). An
-// unknown web view, event or frame, or unreadable JSON, answers
-// {"error":"..."}.
-//
-// State(webView) answers a JSON object with the keys: source, documentTitle,
-// parentWindow (decimal HWND), visible, bounds [l,t,r,b], zoomFactor,
-// suspended, closed, browserGone, canGoBack, canGoForward, history [uris],
-// isMuted, settings {"IsScriptEnabled": true, ...: the SDK's names},
-// handlers {eventName: count; the controller's events included}, hostObjects
-// [names], documentScripts [{"id","script"}], postedMessages [{"asJson": text}
-// or {"asString": text}], heldNavigations n, pendingScripts n, frames
-// [{"frameId","name"}], navigationId (the last one given).
+// State(webView) answers a JSON object with the keys: source, parentWindow
+// (decimal HWND), visible, bounds [l,t,r,b], suspended, closed, settings
+// {"IsScriptEnabled": true, ...: the SDK's names}, handlers {eventName: count;
+// the controller's events included}, frames [{"frameId","name"}].
 #pragma once
 
 #include <windows.h>
@@ -147,9 +92,9 @@ enum class CreationStep {
     COUNT
 };
 
-// When an ExecuteScript completion is invoked: inside ExecuteScript, through
-// a posted message (what a real browser does), or not until CompleteScript.
-enum class ScriptAnswer { Now, Later, Never };
+// When an ExecuteScript completion is invoked: through a posted message (what
+// a real browser does), or never (until the web view closes).
+enum class ScriptAnswer { Later, Never };
 
 // Answers one ExecuteScript of web view `webView` (numbered as below). `hr`
 // comes in as S_OK and `resultJson` as null; set them (the runtime frees the
@@ -212,10 +157,6 @@ public:
     // CreateCoreWebView2EnvironmentWithOptions; Controller:
     // CreateCoreWebView2Controller). S_OK clears; Reset clears.
     virtual void FailCall(CreationStep step, HRESULT hr) = 0;
-
-    // Completes the web view's oldest script held by ScriptAnswer::Never,
-    // inside this call. Answers as CompleteNavigation.
-    virtual HRESULT CompleteScript(int webView, HRESULT hr, const wchar_t* resultJson) = 0;
 
     // Runtime COM objects alive now (environments, controllers, web views,
     // settings, frames, event arguments, ...): 0 once a host let go of all.
