@@ -757,11 +757,11 @@ TEST_F(Runtime, VirtualHostServesItsFolderOnly) {
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info{};
         if (!CreateProcessW(L"Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) continue;
-        WaitForSingleObject(info.hProcess, 5000);
+        WaitForSingleObject(info.hProcess, 30000);
         CloseHandle(info.hProcess);
         CloseHandle(info.hThread);
     }
-    const bool linked = GetFileAttributesW((site + L"\\up").c_str()) != INVALID_FILE_ATTRIBUTES;
+    const bool linked = PumpUntil([&] { return GetFileAttributesW((site + L"\\up").c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000);
     ASSERT_EQ(view3->SetVirtualHostNameToFolderMapping(L"App.Corvane.Test", site.c_str(),
                                                        COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_DENY), S_OK);
     const Completed page = Navigate(L"https://app.corvane.test/index.html");
