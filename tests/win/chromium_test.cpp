@@ -654,6 +654,70 @@ TEST_F(Runtime, StringDocumentsAndHistoryNavigate) {
     EXPECT_EQ(Script(L"window.marker"), L"null");   // a new document
 }
 
+// A further view's first string document goes into the blank document the
+// view was made with, unless something already touched that one: then the
+// string document is a new document as always. Either way the host sees a
+// whole navigation, and document scripts run in it.
+TEST_F(Runtime, AFreshViewsStringDocumentIsANewDocument) {
+    struct Case {
+        const wchar_t* name;
+        const wchar_t* script;     // run first, with ExecuteScript
+        const wchar_t* document;   // added first, with AddScriptToExecuteOnDocumentCreated
+        const wchar_t* seen;
+    } cases[] = {
+        {L"untouched", nullptr, nullptr, L"\"undefined:undefined:7:Fresh\""},
+        {L"a script ran", L"window.left = 1", nullptr, L"\"undefined:undefined:7:Fresh\""},
+        {L"a document script", nullptr, L"window.early = typeof chrome.webview", L"\"undefined:object:7:Fresh\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ComPtr<ICoreWebView2Controller> controller;
+        ASSERT_TRUE(Await<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>(
+            [](auto* done) { return env->CreateCoreWebView2Controller(window, done); },
+            [&](HRESULT, ICoreWebView2Controller* made) { controller = ComPtr<ICoreWebView2Controller>(made); },
+            kReadyMs));
+        ASSERT_TRUE(controller);
+        ComPtr<ICoreWebView2> fresh;
+        controller->get_CoreWebView2(fresh.put());
+        auto run = [&](const wchar_t* script) {
+            std::wstring out = L"(failed)";
+            Await<ICoreWebView2ExecuteScriptCompletedHandler>([&](auto* done) { return fresh->ExecuteScript(script, done); },
+                                                              [&](HRESULT, LPCWSTR json) { if (json) out = json; },
+                                                              kNavigationMs);
+            return out;
+        };
+        if (c.script) run(c.script);
+        if (c.document) {
+            ASSERT_TRUE(Await<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler>(
+                [&](auto* done) { return fresh->AddScriptToExecuteOnDocumentCreated(c.document, done); },
+                [](HRESULT, LPCWSTR) {}, kNavigationMs));
+        }
+        std::vector<std::wstring> events;
+        bool done = false;
+        auto note = [&](const wchar_t* name) { return [&events, name](auto...) { events.push_back(name); }; };
+        ComPtr<ICoreWebView2_2> fresh2;
+        fresh->QueryInterface(__uuidof(ICoreWebView2_2), fresh2.put_void());
+        Registration loading = On(fresh.get(), &ICoreWebView2::add_ContentLoading, &ICoreWebView2::remove_ContentLoading,
+                                  note(L"ContentLoading"));
+        Registration history = On(fresh.get(), &ICoreWebView2::add_HistoryChanged, &ICoreWebView2::remove_HistoryChanged,
+                                  note(L"HistoryChanged"));
+        Registration parsed = On(fresh2.get(), &ICoreWebView2_2::add_DOMContentLoaded,
+                                 &ICoreWebView2_2::remove_DOMContentLoaded, note(L"DOMContentLoaded"));
+        Registration completed = On(fresh.get(), &ICoreWebView2::add_NavigationCompleted,
+            &ICoreWebView2::remove_NavigationCompleted, [&](ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* args) {
+                BOOL success = FALSE;
+                args->get_IsSuccess(&success);
+                events.push_back(success ? L"Completed" : L"Failed");
+                done = true;
+            });
+        ASSERT_EQ(fresh->NavigateToString(L"<title>Fresh</title><script>window.z = 7;</script>"), S_OK);
+        PumpUntil([&] { return done; }, kNavigationMs);
+        EXPECT_EQ(events, (std::vector<std::wstring>{L"ContentLoading", L"HistoryChanged", L"DOMContentLoaded", L"Completed"}));
+        EXPECT_EQ(run(L"typeof window.left + ':' + window.early + ':' + window.z + ':' + document.title"), c.seen);
+        controller->Close();
+    }
+}
+
 TEST_F(Runtime, SettingsReachThePage) {
     ComPtr<ICoreWebView2Settings> settings;
     ASSERT_EQ(view->get_Settings(settings.put()), S_OK);
