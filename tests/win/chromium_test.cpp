@@ -654,26 +654,38 @@ TEST_F(Runtime, StringDocumentsAndHistoryNavigate) {
     EXPECT_EQ(Script(L"window.marker"), L"null");   // a new document
 }
 
-// A further view's first string document goes into the blank document the
-// view was made with, unless something already touched that one: then the
-// string document is a new document as always. Either way the host sees a
-// whole navigation, and document scripts run in it.
+// A view's first string document goes into the blank document the view was
+// made with (a window of its own, or the browser's start page), unless
+// something already touched that one: then the string document is a new
+// document as always. Either way the host sees a whole navigation, and the
+// bootstrap and document scripts are there.
 TEST_F(Runtime, AFreshViewsStringDocumentIsANewDocument) {
     struct Case {
         const wchar_t* name;
+        bool startPage;            // the first view of a browser of its own
         const wchar_t* script;     // run first, with ExecuteScript
         const wchar_t* document;   // added first, with AddScriptToExecuteOnDocumentCreated
         const wchar_t* seen;
     } cases[] = {
-        {L"untouched", nullptr, nullptr, L"\"undefined:undefined:7:Fresh\""},
-        {L"a script ran", L"window.left = 1", nullptr, L"\"undefined:undefined:7:Fresh\""},
-        {L"a document script", nullptr, L"window.early = typeof chrome.webview", L"\"undefined:object:7:Fresh\""},
+        {L"untouched", false, nullptr, nullptr, L"\"undefined:undefined:7:Fresh:function\""},
+        {L"the start page", true, nullptr, nullptr, L"\"undefined:undefined:7:Fresh:function\""},
+        {L"a script ran", false, L"window.left = 1", nullptr, L"\"undefined:undefined:7:Fresh:function\""},
+        {L"a document script", false, nullptr, L"window.early = typeof chrome.webview",
+         L"\"undefined:object:7:Fresh:function\""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        ComPtr<ICoreWebView2Environment> own;
+        if (c.startPage) {
+            HRESULT made = E_PENDING;
+            own = ComPtr<ICoreWebView2Environment>(NewEnvironment(*folder + L"_start", &made, kReadyMs));
+            ASSERT_TRUE(own) << made;
+            own->Release();   // NewEnvironment's reference; `own` keeps its own
+        }
+        ICoreWebView2Environment* from = own ? own.get() : env;
         ComPtr<ICoreWebView2Controller> controller;
         ASSERT_TRUE(Await<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>(
-            [](auto* done) { return env->CreateCoreWebView2Controller(window, done); },
+            [&](auto* done) { return from->CreateCoreWebView2Controller(window, done); },
             [&](HRESULT, ICoreWebView2Controller* made) { controller = ComPtr<ICoreWebView2Controller>(made); },
             kReadyMs));
         ASSERT_TRUE(controller);
@@ -713,7 +725,9 @@ TEST_F(Runtime, AFreshViewsStringDocumentIsANewDocument) {
         ASSERT_EQ(fresh->NavigateToString(L"<title>Fresh</title><script>window.z = 7;</script>"), S_OK);
         PumpUntil([&] { return done; }, kNavigationMs);
         EXPECT_EQ(events, (std::vector<std::wstring>{L"ContentLoading", L"HistoryChanged", L"DOMContentLoaded", L"Completed"}));
-        EXPECT_EQ(run(L"typeof window.left + ':' + window.early + ':' + window.z + ':' + document.title"), c.seen);
+        EXPECT_EQ(run(L"typeof window.left + ':' + window.early + ':' + window.z + ':' + document.title + ':' +"
+                      L" typeof chrome.webview.postMessage"),
+                  c.seen);
         controller->Close();
     }
 }

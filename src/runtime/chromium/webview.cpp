@@ -138,10 +138,13 @@ void WebView::Start(std::function<void(HRESULT)> done) {
             if (!attached.Ok()) return done(E_FAIL);
             self->sessionId_ = Str(attached.result, u"sessionId");
             self->browser_->AddSession(self->sessionId_, self->targetId_, self.get());
+            self->settingUp_ = true;
             self->SetUpSession([self, done, created](HRESULT hr) {
                 // A target we created has committed its blank document before
-                // answering; the browser's start page may still be loading it.
-                self->firstDocument_ = SUCCEEDED(hr) && created;
+                // answering. The browser's start page may still be loading
+                // its own: it counts once the set-up saw that load end last.
+                self->settingUp_ = false;
+                self->firstDocument_ = SUCCEEDED(hr) && (created || self->blankLoaded_);
                 done(hr);
             });
         });
@@ -152,8 +155,8 @@ void WebView::Start(std::function<void(HRESULT)> done) {
         return;
     }
     // Each further view gets a window of its own: a second tab would hide the first.
-    browser_->Send(u"Target.createTarget", Params().Add(u"url", u"about:blank").Add(u"newWindow", true).Text(), {},
-                   [attach, done](const CdpReply& created) {
+    browser_->CreateTarget(Params().Add(u"url", u"about:blank").Add(u"newWindow", true).Text(),
+                           [attach, done](const CdpReply& created) {
         if (!created.Ok()) return done(E_FAIL);
         attach(std::u16string(Str(created.result, u"targetId")), true);
     });
@@ -359,6 +362,12 @@ void WebView::OnSessionEvent(std::u16string_view method, const JsonNode& params)
     if (closed_) return;
     ComPtr<WebView> self(this);   // a handler may release the host's last reference
     if (firstDocument_ && EndsFirstDocument(method)) firstDocument_ = false;
+    if (settingUp_ && Str(&params, u"frameId") == targetId_) {
+        if (method == u"Page.frameStoppedLoading") blankLoaded_ = true;
+        else if (method.starts_with(u"Page.frameStarted") || method.starts_with(u"Page.navigated") ||
+                 method == u"Page.documentOpened")
+            blankLoaded_ = false;
+    }
     if (method == u"Fetch.requestPaused") OnRequestPaused(params);
     else if (method == u"Page.frameStartedNavigating") OnFrameStartedNavigating(params);
     else if (method == u"Page.frameNavigated") OnFrameNavigated(params);

@@ -189,6 +189,7 @@ private:
     // nothing but our set-up has run in it: a string document may be written
     // straight into it (NavigateToString).
     bool firstDocument_ = false;
+    bool settingUp_ = false, blankLoaded_ = false;
     // What the session was last told, so that a settings change sends only
     // what differs: scripts disabled, and the user agent override (empty:
     // the browser's own).
