@@ -140,11 +140,16 @@ void WebView::Start(std::function<void(HRESULT)> done) {
             self->browser_->AddSession(self->sessionId_, self->targetId_, self.get());
             self->settingUp_ = true;
             self->SetUpSession([self, done, created](HRESULT hr) {
-                // A target we created has committed its blank document before
-                // answering. The browser's start page may still be loading
-                // its own: it counts once the set-up saw that load end last.
+                // A target we created began loading its blank page before
+                // answering, and Page.enable answers only once such a load
+                // ended (v156): after the set-up the blank document is final,
+                // unless the set-up saw a load start and not end. The start
+                // page's load may begin as late as our attach: it counts only
+                // once the set-up saw that load end.
                 self->settingUp_ = false;
-                self->firstDocument_ = SUCCEEDED(hr) && (created || self->blankLoaded_);
+                const BlankLoad load = self->blankLoad_;
+                self->firstDocument_ =
+                    SUCCEEDED(hr) && (load == BlankLoad::Ended || (created && load == BlankLoad::Unseen));
                 done(hr);
             });
         });
@@ -363,10 +368,10 @@ void WebView::OnSessionEvent(std::u16string_view method, const JsonNode& params)
     ComPtr<WebView> self(this);   // a handler may release the host's last reference
     if (firstDocument_ && EndsFirstDocument(method)) firstDocument_ = false;
     if (settingUp_ && Str(&params, u"frameId") == targetId_) {
-        if (method == u"Page.frameStoppedLoading") blankLoaded_ = true;
+        if (method == u"Page.frameStoppedLoading") blankLoad_ = BlankLoad::Ended;
         else if (method.starts_with(u"Page.frameStarted") || method.starts_with(u"Page.navigated") ||
                  method == u"Page.documentOpened")
-            blankLoaded_ = false;
+            blankLoad_ = BlankLoad::Loading;
     }
     if (method == u"Fetch.requestPaused") OnRequestPaused(params);
     else if (method == u"Page.frameStartedNavigating") OnFrameStartedNavigating(params);

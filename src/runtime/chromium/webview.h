@@ -189,7 +189,11 @@ private:
     // nothing but our set-up has run in it: a string document may be written
     // straight into it (NavigateToString).
     bool firstDocument_ = false;
-    bool settingUp_ = false, blankLoaded_ = false;
+    // The main frame's loading as the set-up saw it (the blank page the
+    // target was made with may still be loading when we attach).
+    enum class BlankLoad { Unseen, Loading, Ended };
+    BlankLoad blankLoad_ = BlankLoad::Unseen;
+    bool settingUp_ = false;
     // What the session was last told, so that a settings change sends only
     // what differs: scripts disabled, and the user agent override (empty:
     // the browser's own).
