@@ -139,28 +139,6 @@ void Browser::Finish(HRESULT hr) {
     for (ReadyFn& ready : waiting) ready(hr, SUCCEEDED(hr) ? self : nullptr);
 }
 
-void Browser::CreateTarget(std::u16string params, ReplyFn created) {
-    creations_.emplace_back(std::move(params), std::move(created));
-    if (creating_) return;
-    creating_ = true;
-    auto self = shared_from_this();
-    auto next = std::make_shared<std::function<void()>>();
-    *next = [self, next] {
-        if (self->creations_.empty()) {
-            self->creating_ = false;
-            *next = nullptr;   // ends the closure's hold on itself
-            return;
-        }
-        auto [text, done] = std::move(self->creations_.front());
-        self->creations_.pop_front();
-        self->Send(u"Target.createTarget", text, {}, [self, next, done](const CdpReply& reply) {
-            done(reply);
-            if (*next) (*next)();
-        });
-    };
-    (*next)();
-}
-
 void Browser::AddSession(const std::u16string& sessionId, const std::u16string& targetId, SessionSink* sink) {
     sessions_[sessionId] = Session{targetId, sink};
 }

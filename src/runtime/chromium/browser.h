@@ -7,7 +7,6 @@
 
 #include <windows.h>
 
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -46,11 +45,6 @@ public:
         if (connection_) connection_->Send(method, params, sessionId, std::move(reply));
     }
     bool IsAlive() const { return connection_ && connection_->IsOpen(); }
-    // Target.createTarget with `params`, one creation at a time: the browser
-    // makes each window alone anyway, and what the caller sends from
-    // `created` (attaching, setting up) then goes ahead of the next creation
-    // instead of waiting behind every one asked for at once.
-    void CreateTarget(std::u16string params, ReplyFn created);
     void AddSession(const std::u16string& sessionId, const std::u16string& targetId, SessionSink* sink);
     void RemoveSession(const std::u16string& sessionId);
     const std::wstring& Version() const { return version_; }
@@ -81,8 +75,6 @@ private:
     BrowserProcess process_;
     std::shared_ptr<CdpConnection> connection_;
     std::vector<ReadyFn> waiting_;
-    std::deque<std::pair<std::u16string, ReplyFn>> creations_;
-    bool creating_ = false;
     bool ready_ = false;
     HRESULT failed_ = S_OK;
     struct Session {

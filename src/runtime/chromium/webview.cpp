@@ -160,8 +160,8 @@ void WebView::Start(std::function<void(HRESULT)> done) {
         return;
     }
     // Each further view gets a window of its own: a second tab would hide the first.
-    browser_->CreateTarget(Params().Add(u"url", u"about:blank").Add(u"newWindow", true).Text(),
-                           [attach, done](const CdpReply& created) {
+    browser_->Send(u"Target.createTarget", Params().Add(u"url", u"about:blank").Add(u"newWindow", true).Text(), {},
+                   [attach, done](const CdpReply& created) {
         if (!created.Ok()) return done(E_FAIL);
         attach(std::u16string(Str(created.result, u"targetId")), true);
     });
