@@ -654,79 +654,50 @@ TEST_F(Runtime, StringDocumentsAndHistoryNavigate) {
     EXPECT_EQ(Script(L"window.marker"), L"null");   // a new document
 }
 
-// A view's first string document goes into the blank document the view was
-// made with (a window of its own, or the browser's start page), unless
-// something already touched that one: then the string document is a new
-// document as always. Either way the host sees a whole navigation, and the
-// bootstrap and document scripts are there.
+// A view's first string document goes straight into the blank page the view
+// was made with (its own window, or the browser's start page) unless
+// something touched that page: either way the host sees a whole navigation
+// to a new document, with the bootstrap and the document scripts in it.
 TEST_F(Runtime, AFreshViewsStringDocumentIsANewDocument) {
-    struct Case {
-        const wchar_t* name;
-        bool startPage;            // the first view of a browser of its own
-        const wchar_t* script;     // run first, with ExecuteScript
-        const wchar_t* document;   // added first, with AddScriptToExecuteOnDocumentCreated
-        const wchar_t* seen;
-    } cases[] = {
-        {L"untouched", false, nullptr, nullptr, L"\"undefined:undefined:7:Fresh:function\""},
-        {L"the start page", true, nullptr, nullptr, L"\"undefined:undefined:7:Fresh:function\""},
-        {L"a script ran", false, L"window.left = 1", nullptr, L"\"undefined:undefined:7:Fresh:function\""},
-        {L"a document script", false, nullptr, L"window.early = typeof chrome.webview",
-         L"\"undefined:object:7:Fresh:function\""},
+    const struct { const wchar_t *name, *script, *document, *seen; bool startPage; } cases[] = {
+        {L"untouched", nullptr, nullptr, L"\"undefined:undefined:7:Fresh:function\"", false},
+        {L"the start page", nullptr, nullptr, L"\"undefined:undefined:7:Fresh:function\"", true},
+        {L"a script ran", L"window.left = 1", nullptr, L"\"undefined:undefined:7:Fresh:function\"", false},
+        {L"a document script", nullptr, L"window.early = typeof chrome.webview", L"\"undefined:object:7:Fresh:function\"", false},
     };
-    for (const Case& c : cases) {
+    struct Shared {   // the fixture's helpers drive `view`: the fresh one, for the case
+        ICoreWebView2* kept = view;
+        ~Shared() { if (view != kept && view) view->Release(); view = kept; }
+    };
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        HRESULT made = E_PENDING;
         ComPtr<ICoreWebView2Environment> own;
-        if (c.startPage) {
-            HRESULT made = E_PENDING;
-            own = ComPtr<ICoreWebView2Environment>(NewEnvironment(*folder + L"_start", &made, kReadyMs));
-            ASSERT_TRUE(own) << made;
-            own->Release();   // NewEnvironment's reference; `own` keeps its own
-        }
-        ICoreWebView2Environment* from = own ? own.get() : env;
+        if (c.startPage) own.Attach(NewEnvironment(*folder + L"_start", &made, kReadyMs));
         ComPtr<ICoreWebView2Controller> controller;
-        ASSERT_TRUE(Await<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>(
-            [&](auto* done) { return from->CreateCoreWebView2Controller(window, done); },
-            [&](HRESULT, ICoreWebView2Controller* made) { controller = ComPtr<ICoreWebView2Controller>(made); },
-            kReadyMs));
-        ASSERT_TRUE(controller);
-        ComPtr<ICoreWebView2> fresh;
-        controller->get_CoreWebView2(fresh.put());
-        auto run = [&](const wchar_t* script) {
-            std::wstring out = L"(failed)";
-            Await<ICoreWebView2ExecuteScriptCompletedHandler>([&](auto* done) { return fresh->ExecuteScript(script, done); },
-                                                              [&](HRESULT, LPCWSTR json) { if (json) out = json; },
-                                                              kNavigationMs);
-            return out;
-        };
-        if (c.script) run(c.script);
-        if (c.document) {
-            ASSERT_TRUE(Await<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler>(
-                [&](auto* done) { return fresh->AddScriptToExecuteOnDocumentCreated(c.document, done); },
-                [](HRESULT, LPCWSTR) {}, kNavigationMs));
-        }
-        std::vector<std::wstring> events;
-        bool done = false;
-        auto note = [&](const wchar_t* name) { return [&events, name](auto...) { events.push_back(name); }; };
-        ComPtr<ICoreWebView2_2> fresh2;
-        fresh->QueryInterface(__uuidof(ICoreWebView2_2), fresh2.put_void());
-        Registration loading = On(fresh.get(), &ICoreWebView2::add_ContentLoading, &ICoreWebView2::remove_ContentLoading,
-                                  note(L"ContentLoading"));
-        Registration history = On(fresh.get(), &ICoreWebView2::add_HistoryChanged, &ICoreWebView2::remove_HistoryChanged,
-                                  note(L"HistoryChanged"));
-        Registration parsed = On(fresh2.get(), &ICoreWebView2_2::add_DOMContentLoaded,
-                                 &ICoreWebView2_2::remove_DOMContentLoaded, note(L"DOMContentLoaded"));
-        Registration completed = On(fresh.get(), &ICoreWebView2::add_NavigationCompleted,
-            &ICoreWebView2::remove_NavigationCompleted, [&](ICoreWebView2*, ICoreWebView2NavigationCompletedEventArgs* args) {
-                BOOL success = FALSE;
-                args->get_IsSuccess(&success);
-                events.push_back(success ? L"Completed" : L"Failed");
-                done = true;
-            });
-        ASSERT_EQ(fresh->NavigateToString(L"<title>Fresh</title><script>window.z = 7;</script>"), S_OK);
-        PumpUntil([&] { return done; }, kNavigationMs);
-        EXPECT_EQ(events, (std::vector<std::wstring>{L"ContentLoading", L"HistoryChanged", L"DOMContentLoaded", L"Completed"}));
-        EXPECT_EQ(run(L"typeof window.left + ':' + window.early + ':' + window.z + ':' + document.title + ':' +"
-                      L" typeof chrome.webview.postMessage"),
+        Await<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>(
+            [&](auto* done) { return (own ? own.get() : env)->CreateCoreWebView2Controller(window, done); },
+            [&](HRESULT, ICoreWebView2Controller* got) { controller = ComPtr<ICoreWebView2Controller>(got); }, kReadyMs);
+        ASSERT_TRUE(controller) << made;
+        Shared shared;
+        controller->get_CoreWebView2(&view);
+        if (c.script) Script(c.script);
+        if (c.document)
+            Await<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler>(
+                [&](auto* done) { return view->AddScriptToExecuteOnDocumentCreated(c.document, done); },
+                [](HRESULT, LPCWSTR) {}, kNavigationMs);
+        std::wstring seen;
+        ComPtr<ICoreWebView2_2> view2;
+        view->QueryInterface(__uuidof(ICoreWebView2_2), view2.put_void());
+        Registration loading = On(view, &ICoreWebView2::add_ContentLoading, &ICoreWebView2::remove_ContentLoading,
+                                  [&](auto...) { seen += L"content;"; });
+        Registration parsed = On(view2.get(), &ICoreWebView2_2::add_DOMContentLoaded,
+                                 &ICoreWebView2_2::remove_DOMContentLoaded, [&](auto...) { seen += L"dom;"; });
+        EXPECT_TRUE(Navigation([] { return view->NavigateToString(L"<title>Fresh</title><script>window.z = 7;</script>"); })
+                        .success);
+        EXPECT_EQ(seen, L"content;dom;");
+        EXPECT_EQ(Script(L"typeof window.left + ':' + window.early + ':' + z + ':' + document.title + ':' +"
+                         L" typeof chrome.webview.postMessage"),
                   c.seen);
         controller->Close();
     }
