@@ -648,6 +648,43 @@ TEST_F(Runtime, StringDocumentsAndHistoryNavigate) {
     EXPECT_EQ(Script(L"window.marker"), L"null");   // a new document
 }
 
+// A view's first string document goes straight into the blank page the view
+// was made with (its own window, or the start page) unless something touched
+// that page: either way a whole navigation to a new document, bootstrap and
+// document scripts included.
+TEST_F(Runtime, AFreshViewsStringDocumentIsANewDocument) {
+    const struct { const wchar_t *name, *script, *document, *seen; bool startPage; } cases[] = {
+        {L"untouched", nullptr, nullptr, L"undefined:undefined", false},
+        {L"the start page", nullptr, nullptr, L"undefined:undefined", true},
+        {L"a script ran", L"window.left = 1", nullptr, L"undefined:undefined", false},
+        {L"a document script", nullptr, L"window.early = typeof chrome.webview", L"undefined:object", false},
+    };
+    struct Shared { ICoreWebView2* kept = view; ~Shared() { if (view != kept) view->Release(); view = kept; } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ComPtr<ICoreWebView2Environment> own;
+        HRESULT made = E_PENDING;
+        if (c.startPage) own.Attach(NewEnvironment(*folder + L"_start", &made, kReadyMs));
+        ComPtr<ICoreWebView2Controller> controller;
+        Await<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler>(
+            [&](auto* done) { return (own ? own.get() : env)->CreateCoreWebView2Controller(window, done); },
+            [&](HRESULT, ICoreWebView2Controller* got) { controller = ComPtr<ICoreWebView2Controller>(got); }, kReadyMs);
+        ASSERT_TRUE(controller) << made;
+        Shared shared;   // the fixture's helpers drive `view`: here the fresh one
+        controller->get_CoreWebView2(&view);
+        if (c.script) Script(c.script);
+        if (c.document) view->AddScriptToExecuteOnDocumentCreated(c.document, nullptr);
+        int contentLoading = 0;
+        Registration loading = On(view, &ICoreWebView2::add_ContentLoading, &ICoreWebView2::remove_ContentLoading,
+                                  [&](auto...) { ++contentLoading; });
+        EXPECT_TRUE(Navigation([] { return view->NavigateToString(L"<title>Fresh</title><script>z = 7;</script>"); }).success);
+        EXPECT_EQ(contentLoading, 1);
+        EXPECT_EQ(Script(L"[typeof left, String(window.early), z, document.title, typeof chrome.webview.postMessage].join(':')"),
+                  L"\"" + std::wstring(c.seen) + L":7:Fresh:function\"");
+        controller->Close();
+    }
+}
+
 TEST_F(Runtime, SettingsReachThePage) {
     ComPtr<ICoreWebView2Settings> settings;
     ASSERT_EQ(view->get_Settings(settings.put()), S_OK);

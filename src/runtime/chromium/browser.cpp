@@ -114,6 +114,7 @@ void Browser::Opened(HRESULT hr) {
         std::u16string_view product = Str(reply.result, u"product");
         const std::size_t slash = product.find(u'/');
         self->version_ = Wide(slash == std::u16string_view::npos ? product : product.substr(slash + 1));
+        self->userAgent_ = Str(reply.result, u"userAgent");
     });
     Send(u"Target.getTargets", u"{}", {}, [self](const CdpReply& reply) {
         const JsonNode* infos = reply.Ok() ? reply.result->Find(u"targetInfos") : nullptr;

@@ -48,6 +48,8 @@ public:
     void AddSession(const std::u16string& sessionId, const std::u16string& targetId, SessionSink* sink);
     void RemoveSession(const std::u16string& sessionId);
     const std::wstring& Version() const { return version_; }
+    // The browser's own user agent, as Browser.getVersion tells it at start.
+    const std::u16string& UserAgent() const { return userAgent_; }
     // The blank page the browser opened at start, handed to the first web
     // view (a new window would cost a renderer start); empty afterwards.
     std::u16string TakeStartPage() { return std::exchange(startPage_, std::u16string()); }
@@ -69,7 +71,7 @@ private:
     void Finish(HRESULT hr);
 
     std::wstring userDataFolder_, version_, registryKey_;
-    std::u16string startPage_;
+    std::u16string startPage_, userAgent_;
     BrowserProcess process_;
     std::shared_ptr<CdpConnection> connection_;
     std::vector<ReadyFn> waiting_;

@@ -342,6 +342,7 @@ HRESULT WebView::Navigate(LPCWSTR uri) {
         if (!ok) return E_INVALIDARG;
     }
     if (HRESULT hr = Usable(); FAILED(hr)) return hr;
+    firstDocument_ = false;
     return ComBarrier([&] {
         ComPtr<WebView> self(this);
         auto go = [self, url] {
@@ -382,45 +383,65 @@ HRESULT WebView::NavigateToString(LPCWSTR htmlContent) {
 
 // A blank document first, then the content written into it: the blank
 // document's own events do not count, ours are raised once the content is in.
+// A view's untouched first document is already such a blank document: the
+// content goes straight into it, and its commit is announced here instead.
 void WebView::WriteDocument(UINT64 id, std::u16string html) {
     ComPtr<WebView> self(this);
+    if (std::exchange(firstDocument_, false)) {
+        nav_.committed = true;
+        nav_.historyPending = true;
+        Enqueue([self, id] {
+            auto loading = Make<ContentLoadingArgs>(false, id);
+            if (loading) self->contentLoading_.Raise(static_cast<ICoreWebView2*>(self.get()),
+                                                     static_cast<ICoreWebView2ContentLoadingEventArgs*>(loading.get()));
+        });
+        RefreshHistory();
+        WriteContent(id, std::move(html));
+        return;
+    }
     Send(u"Page.navigate", Params().Add(u"url", u"about:blank").Text(), [self, id, html](const CdpReply& reply) {
         if (self->closed_ || self->nav_.id != id || !self->nav_.active) return;
         if (!reply.Ok() || !Str(reply.result, u"errorText").empty()) {
             self->Complete(false, static_cast<int>(WebErrorStatus::UnexpectedError));
             return;
         }
-        self->Send(u"Page.setDocumentContent", Params().Add(u"frameId", self->mainFrameId_).Add(u"html", html).Text(),
-                   [self, id](const CdpReply& written) {
+        self->WriteContent(id, html);
+    });
+}
+
+void WebView::WriteContent(UINT64 id, std::u16string html) {
+    ComPtr<WebView> self(this);
+    Send(u"Page.setDocumentContent", Params().Add(u"frameId", mainFrameId_).Add(u"html", html).Text(),
+         [self, id](const CdpReply& written) {
+        if (self->closed_ || self->nav_.id != id || !self->nav_.active) return;
+        if (!written.Ok()) {
+            self->Complete(false, static_cast<int>(WebErrorStatus::UnexpectedError));
+            return;
+        }
+        // The written document's title is known before the navigation
+        // ends, as with any page: hosts read it when the load completes.
+        self->Evaluate(u"document.title", [self, id](HRESULT hr, const CdpReply& reply) {
             if (self->closed_ || self->nav_.id != id || !self->nav_.active) return;
-            if (!written.Ok()) {
-                self->Complete(false, static_cast<int>(WebErrorStatus::UnexpectedError));
-                return;
+            const std::u16string_view title = Str(Obj(reply.result, u"result"), u"value");
+            if (SUCCEEDED(hr) && !title.empty()) self->OnTitle(std::u16string(title));
+            self->nav_.domDeferred = !self->nav_.domFired;
+            self->nav_.completeDeferred = true;
+            self->nav_.errorText.clear();
+            self->nav_.errorPage = false;
+            self->nav_.httpStatus = 0;
+            if (self->nav_.historyRetry) {
+                self->nav_.historyRetry = false;
+                self->RefreshHistory(1);
+            } else if (!self->nav_.historyPending) {
+                self->FlushDeferred();
             }
-            // The written document's title is known before the navigation
-            // ends, as with any page: hosts read it when the load completes.
-            self->Evaluate(u"document.title", [self, id](HRESULT hr, const CdpReply& reply) {
-                if (self->closed_ || self->nav_.id != id || !self->nav_.active) return;
-                const std::u16string_view title = Str(Obj(reply.result, u"result"), u"value");
-                if (SUCCEEDED(hr) && !title.empty()) self->OnTitle(std::u16string(title));
-                self->nav_.domDeferred = !self->nav_.domFired;
-                self->nav_.completeDeferred = true;
-                self->nav_.errorText.clear();
-                self->nav_.errorPage = false;
-                self->nav_.httpStatus = 0;
-                if (self->nav_.historyRetry) {
-                    self->nav_.historyRetry = false;
-                    self->RefreshHistory(1);
-                } else if (!self->nav_.historyPending) {
-                    self->FlushDeferred();
-                }
-            });
         });
     });
 }
 
 HRESULT WebView::Reload() {
     if (HRESULT hr = Usable(); FAILED(hr)) return hr;
+    firstDocument_ = false;
     return ComBarrier([&] {
         Send(u"Page.reload", u"{}");
         return S_OK;
@@ -437,6 +458,7 @@ HRESULT WebView::Stop() {
 
 HRESULT WebView::GoBack() {
     if (HRESULT hr = Usable(); FAILED(hr)) return hr;
+    firstDocument_ = false;
     if (historyIndex_ <= 0 || historyIndex_ > static_cast<int>(historyEntries_.size())) return S_OK;
     return ComBarrier([&] {
         Send(u"Page.navigateToHistoryEntry", Params().Add(u"entryId", historyEntries_[historyIndex_ - 1]).Text());
@@ -446,6 +468,7 @@ HRESULT WebView::GoBack() {
 
 HRESULT WebView::GoForward() {
     if (HRESULT hr = Usable(); FAILED(hr)) return hr;
+    firstDocument_ = false;
     if (historyIndex_ + 1 >= static_cast<int>(historyEntries_.size())) return S_OK;
     return ComBarrier([&] {
         Send(u"Page.navigateToHistoryEntry", Params().Add(u"entryId", historyEntries_[historyIndex_ + 1]).Text());

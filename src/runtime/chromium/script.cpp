@@ -27,6 +27,7 @@ bool MentionsContext(std::u16string_view message) {
 
 void WebView::Evaluate(std::u16string script, std::function<void(HRESULT, const CdpReply&)> done) {
     ComPtr<WebView> self(this);
+    firstDocument_ = false;   // a script may leave anything behind in the page
     auto attempt = std::make_shared<std::function<void(bool)>>();
     *attempt = [self, script = std::move(script), done, attempt](bool retried) {
         if (HRESULT hr = self->Usable(); FAILED(hr)) {
@@ -155,6 +156,7 @@ HRESULT WebView::AddScriptToExecuteOnDocumentCreated(
     if (!javaScript) return E_INVALIDARG;
     if (HRESULT hr = Usable(); FAILED(hr)) return hr;
     ComPtr<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler> completed(handler);
+    firstDocument_ = false;   // the script must run in the next document: it needs a new one
     return ComBarrier([&] {
         Send(u"Page.addScriptToEvaluateOnNewDocument", Params().Add(u"source", View(javaScript)).Text(),
              [completed](const CdpReply& reply) {

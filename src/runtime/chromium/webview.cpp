@@ -86,6 +86,17 @@ constexpr char16_t kBootstrapTail[] =
     u"if(this===document)b(JSON.stringify({k:'t',d:String(td.get.call(this))}));}});}}"
     u"})();";
 
+// Events that show the page navigating, replaced or running script: its
+// first document is no longer the untouched blank one.
+bool EndsFirstDocument(std::u16string_view method) {
+    if (method == u"Page.frameResized") return false;   // our own metrics
+    return method.starts_with(u"Page.frame") || method.starts_with(u"Page.navigated") ||
+           method == u"Page.documentOpened" || method == u"Page.windowOpen" ||
+           method == u"Page.javascriptDialogOpening" || method == u"Fetch.requestPaused" ||
+           method.starts_with(u"Runtime.executionContext") || method == u"Runtime.bindingCalled" ||
+           method == u"Inspector.targetCrashed";
+}
+
 }  // namespace
 
 WebView::WebView(std::shared_ptr<Browser> browser, ComPtr<ICoreWebView2Environment> environment)
@@ -119,27 +130,40 @@ std::u16string WebView::Bootstrap() const {
 
 void WebView::Start(std::function<void(HRESULT)> done) {
     ComPtr<WebView> self(this);
-    auto attach = [self, done](std::u16string targetId) {
+    auto attach = [self, done](std::u16string targetId, bool created) {
         self->targetId_ = std::move(targetId);
         self->browser_->Send(u"Target.attachToTarget",
                              Params().Add(u"targetId", self->targetId_).Add(u"flatten", true).Text(), {},
-                             [self, done](const CdpReply& attached) {
+                             [self, done, created](const CdpReply& attached) {
             if (!attached.Ok()) return done(E_FAIL);
             self->sessionId_ = Str(attached.result, u"sessionId");
             self->browser_->AddSession(self->sessionId_, self->targetId_, self.get());
-            self->SetUpSession(done);
+            self->settingUp_ = true;
+            self->SetUpSession([self, done, created](HRESULT hr) {
+                // A target we created began loading its blank page before
+                // answering, and Page.enable answers only once such a load
+                // ended (v156): after the set-up the blank document is final,
+                // unless the set-up saw a load start and not end. The start
+                // page's load may begin as late as our attach: it counts only
+                // once the set-up saw that load end.
+                self->settingUp_ = false;
+                const BlankLoad load = self->blankLoad_;
+                self->firstDocument_ =
+                    SUCCEEDED(hr) && (load == BlankLoad::Ended || (created && load == BlankLoad::Unseen));
+                done(hr);
+            });
         });
     };
     std::u16string startPage = browser_->TakeStartPage();
     if (!startPage.empty()) {
-        attach(std::move(startPage));
+        attach(std::move(startPage), false);
         return;
     }
     // Each further view gets a window of its own: a second tab would hide the first.
     browser_->Send(u"Target.createTarget", Params().Add(u"url", u"about:blank").Add(u"newWindow", true).Text(), {},
                    [attach, done](const CdpReply& created) {
         if (!created.Ok()) return done(E_FAIL);
-        attach(std::u16string(Str(created.result, u"targetId")));
+        attach(std::u16string(Str(created.result, u"targetId")), true);
     });
 }
 
@@ -159,9 +183,7 @@ void WebView::SetUpSession(std::function<void(HRESULT)> done) {
     InstallBootstrap();
     // The first document is already there: give it chrome.webview too.
     Send(u"Runtime.evaluate", Params().Add(u"expression", Bootstrap()).Text());
-    browser_->Send(u"Browser.getVersion", u"{}", {}, [self](const CdpReply& reply) {
-        if (reply.Ok() && self->settings_) self->settings_->defaultUserAgent = Str(reply.result, u"userAgent");
-    });
+    if (settings_) settings_->defaultUserAgent = browser_->UserAgent();
     Send(u"Page.getNavigationHistory", u"{}", [self](const CdpReply& reply) {
         if (!reply.Ok()) return;
         self->historyIndex_ = static_cast<int>(Num(reply.result, u"currentIndex"));
@@ -179,6 +201,7 @@ void WebView::SetUpSession(std::function<void(HRESULT)> done) {
 
 void WebView::InstallBootstrap() {
     ComPtr<WebView> self(this);
+    firstDocument_ = false;   // the next document gets another bootstrap than this one has
     if (!bootstrapId_.empty())
         Send(u"Page.removeScriptToEvaluateOnNewDocument", Params().Add(u"identifier", bootstrapId_).Text());
     bootstrapId_.clear();
@@ -233,11 +256,19 @@ void WebView::ApplyVisibility(bool visible) {
 
 void WebView::SettingsChanged() {
     if (closed_ || sessionId_.empty() || !settings_) return;
-    Send(u"Emulation.setScriptExecutionDisabled", Params().Add(u"value", !settings_->script).Text());
-    if (!settings_->userAgent.empty())
-        Send(u"Emulation.setUserAgentOverride", Params().Add(u"userAgent", settings_->userAgent).Text());
-    else if (!settings_->defaultUserAgent.empty())
-        Send(u"Emulation.setUserAgentOverride", Params().Add(u"userAgent", settings_->defaultUserAgent).Text());
+    // Only what changed: each override costs the browser a trip to the page.
+    if (!settings_->script != sentScriptDisabled_) {
+        sentScriptDisabled_ = !settings_->script;
+        Send(u"Emulation.setScriptExecutionDisabled", Params().Add(u"value", sentScriptDisabled_).Text());
+    }
+    if (settings_->userAgent != sentUserAgent_) {
+        // Back to the browser's own agent: override with it, as CDP cannot clear an override.
+        const std::u16string& agent = settings_->userAgent.empty() ? settings_->defaultUserAgent : settings_->userAgent;
+        if (!agent.empty()) {
+            sentUserAgent_ = settings_->userAgent;
+            Send(u"Emulation.setUserAgentOverride", Params().Add(u"userAgent", agent).Text());
+        }
+    }
     // Web messages and host objects follow from the next document, as the settings say.
     if (settings_->webMessage != bootstrapWebMessages_ || settings_->hostObjects != bootstrapHostObjects_)
         InstallBootstrap();
@@ -317,6 +348,7 @@ HRESULT WebView::CallDevToolsProtocolMethod(LPCWSTR methodName, LPCWSTR paramete
     if (!IsValidJson(params) || params.front() != u'{') return E_INVALIDARG;
     if (HRESULT hr = Usable(); FAILED(hr)) return hr;
     ComPtr<ICoreWebView2CallDevToolsProtocolMethodCompletedHandler> done(handler);
+    firstDocument_ = false;   // the host may have changed the page in any way
     return ComBarrier([&] {
         Send(View(methodName), params, [done](const CdpReply& reply) {
             if (!done) return;
@@ -333,6 +365,13 @@ HRESULT WebView::CallDevToolsProtocolMethod(LPCWSTR methodName, LPCWSTR paramete
 void WebView::OnSessionEvent(std::u16string_view method, const JsonNode& params) {
     if (closed_) return;
     ComPtr<WebView> self(this);   // a handler may release the host's last reference
+    if (firstDocument_ && EndsFirstDocument(method)) firstDocument_ = false;
+    if (settingUp_ && Str(&params, u"frameId") == targetId_) {
+        if (method == u"Page.frameStoppedLoading") blankLoad_ = BlankLoad::Ended;
+        else if (method.starts_with(u"Page.frameStarted") || method.starts_with(u"Page.navigated") ||
+                 method == u"Page.documentOpened")
+            blankLoad_ = BlankLoad::Loading;
+    }
     if (method == u"Fetch.requestPaused") OnRequestPaused(params);
     else if (method == u"Page.frameStartedNavigating") OnFrameStartedNavigating(params);
     else if (method == u"Page.frameNavigated") OnFrameNavigated(params);

@@ -150,6 +150,7 @@ private:
     UINT64 BeginNavigation(std::u16string url, bool userInitiated, bool redirected,
                            std::function<void(bool cancel, UINT64 id)> then);
     void WriteDocument(UINT64 id, std::u16string html);
+    void WriteContent(UINT64 id, std::u16string html);
     // Raises host events one at a time, in the order their causes arrived: a
     // handler that pumps messages lets DevTools messages be handled, but the
     // events they cause wait until the running handler returned.
@@ -205,6 +206,20 @@ private:
     ComPtr<Settings> settings_;
     std::u16string targetId_, sessionId_, mainFrameId_;
     bool closed_ = false, dead_ = false, visible_ = true, suspended_ = false, crashed_ = false;
+    // The target still holds the blank document it was created with, and
+    // nothing but our set-up has run in it: a string document may be written
+    // straight into it (NavigateToString).
+    bool firstDocument_ = false;
+    // The main frame's loading as the set-up saw it (the blank page the
+    // target was made with may still be loading when we attach).
+    enum class BlankLoad { Unseen, Loading, Ended };
+    BlankLoad blankLoad_ = BlankLoad::Unseen;
+    bool settingUp_ = false;
+    // What the session was last told, so that a settings change sends only
+    // what differs: scripts disabled, and the user agent override (empty:
+    // the browser's own).
+    bool sentScriptDisabled_ = false;
+    std::u16string sentUserAgent_;
 
     std::u16string source_ = u"about:blank", title_;
     Navigation nav_;
