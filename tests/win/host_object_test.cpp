@@ -278,7 +278,8 @@ TEST(PageServices, FacadeInspectorAndContentFolders) {
     EXPECT_NE(calls[1].find(L"{\"__cv\":\"call\",\"id\":2,\"macro\":\"Fail\",\"args\":[]}"), std::wstring::npos) << calls[1];
 
     ctrl->ToggleBridgeInspector();
-    EXPECT_EQ(eval(L"!!document.getElementById('cvn-bi-log')"), L"true");
+    EXPECT_EQ(eval(L"for(var i=0;i<60;i++)__cvnBridgeInspectorLog('in',i);document.getElementById('cvn-bi-log').childNodes.length"
+                   L"+document.getElementById('cvn-bi-log').firstChild.textContent.slice(-6)"), L"\"50 in 10\"");
     ctrl->ToggleBridgeInspector();
     EXPECT_EQ(eval(L"!document.getElementById('cvn-bridge-inspector')&&window.__cvnBridgeInspectorLog('a','b')===undefined"),
               L"true");
