@@ -87,6 +87,8 @@ LRESULT CALLBACK CallbackWindowProc(HWND window, UINT message, WPARAM wParam, LP
         if (call && call->target) RunDeferred(message, *call);
     } catch (...) {
     }
+    call.reset();
+    ModuleUnlock();   // taken by Post: the DLL stays loaded while a call waits in the queue
     return 0;
 }
 
@@ -122,7 +124,9 @@ void Post(UINT message, IDispatch* target, std::u16string name, std::u16string t
     call->message = std::move(text);
     call->source = std::move(source);
     const HWND window = CallbackWindow();
+    ModuleLock();
     if (window && PostMessageW(window, message, 0, reinterpret_cast<LPARAM>(call.get()))) call.release();
+    else ModuleUnlock();
 }
 
 // The object the page reaches as hostObjects.cvn: one member, the script
