@@ -123,7 +123,9 @@ TEST(BridgeRules, ScriptsAndEnvelopes) {
         const BridgeOutcome outcome = ReadBridgeEnvelope(row.json);
         EXPECT_EQ(outcome.code, row.code) << testing::PrintToString(std::u16string(row.json));
         EXPECT_EQ(outcome.message, row.message);
-        if (!row.code) EXPECT_EQ(outcome.value.kind, row.kind);
+        if (!row.code) {
+            EXPECT_EQ(outcome.value.kind, row.kind);
+        }
     }
 }
 
@@ -147,8 +149,6 @@ TEST(BridgeRules, TableKeepsHandlesAndPendingBinds) {
     EXPECT_EQ(bridge.Unbind(u"a"), 2);
     bridge.SetError(1, std::u16string(5000, u'm'));
     EXPECT_EQ(bridge.ErrorText(), std::u16string(4093, u'm') + u"...");
-    EXPECT_NE(AliasHash{}(u"ab"), AliasHash{}(u"ba"));
-    EXPECT_EQ(AliasHash{}(u"a"), static_cast<std::size_t>((((0xCBF29CE484222325ull ^ 0x61) * 0x100000001B3ull)) * 0x100000001B3ull));
 }
 
 TEST(PageRules, AllowListAndProtectedFolders) {

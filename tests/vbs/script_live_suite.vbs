@@ -93,18 +93,13 @@ pool.SetScriptProperty idx, "pc", "name", "renamed"
 Check pool.GetScriptProperty(idx, "pc", "name") = "renamed", "a property written and read"
 pool.BindScriptObject idx, "gone", "window.Nothing", 1
 CheckErr &H80040502, "OBJECT_NOT_RESOLVED", "a missing object"
-pool.CallScriptSync idx, "pc", "nope"
-CheckErr &H80040503, "METHOD_NOT_FOUND", "a missing method"
-pool.GetScriptProperty idx, "pc", "nope"
-CheckErr &H80040504, "PROPERTY_NOT_FOUND", "a missing property"
-pool.GetScriptProperty idx, "pc", "add"
-CheckErr &H8004050D, "PROPERTY_IS_FUNCTION", "a property that is a function"
-pool.CallScriptSync idx, "pc", "boom"
-CheckErr &H80040505, "boom", "a thrown error"
-pool.CallScriptSync idx, "pc", "later"
-CheckErr &H80040506, "PROMISE_RETURNED", "a returned promise"
-pool.BindScriptObject idx, "x", "a(b)"
-CheckErr &H8004050A, "unexpected character in path (only '.', '[""key""]', '[index]' allowed)", "a call as a path"
+Dim bad   ' a call (True) or a read of pc's member, the number and description it gives
+For Each bad In Array(Array(True, "nope", &H80040503, "METHOD_NOT_FOUND"), Array(True, "boom", &H80040505, "boom"), _
+        Array(True, "later", &H80040506, "PROMISE_RETURNED"), Array(False, "nope", &H80040504, "PROPERTY_NOT_FOUND"), _
+        Array(False, "add", &H8004050D, "PROPERTY_IS_FUNCTION"))
+    If bad(0) Then pool.CallScriptSync idx, "pc", bad(1) Else pool.GetScriptProperty idx, "pc", bad(1)
+    CheckErr bad(2), bad(3), "pc." & bad(1)
+Next
 pool.BindScriptObject idx, "once", "window.PageController", 2
 
 Dim sid

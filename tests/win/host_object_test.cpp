@@ -21,12 +21,6 @@ namespace {
 
 using Args = std::vector<VARIANT*>;   // first to last
 
-struct Bs {   // a BSTR argument for the call it is written in
-    explicit Bs(const std::wstring& text) : s(SysAllocString(text.c_str())) {}
-    ~Bs() { SysFreeString(s); }
-    operator BSTR() const { return s; }
-    BSTR s;
-};
 using Member = std::function<HRESULT(Args&, VARIANT*, EXCEPINFO*)>;
 
 struct Scripted final : IDispatch {
