@@ -9,7 +9,8 @@ A list holds blocks separated by blank lines:
     file: src/json/json_parse.cpp
     find: the exact text of the line as it stands (must occur once; \\n joins lines)
     replace: the faulty text
-Portable files (src/json without _com, the registrar script parser) are
+Portable files (src/json without _com, the registrar script parser, rules
+files and the Chromium runtime's portable folder) are
 checked in the native tree first, then in the Windows tree; everything else
 in the Windows tree only. The first failing test ends a mutant's run.
 """
@@ -53,7 +54,8 @@ def parse(path):
 
 def portable(file):
     name = os.path.basename(file)
-    return (file.startswith("src/json/") and "_com" not in name) or name == "registrar_script.cpp"
+    return ((file.startswith("src/json/") and "_com" not in name) or name == "registrar_script.cpp"
+            or "/portable/" in file or name.endswith("_rules.cpp"))
 
 
 def run(cmd, cwd, log, timeout):

@@ -582,7 +582,9 @@ private:
     HRESULT RunScript(std::u16string_view script, std::u16string& json);
     // Starts the script and waits, pumping, for its JSON; `waitFailed` tells
     // a failed wait (PumpWait's code) from the browser's own failure.
-    HRESULT ExecuteAndWait(std::u16string_view script, DWORD timeout, std::u16string& json, bool& waitFailed);
+    // `literalResult`: an object result is a literal the script built (the bridge's envelopes).
+    HRESULT ExecuteAndWait(std::u16string_view script, DWORD timeout, std::u16string& json, bool& waitFailed,
+                           bool literalResult = false);
     // ExecuteScriptAsync: at once, queued while the browser is being made, else E_FAIL.
     HRESULT StartScript(std::u16string_view script);
     // The bridge: its errors, its runs and its one operation behind call, get and set.

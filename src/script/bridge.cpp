@@ -59,7 +59,7 @@ HRESULT CCorvaneCtrl::RunBridgeScript(std::u16string_view script, BridgeOutcome&
     if (!webView_) return BridgeCode::NotReady;
     std::u16string json;
     bool waitFailed = false;
-    HRESULT hr = ExecuteAndWait(script, kBridgeTimeOut, json, waitFailed);
+    HRESULT hr = ExecuteAndWait(script, kBridgeTimeOut, json, waitFailed, true);
     if (waitFailed) return BridgeCode::Timeout;
     if (FAILED(hr)) return hr;
     outcome = ReadBridgeEnvelope(json);

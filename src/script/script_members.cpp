@@ -10,6 +10,7 @@
 #include "corvane_ctrl.h"
 #include "error_info.h"
 #include "host_call_proxy.h"
+#include "literal_script.h"
 #include "runtime_text.h"
 #include "script_rules.h"
 #include "variant_convert.h"
@@ -37,7 +38,7 @@ struct Completion {
 }  // namespace
 
 HRESULT CCorvaneCtrl::ExecuteAndWait(std::u16string_view script, DWORD timeout, std::u16string& json,
-                                     bool& waitFailed) {
+                                     bool& waitFailed, bool literalResult) {
     waitFailed = false;
     auto state = std::make_shared<Completion>();
     if (!state->event) return E_OUTOFMEMORY;
@@ -49,7 +50,11 @@ HRESULT CCorvaneCtrl::ExecuteAndWait(std::u16string_view script, DWORD timeout, 
     });
     if (!completed) return E_OUTOFMEMORY;
     ComPtr<IUnknown> keepAlive(Controlling());
-    HRESULT hr = webView_->ExecuteScript(ToWide(script).c_str(), completed.get());
+    // Our Chromium runtime reads a literal's JSON from the evaluation's own reply.
+    ComPtr<ICorvaneLiteralResultScript> literal;
+    if (literalResult) webView_->QueryInterface(__uuidof(ICorvaneLiteralResultScript), literal.put_void());
+    HRESULT hr = literal ? literal->ExecuteLiteralResultScript(ToWide(script).c_str(), completed.get())
+                         : webView_->ExecuteScript(ToWide(script).c_str(), completed.get());
     if (FAILED(hr)) return hr;
     hr = PumpWait(state->event, timeout);
     if (FAILED(hr)) {

@@ -64,6 +64,23 @@ TEST(RemoteObjectJson, PrimitivesAreEncodedLikeStringify) {
         {uR"({"type":"symbol","objectId":"1.3"})", u"null"},
         {uR"({"type":"object","objectId":"1.4","className":"Object"})", u"*"},
         {uR"({"type":"object","subtype":"array","objectId":"1.5"})", u"*"},
+        // An object literal of primitives, from its shallow deep serialization.
+        {uR"({"type":"object","className":"Object","objectId":"1.6","deepSerializedValue":{"type":"object","value":[
+            ["a\"",{"type":"string","value":"\ud800\u2028"}],["u",{"type":"undefined"}],["n",{"type":"null"}],
+            ["i",{"type":"number","value":-7}],["d",{"type":"number","value":1.2345678901234568e+20}],
+            ["e",{"type":"number","value":1.5e-7}],["f",{"type":"number","value":0.000001}],
+            ["z",{"type":"number","value":"-0"}],["x",{"type":"number","value":"NaN"}],["b",{"type":"boolean","value":true}]]}})",
+         u"{\"a\\\"\":\"\\ud800\u2028\",\"n\":null,\"i\":-7,\"d\":123456789012345680000,\"e\":1.5e-7,"
+         u"\"f\":0.000001,\"z\":0,\"x\":null,\"b\":true}"},
+        {uR"({"type":"object","className":"Object","objectId":"1.7","deepSerializedValue":{"type":"object","value":[
+            ["u",{"type":"undefined"}],["big",{"type":"number","value":1e21}],["m",{"type":"number","value":-2.5}]]}})",
+         u"{\"big\":1e+21,\"m\":-2.5}"},
+        // Nested values, functions, dates, other classes and proxies are stringified in the page.
+        {uR"({"type":"object","className":"Object","objectId":"1.8","deepSerializedValue":{"type":"object","value":[["o",{"type":"object"}]]}})", u"*"},
+        {uR"({"type":"object","className":"Object","objectId":"1.9","deepSerializedValue":{"type":"object","value":[["toJSON",{"type":"function"}]]}})", u"*"},
+        {uR"({"type":"object","className":"Object","objectId":"1.10","deepSerializedValue":{"type":"object","value":[["d",{"type":"date","value":"1970-01-01T00:00:00.000Z"}]]}})", u"*"},
+        {uR"({"type":"object","className":"Moment","objectId":"1.11","deepSerializedValue":{"type":"object","value":[]}})", u"*"},
+        {uR"({"type":"object","subtype":"proxy","className":"Object","objectId":"1.12","deepSerializedValue":{"type":"proxy"}})", u"*"},
     };
     for (const auto& [remote, expected] : cases) {
         std::unique_ptr<JsonDocument> document;

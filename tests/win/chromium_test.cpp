@@ -238,11 +238,15 @@ TEST_F(Control, SameDocumentNavigationsChangeSourceAndHistoryOnly) {
 // Primitive encodings are proven in the native tests; here, what only a page shows.
 TEST_F(Control, ScriptResultsAreEncodedAsJson) {
     ASSERT_EQ(Go(Url(L"/page1.html")), S_OK);
-    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+    const std::pair<const wchar_t*, std::wstring> cases[] = {
         {L"1 + 1", L"2"},
         {L"NaN", L"null"},
         {L"'\u00e9t\u00e9 \u20ac \U0001F600'", L"\"\u00e9t\u00e9 \u20ac \U0001F600\""},
         {L"({a: [1, {b: null}], c: 'x'})", L"{\"a\":[1,{\"b\":null}],\"c\":\"x\"}"},
+        {L"({s: 'x'.repeat(150) + '\u2028', e: 1.5e-7, n: -0, u: undefined, m: 123456789012345680000})",
+         L"{\"s\":\"" + std::wstring(150, L'x') + L"\u2028\",\"e\":1.5e-7,\"n\":0,\"m\":123456789012345680000}"},
+        {L"new (class { toJSON() { return 5; } })()", L"5"},
+        {L"({get a() { throw 1; }})", L"null"},
         {L"[1, '2', undefined, function () {}]", L"[1,\"2\",null,null]"},
         {L"new Date(0)", L"\"1970-01-01T00:00:00.000Z\""},
         {L"var o = {}; o.self = o; o", L"null"},

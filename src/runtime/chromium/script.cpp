@@ -13,6 +13,10 @@ namespace Corvane::Chromium {
 namespace {
 
 constexpr char16_t kObjectGroup[] = u"corvane";
+// An object literal of primitives comes back encodable in the evaluate's own reply.
+constexpr char16_t kShallowSerialization[] = u"{\"serialization\":\"deep\",\"maxDepth\":1}";
+// Result objects are released a batch at a time, when no evaluation is out.
+constexpr int kReleaseBatch = 32;
 constexpr char16_t kStringify[] = u"function(){return JSON.stringify(this);}";
 constexpr char16_t kErrorMessage[] =
     u"function(){return (this!==null&&typeof this==='object'&&'message' in this)?String(this.message):String(this);}";
@@ -25,18 +29,22 @@ bool MentionsContext(std::u16string_view message) {
 
 }  // namespace
 
-void WebView::Evaluate(std::u16string script, std::function<void(HRESULT, const CdpReply&)> done) {
+void WebView::Evaluate(std::u16string script, std::function<void(HRESULT, const CdpReply&)> done, bool literal) {
     ComPtr<WebView> self(this);
     firstDocument_ = false;   // a script may leave anything behind in the page
     auto attempt = std::make_shared<std::function<void(bool)>>();
-    *attempt = [self, script = std::move(script), done, attempt](bool retried) {
+    *attempt = [self, script = std::move(script), done, attempt, literal](bool retried) {
         if (HRESULT hr = self->Usable(); FAILED(hr)) {
             *attempt = nullptr;
             return done(hr, CdpReply{});
         }
-        self->Send(u"Runtime.evaluate",
-                   Params().Add(u"expression", script).Add(u"objectGroup", kObjectGroup).Add(u"returnByValue", false).Text(),
+        ++self->evaluating_;
+        Params params;
+        params.Add(u"expression", script).Add(u"objectGroup", kObjectGroup);
+        if (literal) params.Raw(u"serializationOptions", kShallowSerialization);
+        self->Send(u"Runtime.evaluate", params.Text(),
                    [self, done, attempt, retried](const CdpReply& reply) {
+            --self->evaluating_;
             // The document went between our check and the browser's: once more in the next one.
             if (!reply.Ok() && !reply.lost && !retried && MentionsContext(reply.ErrorMessage())) {
                 self->contextReady_ = false;
@@ -45,7 +53,15 @@ void WebView::Evaluate(std::u16string script, std::function<void(HRESULT, const 
             }
             auto keep = *attempt;   // ends the self-reference of the retry closure
             *attempt = nullptr;
-            done(reply.Ok() ? S_OK : (reply.lost ? HRESULT_FROM_WIN32(ERROR_CONNECTION_ABORTED) : E_FAIL), reply);
+            if (!Str(Obj(reply.result, u"result"), u"objectId").empty() ||
+                Obj(Obj(reply.result, u"exceptionDetails"), u"exception"))
+                ++self->unreleased_;
+            // A member's getter threw while the literal was serialized: the
+            // script has run, and JSON.stringify would have thrown as well.
+            const bool unencodable = reply.ErrorMessage().find(u"deep serialization") != std::u16string_view::npos;
+            done(reply.Ok() || unencodable ? S_OK : (reply.lost ? HRESULT_FROM_WIN32(ERROR_CONNECTION_ABORTED) : E_FAIL),
+                 reply);
+            self->ReleaseResults();
         });
     };
     if (contextReady_ || FAILED(Usable())) (*attempt)(false);
@@ -65,12 +81,9 @@ void WebView::EncodeResult(const CdpReply& reply, std::function<void(HRESULT, st
         done(S_OK, remote ? json : u"null");
         return;
     }
-    ComPtr<WebView> self(this);
-    const std::u16string objectId(Str(remote, u"objectId"));
     Send(u"Runtime.callFunctionOn",
-         Params().Add(u"objectId", objectId).Add(u"functionDeclaration", kStringify).Add(u"returnByValue", true).Text(),
-         [self, objectId, done](const CdpReply& text) {
-             self->Send(u"Runtime.releaseObject", Params().Add(u"objectId", objectId).Text());
+         Params().Add(u"objectId", Str(remote, u"objectId")).Add(u"functionDeclaration", kStringify).Add(u"returnByValue", true).Text(),
+         [done](const CdpReply& text) {
              if (!text.Ok()) return done(text.lost ? HRESULT_FROM_WIN32(ERROR_CONNECTION_ABORTED) : S_OK, u"null");
              // A cycle or a throwing toJSON makes stringify throw: no encoding.
              if (Obj(text.result, u"exceptionDetails")) return done(S_OK, u"null");
@@ -79,13 +92,27 @@ void WebView::EncodeResult(const CdpReply& reply, std::function<void(HRESULT, st
          });
 }
 
+void WebView::ReleaseResults() {
+    if (evaluating_ > 0 || unreleased_ < kReleaseBatch) return;
+    unreleased_ = 0;
+    Send(u"Runtime.releaseObjectGroup", Params().Add(u"objectGroup", kObjectGroup).Text());
+}
+
 HRESULT WebView::ExecuteScript(LPCWSTR javaScript, ICoreWebView2ExecuteScriptCompletedHandler* handler) {
+    return RunScript(javaScript, handler, false);
+}
+
+HRESULT WebView::ExecuteLiteralResultScript(LPCWSTR javaScript, ICoreWebView2ExecuteScriptCompletedHandler* handler) {
+    return RunScript(javaScript, handler, true);
+}
+
+HRESULT WebView::RunScript(LPCWSTR javaScript, ICoreWebView2ExecuteScriptCompletedHandler* handler, bool literal) {
     if (!javaScript) return E_INVALIDARG;
     if (HRESULT hr = Usable(); FAILED(hr)) return hr;
     ComPtr<WebView> self(this);
     ComPtr<ICoreWebView2ExecuteScriptCompletedHandler> completed(handler);
     return ComBarrier([&] {
-        Evaluate(std::u16string(View(javaScript)), [self, completed](HRESULT hr, const CdpReply& reply) {
+        Evaluate(std::u16string(View(javaScript)), [self, completed, literal](HRESULT hr, const CdpReply& reply) {
             if (FAILED(hr) || Obj(reply.result, u"exceptionDetails")) {
                 if (completed) completed->Invoke(hr, L"null");
                 return;
@@ -93,7 +120,7 @@ HRESULT WebView::ExecuteScript(LPCWSTR javaScript, ICoreWebView2ExecuteScriptCom
             self->EncodeResult(reply, [completed](HRESULT result, std::u16string json) {
                 if (completed) completed->Invoke(result, Wide(json).c_str());
             });
-        });
+        }, literal);
         return S_OK;
     });
 }
@@ -141,8 +168,7 @@ HRESULT WebView::ExecuteScriptWithResult(LPCWSTR javaScript, ICoreWebView2Execut
             self->Send(u"Runtime.callFunctionOn",
                        Params().Add(u"objectId", objectId).Add(u"functionDeclaration", kErrorMessage)
                            .Add(u"returnByValue", true).Text(),
-                       [self, completed, result, exception, objectId](const CdpReply& message) {
-                self->Send(u"Runtime.releaseObject", Params().Add(u"objectId", objectId).Text());
+                       [completed, result, exception](const CdpReply& message) {
                 exception->message = Str(Obj(message.result, u"result"), u"value");
                 completed->Invoke(S_OK, result.get());
             });

@@ -19,6 +19,7 @@
 #include "browser.h"
 #include "event_args.h"
 #include "frame.h"
+#include "literal_script.h"
 #include "portable/host_object_rules.h"
 #include "runtime_object.h"
 
@@ -38,13 +39,13 @@ struct VirtualRequest {
     bool document = false;
 };
 
-class WebView final : public ComObject<WebView, WebViewDefaults>, public SessionSink {
+class WebView final : public ComObject<WebView, WebViewDefaults, ICorvaneLiteralResultScript>, public SessionSink {
 public:
     using Exposed = InterfaceList<ICoreWebView2, ICoreWebView2_2, ICoreWebView2_3, ICoreWebView2_4, ICoreWebView2_5,
                                   ICoreWebView2_6, ICoreWebView2_7, ICoreWebView2_8, ICoreWebView2_9, ICoreWebView2_10,
                                   ICoreWebView2_11, ICoreWebView2_12, ICoreWebView2_13, ICoreWebView2_14,
                                   ICoreWebView2_15, ICoreWebView2_16, ICoreWebView2_17, ICoreWebView2_18,
-                                  ICoreWebView2_19, ICoreWebView2_20, ICoreWebView2_21>;
+                                  ICoreWebView2_19, ICoreWebView2_20, ICoreWebView2_21, ICorvaneLiteralResultScript>;
 
     WebView(std::shared_ptr<Browser> browser, ComPtr<ICoreWebView2Environment> environment);
     ~WebView() override;
@@ -82,6 +83,8 @@ public:
     HRESULT STDMETHODCALLTYPE AddScriptToExecuteOnDocumentCreated(LPCWSTR javaScript, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) override;
     HRESULT STDMETHODCALLTYPE RemoveScriptToExecuteOnDocumentCreated(LPCWSTR id) override;
     HRESULT STDMETHODCALLTYPE ExecuteScript(LPCWSTR javaScript, ICoreWebView2ExecuteScriptCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE ExecuteLiteralResultScript(LPCWSTR javaScript,
+                                                         ICoreWebView2ExecuteScriptCompletedHandler* handler) override;
     HRESULT STDMETHODCALLTYPE Reload() override;
     HRESULT STDMETHODCALLTYPE PostWebMessageAsJson(LPCWSTR webMessageAsJson) override;
     HRESULT STDMETHODCALLTYPE PostWebMessageAsString(LPCWSTR webMessageAsString) override;
@@ -170,8 +173,10 @@ private:
     void FlushDeferred();
 
     // script.cpp
-    void Evaluate(std::u16string script, std::function<void(HRESULT, const CdpReply&)> done);
+    void Evaluate(std::u16string script, std::function<void(HRESULT, const CdpReply&)> done, bool literal = false);
     void EncodeResult(const CdpReply& reply, std::function<void(HRESULT, std::u16string json)> done);
+    HRESULT RunScript(LPCWSTR javaScript, ICoreWebView2ExecuteScriptCompletedHandler* handler, bool literal);
+    void ReleaseResults();
     void DispatchToPage(const std::u16string& json);
     void OnBindingCalled(const JsonNode& params);
     void OnContextCreated(const JsonNode& params);
@@ -230,6 +235,8 @@ private:
     std::u16string historyKey_;
 
     bool contextReady_ = true;
+    int evaluating_ = 0;    // Runtime.evaluate commands without their reply yet
+    int unreleased_ = 0;    // result objects the page keeps for us in our object group
     std::deque<std::function<void()>> waitingScripts_;
     std::map<int, std::u16string> contextFrames_;       // execution context -> frame id
     std::map<std::u16string, std::u16string> frameUrls_;
