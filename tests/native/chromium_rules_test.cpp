@@ -97,20 +97,6 @@ TEST(RemoteObjectJson, PrimitivesAreEncodedLikeStringify) {
     }
 }
 
-TEST(RemoteObjectJson, StringifiedTextIsTakenAsIs) {
-    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
-        {uR"({"type":"string","value":"{\"a\":[1]}"})", uR"({"a":[1]})"},
-        {uR"({"type":"undefined"})", u"null"},   // stringify of a value it cannot encode
-        {u"[]", u"null"},
-    };
-    for (const auto& [remote, expected] : cases) {
-        std::unique_ptr<JsonDocument> document;
-        std::u16string error;
-        ASSERT_TRUE(ParseDocument(remote, 1 << 20, document, error));
-        EXPECT_EQ(StringifiedJson(document->Root()), expected);
-    }
-}
-
 TEST(BrowserSearch, CandidatesComeInOrderAndANamedPlaceIsTheOnlyOne) {
     SearchPlaces machine;
     machine.underWine = true;
