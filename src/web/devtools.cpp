@@ -4,6 +4,7 @@
 // can only explain why it comes too late.
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "barrier.h"
 #include "bstr.h"
@@ -21,12 +22,16 @@ constexpr DISPID kDevToolsProtocolEventReceived = 0xa;
 constexpr DWORD kDevToolsTimeOut = 30000;
 constexpr HRESULT kTimeout = HRESULT_FROM_WIN32(ERROR_TIMEOUT);
 
+// One call's answer. Its event is the control's reusable one (auto-reset, so
+// the wait consumes the signal): a call that timed out keeps the event, and
+// its late answer can then signal no later call.
 struct ProtocolAnswer {
-    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE event = nullptr;
+    bool owned = false;   // closed here: the wait for it timed out
     HRESULT code = S_OK;
     std::u16string json;
     ~ProtocolAnswer() {
-        if (event) CloseHandle(event);
+        if (owned && event) CloseHandle(event);
     }
 };
 
@@ -49,7 +54,9 @@ HRESULT CCorvaneCtrl::CallDevToolsProtocolMethod(BSTR methodName, BSTR parameter
         std::u16string message;
         if (RefuseIfNested(u"CallDevToolsProtocolMethod", message, GuardKind::Completion)) return Refused(message);
         auto answer = std::make_shared<ProtocolAnswer>();
-        if (!answer->event) return E_OUTOFMEMORY;
+        if (!web_.callEvent) web_.callEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        if (!web_.callEvent) return E_OUTOFMEMORY;
+        answer->event = std::exchange(web_.callEvent, nullptr);   // a call nested in the wait makes its own
         auto completed = Callback<ICoreWebView2CallDevToolsProtocolMethodCompletedHandler>(
             [answer](HRESULT code, LPCWSTR json) {
                 answer->code = code;
@@ -63,11 +70,18 @@ HRESULT CCorvaneCtrl::CallDevToolsProtocolMethod(BSTR methodName, BSTR parameter
         HRESULT hr = webView_->CallDevToolsProtocolMethod(ToWide(BstrView(methodName)).c_str(),
                                                           params.empty() ? L"{}" : ToWide(params).c_str(),
                                                           completed.get());
-        if (FAILED(hr))
+        if (FAILED(hr)) {
+            web_.callEvent = answer->event;   // never signalled: the runtime took no handler
             return errors_.LastErrorOnly(u"Failed to call DevTools Protocol method. Error: " + DecimalText(hr), hr);
+        }
         hr = PumpWait(answer->event, kDevToolsTimeOut);
-        if (hr == kTimeout) return errors_.LastErrorOnly(u"CallDevToolsProtocolMethod timed out.", hr);
-        if (FAILED(hr)) return hr;
+        if (FAILED(hr)) {
+            answer->owned = true;
+            if (hr == kTimeout) return errors_.LastErrorOnly(u"CallDevToolsProtocolMethod timed out.", hr);
+            return hr;
+        }
+        if (web_.callEvent) CloseHandle(web_.callEvent);
+        web_.callEvent = answer->event;
         if (FAILED(answer->code)) {
             // The protocol's reason is kept: "'Foo.bar' wasn't found" is what a macro writer can act on.
             std::u16string text = u"DevTools Protocol method failed. Error: " + DecimalText(answer->code);

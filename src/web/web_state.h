@@ -42,6 +42,10 @@ struct WebFeatureState {
     // queued event of an older subscription of the same name.
     std::map<std::u16string, DevToolsSubscription> devTools;
     std::uint64_t nextGeneration = 0;
+    HANDLE callEvent = nullptr;   // reused by blocking protocol calls
+    ~WebFeatureState() {
+        if (callEvent) CloseHandle(callEvent);
+    }
     // The browser's teardown ends find runs and subscriptions with it.
     const void* hookedWebView = nullptr;
 };
