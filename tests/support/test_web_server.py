@@ -39,7 +39,7 @@ PAGES = {
                   "  chrome.webview.postMessage({echo: e.data}); });"
                   "</script></body>",
     # Find in page: case, whole words, a hidden word and a same-origin frame.
-    "/find.html": "<!doctype html><title>Find</title><body><p>Apple apple pineapple APPLE</p>"
+    "/find.html": "<!doctype html><title>Find</title><body><p>Apple apple pineapple APPLE applesauce</p>"
                   "<p style=display:none>apple</p><iframe src=\"/find-inner.html\"></iframe></body>",
     "/find-inner.html": "<!doctype html><body><span>an apple here</span></body>",
     # Printing: five pages without any text of their own.

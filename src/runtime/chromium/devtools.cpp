@@ -10,18 +10,21 @@ DevToolsChannel::~DevToolsChannel() { Close(); }
 void DevToolsChannel::Attach() {
     if (attaching_ || !sessionId_.empty() || closed_) return;
     attaching_ = true;
-    auto browser = browser_;
-    // The channel lives as long as its view, and the view closes it (which
-    // fails this wait) before it goes: `this` is alive when the reply comes.
+    auto self = shared_from_this();
     browser_->Send(u"Target.attachToTarget", Params().Add(u"targetId", targetId_).Add(u"flatten", true).Text(), {},
-                   [this, browser](const CdpReply& reply) {
-        attaching_ = false;
-        if (closed_) return;
-        if (!reply.Ok()) return Fail();
-        sessionId_ = Str(reply.result, u"sessionId");
-        browser_->AddSession(sessionId_, targetId_, this);
-        auto waiting = std::move(waiting_);
-        waiting_.clear();
+                   [self](const CdpReply& reply) {
+        self->attaching_ = false;
+        if (self->closed_) {
+            // Closed while attaching: the session that came is not wanted.
+            if (reply.Ok() && self->browser_->IsAlive())
+                self->browser_->Send(u"Target.detachFromTarget", Params().Add(u"sessionId", Str(reply.result, u"sessionId")).Text());
+            return;
+        }
+        if (!reply.Ok()) return self->Fail();
+        self->sessionId_ = Str(reply.result, u"sessionId");
+        self->browser_->AddSession(self->sessionId_, self->targetId_, self.get());
+        auto waiting = std::move(self->waiting_);
+        self->waiting_.clear();
         for (auto& go : waiting) go(true);
     });
 }
@@ -35,6 +38,7 @@ void DevToolsChannel::Fail() {
 void DevToolsChannel::Close() {
     if (closed_) return;
     closed_ = true;
+    view_ = nullptr;
     if (!sessionId_.empty() && browser_) {
         browser_->RemoveSession(sessionId_);
         if (browser_->IsAlive())
@@ -69,7 +73,7 @@ ComPtr<DevToolsReceiver> DevToolsChannel::Receiver(std::u16string_view eventName
 
 void DevToolsChannel::OnSessionEvent(std::u16string_view method, const JsonNode& params) {
     auto found = receivers_.find(method);
-    if (found == receivers_.end() || found->second->handlers.Empty() || !view_) return;
+    if (closed_ || found == receivers_.end() || found->second->handlers.Empty() || !view_) return;
     std::u16string json;
     SerializeNode(params, json);
     auto args = Make<DevToolsEventArgs>(std::move(json), std::u16string());
@@ -92,7 +96,7 @@ HRESULT WebView::CallDevToolsProtocolMethod(LPCWSTR methodName, LPCWSTR paramete
     ComPtr<ICoreWebView2CallDevToolsProtocolMethodCompletedHandler> done(handler);
     firstDocument_ = false;   // the host may have changed the page in any way
     return ComBarrier([&] {
-        if (!devtools_) devtools_ = std::make_unique<DevToolsChannel>(browser_, targetId_, this);
+        if (!devtools_) devtools_ = std::make_shared<DevToolsChannel>(browser_, targetId_, this);
         devtools_->Call(View(methodName), params, [done](const CdpReply& reply) {
             if (!done) return;
             // A failure carries the protocol's error object ({"code":..,"message":..}).
@@ -112,7 +116,7 @@ HRESULT WebView::GetDevToolsProtocolEventReceiver(LPCWSTR eventName, ICoreWebVie
     if (!eventName || !*eventName) return E_INVALIDARG;
     if (HRESULT hr = Usable(); FAILED(hr)) return hr;
     return ComBarrier([&]() -> HRESULT {
-        if (!devtools_) devtools_ = std::make_unique<DevToolsChannel>(browser_, targetId_, this);
+        if (!devtools_) devtools_ = std::make_shared<DevToolsChannel>(browser_, targetId_, this);
         ComPtr<DevToolsReceiver> receiver = devtools_->Receiver(View(eventName));
         if (!receiver) return E_OUTOFMEMORY;
         *out = receiver.get();

@@ -190,7 +190,7 @@ private:
 // runtime's session keeps its domains to itself: a host that disables
 // Network or enables Fetch here changes nothing the runtime relies on. The
 // session is attached at first use; calls made meanwhile wait for it.
-class DevToolsChannel final : public SessionSink {
+class DevToolsChannel final : public SessionSink, public std::enable_shared_from_this<DevToolsChannel> {
 public:
     DevToolsChannel(std::shared_ptr<Browser> browser, std::u16string targetId, WebView* view)
         : browser_(std::move(browser)), targetId_(std::move(targetId)), view_(view) {}

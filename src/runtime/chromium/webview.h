@@ -213,7 +213,7 @@ private:
     friend struct FindAccess;
     friend class DevToolsChannel;
     ComPtr<Find> find_;
-    std::unique_ptr<DevToolsChannel> devtools_;
+    std::shared_ptr<DevToolsChannel> devtools_;   // shared: a reply may come after the view went
 
     // page_events.cpp
     void OnDialog(const JsonNode& params);
