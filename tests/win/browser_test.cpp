@@ -919,3 +919,48 @@ TEST_F(Browser, SettingsBeforeTheBrowserKeepTheirValuesOrRefuse) {
 }
 
 }  // namespace
+
+// ---- Find, DevTools and custom schemes ----
+
+TEST_F(Browser, FindRunsAndDevToolsSubscriptionsFollowTheHost) {
+    constexpr DISPID kDevToolsEvent = 0xa, kFindCount = 0x14, kFindDone = 0x16;
+    VARIANT_BOOL flag = VARIANT_TRUE;
+    ctrl->get_HasDevToolsProtocol(&flag);
+    EXPECT_EQ(flag, VARIANT_FALSE);
+    const std::pair<HRESULT, const wchar_t*> schemes[] = {{E_NOTIMPL, L"not implemented in this version"},
+                                                          {E_FAIL, L"before the WebView is created"}};
+    for (const auto& [code, text] : schemes) {
+        EXPECT_EQ(ctrl->AddCustomSchemeRegistration(Bs(L"app"), VARIANT_TRUE), code);
+        EXPECT_TRUE(Has(LastError(ctrl), text)) << LastError(ctrl);
+        if (code == E_NOTIMPL) Ready();
+    }
+    // Only exactly true is true; a second run stops the first, whose events no longer arrive.
+    Runtime().ClearCallLog();
+    ASSERT_EQ(ctrl->StartFind(Bs(L"x"), 1, VARIANT_TRUE), S_OK);
+    ASSERT_EQ(ctrl->StartFind(Bs(L"y"), VARIANT_TRUE, VARIANT_FALSE), S_OK);
+    ExpectHas(Log(), {L"Find.Start(x|0|1|0|1)", L"Find.remove_MatchCountChanged(", L"Find.Stop()", L"Find.Start(y|1|0|0|1)"});
+    ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(kFindDone) == 2; }));
+    EXPECT_TRUE(Has(Raise(L"Find.MatchCountChanged", L"{\"matchCount\":3}"), L"\"handlers\":1"));
+    ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(kFindCount) == 1; }));
+    EXPECT_EQ(Get<LONG>(ctrl, &ICorvaneCtrl::get_FindMatchCount), 3);
+    // An empty parameter text is sent as {}; the protocol's refusal keeps its reason.
+    BSTR json = nullptr;
+    ASSERT_EQ(ctrl->CallDevToolsProtocolMethod(Bs(L"Page.reload"), Bs(L""), &json), S_OK);
+    EXPECT_EQ(TakeBstr(json), L"{\"method\":\"Page.reload\",\"params\":{}}");
+    EXPECT_EQ(ctrl->CallDevToolsProtocolMethod(Bs(L"Unknown.x"), nullptr, &json), E_FAIL);
+    EXPECT_EQ(LastError(ctrl), L"DevTools Protocol method failed. Error: -2147467259. 'Unknown.x' wasn't found");
+    // One receiver per name; an event queued before its subscription was made again is dropped.
+    ASSERT_EQ(ctrl->AddDevToolsProtocolEventHandler(Bs(L"A.b")), S_OK);
+    ASSERT_EQ(ctrl->AddDevToolsProtocolEventHandler(Bs(L"A.b")), S_OK);
+    EXPECT_EQ(Occurrences(Log(), L"GetDevToolsProtocolEventReceiver(A.b)"), 1);
+    const wchar_t* event = L"{\"eventName\":\"A.b\",\"parameterObjectAsJson\":\"{\\\"n\\\":1}\"}";
+    Raise(L"DevToolsProtocolEventReceived", event);
+    ASSERT_EQ(ctrl->RemoveDevToolsProtocolEventHandler(Bs(L"A.b")), S_OK);
+    ASSERT_EQ(ctrl->AddDevToolsProtocolEventHandler(Bs(L"A.b")), S_OK);
+    PumpFor(100);
+    EXPECT_EQ(host->sink.Count(kDevToolsEvent), 0);
+    Raise(L"DevToolsProtocolEventReceived", event);
+    ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(kDevToolsEvent) == 1; }));
+    EXPECT_EQ(host->sink.Texts().back(), L"0xa(A.b,{\"n\":1})");
+    EXPECT_EQ(ctrl->RemoveDevToolsProtocolEventHandler(Bs(L"never.added")), S_OK);
+}
