@@ -954,11 +954,14 @@ TEST_F(Browser, FindRunsAndDevToolsSubscriptionsFollowTheHost) {
     ASSERT_EQ(ctrl->AddDevToolsProtocolEventHandler(Bs(L"A.b")), S_OK);
     EXPECT_EQ(Occurrences(Log(), L"GetDevToolsProtocolEventReceiver(A.b)"), 1);
     const wchar_t* event = L"{\"eventName\":\"A.b\",\"parameterObjectAsJson\":\"{\\\"n\\\":1}\"}";
-    Raise(L"DevToolsProtocolEventReceived", event);
-    ASSERT_EQ(ctrl->RemoveDevToolsProtocolEventHandler(Bs(L"A.b")), S_OK);
-    ASSERT_EQ(ctrl->AddDevToolsProtocolEventHandler(Bs(L"A.b")), S_OK);
-    PumpFor(100);
-    EXPECT_EQ(host->sink.Count(kDevToolsEvent), 0);
+    for (bool again : {false, true}) {   // removed; removed and made again
+        Raise(L"DevToolsProtocolEventReceived", event);
+        ASSERT_EQ(ctrl->RemoveDevToolsProtocolEventHandler(Bs(L"A.b")), S_OK);
+        if (again) ASSERT_EQ(ctrl->AddDevToolsProtocolEventHandler(Bs(L"A.b")), S_OK);
+        PumpFor(100);
+        EXPECT_EQ(host->sink.Count(kDevToolsEvent), 0);
+        if (!again) ASSERT_EQ(ctrl->AddDevToolsProtocolEventHandler(Bs(L"A.b")), S_OK);
+    }
     Raise(L"DevToolsProtocolEventReceived", event);
     ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(kDevToolsEvent) == 1; }));
     EXPECT_EQ(host->sink.Texts().back(), L"0xa(A.b,{\"n\":1})");
