@@ -206,6 +206,13 @@ TEST_F(WebFeatures, PdfsFollowTheirSettings) {
         }
     }
     ctrl->put_PrintPageRanges(Bs(L""));
+    // No printer and no dialogs here: each says so instead of pretending.
+    EXPECT_EQ(ctrl->PrintPage(), HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED));
+    EXPECT_EQ(ctrl->ShowPrintDialog(), HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED));
+    EXPECT_TRUE(Has(LastError(), L"ShowPrintDialog failed. Error code: -2147024846")) << LastError();
+    ASSERT_EQ(ctrl->PrintWithSettings(), S_OK);
+    EXPECT_TRUE(PumpUntil([&] { return LastError() == L"PrintWithSettings failed: no printer is available."; }, 5000))
+        << LastError();
 }
 
 struct FindCase {
