@@ -967,3 +967,27 @@ TEST_F(Browser, FindRunsAndDevToolsSubscriptionsFollowTheHost) {
     EXPECT_EQ(host->sink.Texts().back(), L"0xa(A.b,{\"n\":1})");
     EXPECT_EQ(ctrl->RemoveDevToolsProtocolEventHandler(Bs(L"never.added")), S_OK);
 }
+
+TEST_F(Browser, PrintsTakeTheStoredSettingsOrTheFixedOnes) {
+    Ready();
+    ctrl->put_PrintOrientation(static_cast<CVN_PRINT_ORIENTATION>(2));   // read back as given, printed portrait
+    EXPECT_EQ(Get<CVN_PRINT_ORIENTATION>(ctrl, &ICorvaneCtrl::get_PrintOrientation), 2);
+    ctrl->put_PrintShouldPrintHeaderAndFooter(1);                       // only exactly true is true
+    const std::pair<bool, const wchar_t*> cases[] = {
+        {true, L"PrintSettings.Used(copies=1|footerUri=\"\"|headerTitle=\"\"|marginBottom=0|marginLeft=0|marginRight=0|"
+               L"marginTop=0|orientation=0|pageHeight=11|pageRanges=\"\"|pageWidth=8.5|pagesPerSide=1|scaleFactor=1|"
+               L"shouldPrintBackgrounds=true|shouldPrintHeaderAndFooter=false|shouldPrintSelectionOnly=false)"},
+        {false, L"marginBottom=0.4|marginLeft=0.4|marginRight=0.4|marginTop=0.4|orientation=0|pageHeight=11|"
+                L"pageRanges=\"\"|pageWidth=8.5|pagesPerSide=1|scaleFactor=1|shouldPrintBackgrounds=true|"
+                L"shouldPrintHeaderAndFooter=false"},
+    };
+    for (const auto& [stored, used] : cases) {
+        Runtime().ClearCallLog();
+        host->sink.events.clear();
+        ASSERT_EQ(stored ? ctrl->PrintToPdfWithSettings(Bs(L"out.pdf")) : ctrl->PrintToPdf(Bs(L"out.pdf")), S_OK);
+        EXPECT_TRUE(Has(Log(), used)) << Log();
+        EXPECT_FALSE(Has(Log(), L"put_PageRanges")) << Log();
+        ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(0x8) == 1; }));
+        EXPECT_EQ(host->sink.Texts().back(), L"0x8(out.pdf,true)");
+    }
+}

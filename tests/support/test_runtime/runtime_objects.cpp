@@ -155,6 +155,56 @@ HRESULT WebView::get_Find(ICoreWebView2Find** value) {
     return find->QueryInterface(__uuidof(ICoreWebView2Find), reinterpret_cast<void**>(value));
 }
 
+namespace {
+
+// The settings a print used, as one log line: "PrintSettings.Used(k=v|...)".
+void LogPrintSettings(ICoreWebView2PrintSettings* settings) {
+    auto* object = settings ? dynamic_cast<RuntimeObject*>(settings) : nullptr;
+    if (!object) return;
+    std::wstring line;
+    for (const auto& [key, value] : object->props) {
+        std::wstring json;
+        if (value.kind == Value::Kind::Double) AppendArg(json, value.d);
+        else AppendJson(json, value);
+        line += (line.empty() ? L"" : L"|") + key + L"=" + json;
+    }
+    object->Trace(L"Used", line.c_str());
+}
+
+}  // namespace
+
+HRESULT WebView::PrintToPdf(LPCWSTR resultFilePath, ICoreWebView2PrintSettings* printSettings,
+                            ICoreWebView2PrintToPdfCompletedHandler* handler) {
+    Trace(L"PrintToPdf", resultFilePath);
+    if (closed_) return kInvalidState;
+    if (!resultFilePath) return E_INVALIDARG;
+    LogPrintSettings(printSettings);
+    ComPtr<ICoreWebView2PrintToPdfCompletedHandler> done(handler);
+    if (done) Post([done] { done->Invoke(S_OK, TRUE); });
+    return S_OK;
+}
+
+HRESULT WebView::Print(ICoreWebView2PrintSettings* printSettings, ICoreWebView2PrintCompletedHandler* handler) {
+    Trace(L"Print");
+    if (closed_) return kInvalidState;
+    LogPrintSettings(printSettings);
+    ComPtr<ICoreWebView2PrintCompletedHandler> done(handler);
+    if (done) Post([done] { done->Invoke(S_OK, COREWEBVIEW2_PRINT_STATUS_SUCCEEDED); });
+    return S_OK;
+}
+
+HRESULT WebView::CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT imageFormat, IStream* imageStream,
+                                ICoreWebView2CapturePreviewCompletedHandler* handler) {
+    Trace(L"CapturePreview", imageFormat);
+    if (closed_) return kInvalidState;
+    if (!imageStream) return E_INVALIDARG;
+    static const BYTE kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    HRESULT hr = imageStream->Write(kPngSignature, sizeof kPngSignature, nullptr);
+    ComPtr<ICoreWebView2CapturePreviewCompletedHandler> done(handler);
+    if (done) Post([done, hr] { done->Invoke(hr); });
+    return S_OK;
+}
+
 HRESULT WebView::CallDevToolsProtocolMethod(LPCWSTR methodName, LPCWSTR parametersAsJson,
                                             ICoreWebView2CallDevToolsProtocolMethodCompletedHandler* handler) {
     Trace(L"CallDevToolsProtocolMethod", methodName, parametersAsJson);

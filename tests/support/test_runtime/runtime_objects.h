@@ -168,6 +168,13 @@ public:
     HRESULT STDMETHODCALLTYPE GetDevToolsProtocolEventReceiver(LPCWSTR eventName,
                                                                ICoreWebView2DevToolsProtocolEventReceiver** receiver) override;
     HRESULT STDMETHODCALLTYPE get_Find(ICoreWebView2Find** value) override;
+    // A PDF or picture is not made: PrintToPdf and Print complete successfully,
+    // CapturePreview writes the PNG signature; the settings used are logged.
+    HRESULT STDMETHODCALLTYPE PrintToPdf(LPCWSTR resultFilePath, ICoreWebView2PrintSettings* printSettings,
+                                         ICoreWebView2PrintToPdfCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE Print(ICoreWebView2PrintSettings* printSettings, ICoreWebView2PrintCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT imageFormat, IStream* imageStream,
+                                             ICoreWebView2CapturePreviewCompletedHandler* handler) override;
     ComPtr<FindObject> find;                                             // made by the first get_Find
     std::map<std::wstring, ComPtr<DevToolsReceiverObject>> receivers;   // by event name
 
