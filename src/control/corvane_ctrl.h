@@ -29,6 +29,7 @@
 #include "script_rules.h"
 #include "settings_table.h"
 #include "webview2.h"
+#include "web_state.h"
 
 #ifndef CORVANE_OBJECTSAFETY_UUID
 #define CORVANE_OBJECTSAFETY_UUID
@@ -387,6 +388,66 @@ public:
     HRESULT STDMETHODCALLTYPE GetTextBySelector(BSTR cssSelector, BSTR* text) override;
     HRESULT STDMETHODCALLTYPE WaitForElement(BSTR cssSelector, LONG timeoutMs, VARIANT_BOOL* found) override;
 
+    // Find in page, printing and capture, DevTools access (src/web/).
+    HRESULT STDMETHODCALLTYPE StartFind(BSTR searchText, VARIANT_BOOL caseSensitive, VARIANT_BOOL matchWholeWord) override;
+    HRESULT STDMETHODCALLTYPE FindNext() override;
+    HRESULT STDMETHODCALLTYPE FindPrevious() override;
+    HRESULT STDMETHODCALLTYPE StopFind(VARIANT_BOOL cancel) override;
+    HRESULT STDMETHODCALLTYPE get_FindMatchCount(LONG* value) override;
+    HRESULT STDMETHODCALLTYPE get_FindActiveMatchIndex(LONG* value) override;
+    HRESULT STDMETHODCALLTYPE get_IsFindActive(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE get_SuppressFindUI(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_SuppressFindUI(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_FindHighlightAllMatches(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_FindHighlightAllMatches(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE PrintPage() override;
+    HRESULT STDMETHODCALLTYPE ShowPrintDialog() override;
+    HRESULT STDMETHODCALLTYPE PrintWithSettings() override;
+    HRESULT STDMETHODCALLTYPE PrintToPdf(BSTR filePath) override;
+    HRESULT STDMETHODCALLTYPE PrintToPdfWithSettings(BSTR filePath) override;
+    HRESULT STDMETHODCALLTYPE CaptureScreenshot(BSTR filePath, LONG* result) override;
+    HRESULT STDMETHODCALLTYPE get_HasPrintToPdf(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE get_HasCapturePreview(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE get_PrintOrientation(CVN_PRINT_ORIENTATION* value) override;
+    HRESULT STDMETHODCALLTYPE put_PrintOrientation(CVN_PRINT_ORIENTATION value) override;
+    HRESULT STDMETHODCALLTYPE get_PrintScaleFactor(double* value) override;
+    HRESULT STDMETHODCALLTYPE put_PrintScaleFactor(double value) override;
+    HRESULT STDMETHODCALLTYPE get_PrintMarginTop(double* value) override;
+    HRESULT STDMETHODCALLTYPE put_PrintMarginTop(double value) override;
+    HRESULT STDMETHODCALLTYPE get_PrintMarginBottom(double* value) override;
+    HRESULT STDMETHODCALLTYPE put_PrintMarginBottom(double value) override;
+    HRESULT STDMETHODCALLTYPE get_PrintMarginLeft(double* value) override;
+    HRESULT STDMETHODCALLTYPE put_PrintMarginLeft(double value) override;
+    HRESULT STDMETHODCALLTYPE get_PrintMarginRight(double* value) override;
+    HRESULT STDMETHODCALLTYPE put_PrintMarginRight(double value) override;
+    HRESULT STDMETHODCALLTYPE get_PrintPageWidth(double* value) override;
+    HRESULT STDMETHODCALLTYPE put_PrintPageWidth(double value) override;
+    HRESULT STDMETHODCALLTYPE get_PrintPageHeight(double* value) override;
+    HRESULT STDMETHODCALLTYPE put_PrintPageHeight(double value) override;
+    HRESULT STDMETHODCALLTYPE get_PrintShouldPrintBackgrounds(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_PrintShouldPrintBackgrounds(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_PrintShouldPrintSelectionOnly(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_PrintShouldPrintSelectionOnly(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_PrintShouldPrintHeaderAndFooter(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_PrintShouldPrintHeaderAndFooter(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_PrintHeaderTitle(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE put_PrintHeaderTitle(BSTR value) override;
+    HRESULT STDMETHODCALLTYPE get_PrintFooterUri(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE put_PrintFooterUri(BSTR value) override;
+    HRESULT STDMETHODCALLTYPE get_PrintCopies(LONG* value) override;
+    HRESULT STDMETHODCALLTYPE put_PrintCopies(LONG value) override;
+    HRESULT STDMETHODCALLTYPE get_PrintPagesPerSide(LONG* value) override;
+    HRESULT STDMETHODCALLTYPE put_PrintPagesPerSide(LONG value) override;
+    HRESULT STDMETHODCALLTYPE get_PrintPageRanges(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE put_PrintPageRanges(BSTR value) override;
+    HRESULT STDMETHODCALLTYPE OpenDevToolsWindow() override;
+    HRESULT STDMETHODCALLTYPE OpenTaskManagerWindow() override;
+    HRESULT STDMETHODCALLTYPE CallDevToolsProtocolMethod(BSTR methodName, BSTR parametersAsJson, BSTR* resultJson) override;
+    HRESULT STDMETHODCALLTYPE AddDevToolsProtocolEventHandler(BSTR eventName) override;
+    HRESULT STDMETHODCALLTYPE RemoveDevToolsProtocolEventHandler(BSTR eventName) override;
+    HRESULT STDMETHODCALLTYPE get_HasDevToolsProtocol(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE AddCustomSchemeRegistration(BSTR schemeName, VARIANT_BOOL treatAsSecure) override;
+
     // Office document editing was removed; the members stay and do no work.
     HRESULT STDMETHODCALLTYPE OpenOfficeDocument(BSTR filePath) override;
     HRESULT STDMETHODCALLTYPE CloseOfficeDocument() override;
@@ -699,6 +760,14 @@ private:
     bool closing_ = false;
     bool eventsSuppressed_ = false;
     bool trackingMouseLeave_ = false;
+
+    // Page features (src/web/): the find run, stored print settings, DevTools events.
+    WebFeatureState web_;
+    void StopFindRun();
+    void ReleaseWebFeatures();
+    void HookWebFeatureTeardown();
+    HRESULT StartPdf(BSTR filePath, bool stored);
+    HRESULT BuildPrintSettings(ComPtr<ICoreWebView2PrintSettings>& settings);
 
     ControlErrorSlot errors_;
     LONG jsonToArrayMaxSize_ = 52428800;

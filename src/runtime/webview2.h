@@ -1063,7 +1063,7 @@ WV2_INTERFACE(ICoreWebView2_27, ICoreWebView2_26, "00fbe33b-8c07-517c-aa23-0ddd4
     virtual HRESULT STDMETHODCALLTYPE remove_ScreenCaptureStarting(EventRegistrationToken token) = 0;
 };
 
-// Find-in-page; ICoreWebView2Find itself is not declared yet.
+// Find-in-page (ICoreWebView2Find is declared with the environment's later revisions).
 WV2_INTERFACE(ICoreWebView2_28, ICoreWebView2_27, "62e50381-5bf5-51a8-aae0-f20a3a9c8a90") {
     virtual HRESULT STDMETHODCALLTYPE get_Find(ICoreWebView2Find** value) = 0;
 };
@@ -1135,6 +1135,143 @@ WV2_INTERFACE(ICoreWebView2Environment10, ICoreWebView2Environment9, "ee0eb9df-6
     virtual HRESULT STDMETHODCALLTYPE CreateCoreWebView2CompositionControllerWithOptions(
         HWND parentWindow, ICoreWebView2ControllerOptions* options,
         ICoreWebView2CreateCoreWebView2CompositionControllerCompletedHandler* handler) = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Later environment revisions (print settings, find options), print settings,
+// DevTools event receivers and find-in-page.
+struct ICoreWebView2GetProcessExtendedInfosCompletedHandler;
+struct ICoreWebView2FileSystemHandle;
+struct ICoreWebView2FindStartCompletedHandler;
+struct ICoreWebView2FindMatchCountChangedEventHandler;
+struct ICoreWebView2FindActiveMatchIndexChangedEventHandler;
+struct ICoreWebView2DevToolsProtocolEventReceivedEventHandler;
+
+enum COREWEBVIEW2_FILE_SYSTEM_HANDLE_PERMISSION {
+    COREWEBVIEW2_FILE_SYSTEM_HANDLE_PERMISSION_READ_ONLY = 0,
+    COREWEBVIEW2_FILE_SYSTEM_HANDLE_PERMISSION_READ_WRITE = 1,
+};
+
+WV2_INTERFACE(ICoreWebView2Environment11, ICoreWebView2Environment10, "F0913DC6-A0EC-42EF-9805-91DFF3A2966A") {
+    virtual HRESULT STDMETHODCALLTYPE get_FailureReportFolderPath(LPWSTR* value) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2Environment12, ICoreWebView2Environment11, "F503DB9B-739F-48DD-B151-FDFCF253F54E") {
+    virtual HRESULT STDMETHODCALLTYPE CreateSharedBuffer(UINT64 size, ICoreWebView2SharedBuffer** sharedBuffer) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2Environment13, ICoreWebView2Environment12, "af641f58-72b2-11ee-b962-0242ac120002") {
+    virtual HRESULT STDMETHODCALLTYPE GetProcessExtendedInfos(
+        ICoreWebView2GetProcessExtendedInfosCompletedHandler* handler) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2Environment14, ICoreWebView2Environment13, "A5E9FAD9-C875-59DA-9BD7-473AA5CA1CEF") {
+    virtual HRESULT STDMETHODCALLTYPE CreateWebFileSystemFileHandle(LPCWSTR path,
+                                                                    COREWEBVIEW2_FILE_SYSTEM_HANDLE_PERMISSION permission,
+                                                                    ICoreWebView2FileSystemHandle** value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateWebFileSystemDirectoryHandle(
+        LPCWSTR path, COREWEBVIEW2_FILE_SYSTEM_HANDLE_PERMISSION permission, ICoreWebView2FileSystemHandle** value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateObjectCollection(UINT32 length, IUnknown** items,
+                                                             ICoreWebView2ObjectCollection** objectCollection) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2Environment15, ICoreWebView2Environment14, "2ac5ebfb-e654-5961-a667-7971885c7b27") {
+    virtual HRESULT STDMETHODCALLTYPE CreateFindOptions(ICoreWebView2FindOptions** value) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2PrintSettings, IUnknown, "377f3721-c74e-48ca-8db1-df68e51d60e2") {
+    virtual HRESULT STDMETHODCALLTYPE get_Orientation(COREWEBVIEW2_PRINT_ORIENTATION* orientation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Orientation(COREWEBVIEW2_PRINT_ORIENTATION orientation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ScaleFactor(double* scaleFactor) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_ScaleFactor(double scaleFactor) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_PageWidth(double* pageWidth) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_PageWidth(double pageWidth) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_PageHeight(double* pageHeight) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_PageHeight(double pageHeight) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_MarginTop(double* marginTop) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_MarginTop(double marginTop) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_MarginBottom(double* marginBottom) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_MarginBottom(double marginBottom) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_MarginLeft(double* marginLeft) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_MarginLeft(double marginLeft) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_MarginRight(double* marginRight) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_MarginRight(double marginRight) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ShouldPrintBackgrounds(BOOL* shouldPrintBackgrounds) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_ShouldPrintBackgrounds(BOOL shouldPrintBackgrounds) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ShouldPrintSelectionOnly(BOOL* shouldPrintSelectionOnly) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_ShouldPrintSelectionOnly(BOOL shouldPrintSelectionOnly) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ShouldPrintHeaderAndFooter(BOOL* shouldPrintHeaderAndFooter) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_ShouldPrintHeaderAndFooter(BOOL shouldPrintHeaderAndFooter) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_HeaderTitle(LPWSTR* headerTitle) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_HeaderTitle(LPCWSTR headerTitle) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_FooterUri(LPWSTR* footerUri) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_FooterUri(LPCWSTR footerUri) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2PrintSettings2, ICoreWebView2PrintSettings, "CA7F0E1F-3484-41D1-8C1A-65CD44A63F8D") {
+    virtual HRESULT STDMETHODCALLTYPE get_PageRanges(LPWSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_PageRanges(LPCWSTR value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_PagesPerSide(INT32* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_PagesPerSide(INT32 value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Copies(INT32* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Copies(INT32 value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Collation(COREWEBVIEW2_PRINT_COLLATION* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Collation(COREWEBVIEW2_PRINT_COLLATION value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ColorMode(COREWEBVIEW2_PRINT_COLOR_MODE* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_ColorMode(COREWEBVIEW2_PRINT_COLOR_MODE value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Duplex(COREWEBVIEW2_PRINT_DUPLEX* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Duplex(COREWEBVIEW2_PRINT_DUPLEX value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_MediaSize(COREWEBVIEW2_PRINT_MEDIA_SIZE* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_MediaSize(COREWEBVIEW2_PRINT_MEDIA_SIZE value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_PrinterName(LPWSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_PrinterName(LPCWSTR value) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2DevToolsProtocolEventReceiver, IUnknown, "b32ca51a-8371-45e9-9317-af021d080367") {
+    virtual HRESULT STDMETHODCALLTYPE add_DevToolsProtocolEventReceived(
+        ICoreWebView2DevToolsProtocolEventReceivedEventHandler* handler, EventRegistrationToken* token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE remove_DevToolsProtocolEventReceived(EventRegistrationToken token) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2FindOptions, IUnknown, "e82e3b2b-a4af-5bc6-94c6-18b44157a16c") {
+    virtual HRESULT STDMETHODCALLTYPE get_FindTerm(LPWSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_FindTerm(LPCWSTR value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_IsCaseSensitive(BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_IsCaseSensitive(BOOL value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ShouldHighlightAllMatches(BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_ShouldHighlightAllMatches(BOOL value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ShouldMatchWord(BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_ShouldMatchWord(BOOL value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_SuppressDefaultFindDialog(BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_SuppressDefaultFindDialog(BOOL value) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2FindStartCompletedHandler, IUnknown, "6a90ecaf-44b0-5bd9-8f07-1967e17be9fb") {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(HRESULT errorCode) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2FindMatchCountChangedEventHandler, IUnknown, "da0d6827-4254-5b10-a6d9-412076afc9f3") {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2Find* sender, IUnknown* args) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2FindActiveMatchIndexChangedEventHandler, IUnknown, "0054f514-9a8e-5876-aed5-30b37f8c86a5") {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2Find* sender, IUnknown* args) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2Find, IUnknown, "a3ec0f5f-ddbc-54ed-8546-af75a785b9a6") {
+    virtual HRESULT STDMETHODCALLTYPE get_ActiveMatchIndex(INT32* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_MatchCount(INT32* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE add_ActiveMatchIndexChanged(
+        ICoreWebView2FindActiveMatchIndexChangedEventHandler* eventHandler, EventRegistrationToken* token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE remove_ActiveMatchIndexChanged(EventRegistrationToken token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE add_MatchCountChanged(ICoreWebView2FindMatchCountChangedEventHandler* eventHandler,
+                                                            EventRegistrationToken* token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE remove_MatchCountChanged(EventRegistrationToken token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Start(ICoreWebView2FindOptions* options,
+                                            ICoreWebView2FindStartCompletedHandler* handler) = 0;
+    virtual HRESULT STDMETHODCALLTYPE FindNext() = 0;
+    virtual HRESULT STDMETHODCALLTYPE FindPrevious() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Stop() = 0;
 };
 
 // Options handed to CreateCoreWebView2EnvironmentWithOptions. The host implements

@@ -9,6 +9,7 @@
 
 #include "json_document.h"
 #include "portable/browser_search.h"
+#include "portable/print_rules.h"
 #include "portable/remote_object_json.h"
 #include "portable/virtual_host_rules.h"
 #include "portable/web_error_status.h"
@@ -263,6 +264,58 @@ TEST(VirtualHost, AccessKindsBecomeCorsAnswers) {
     EXPECT_EQ(Base64(bytes, 1), u"TQ==");
     EXPECT_EQ(Base64(bytes, 2), u"TWE=");
     EXPECT_EQ(Base64(bytes, 4), u"TWFu/w==");
+}
+
+struct PdfCase {
+    const char* name;
+    PdfSettings settings;
+    const char16_t* expected;   // a piece of the parameters, or null: refused
+};
+
+TEST(PrintRules, SettingsBecomePrintToPdfParametersOrAreRefused) {
+    auto with = [](auto change) {
+        PdfSettings s;
+        change(s);
+        return s;
+    };
+    const PdfCase cases[] = {
+        {"defaults", PdfSettings{}, u"{\"landscape\":false,\"scale\":1,\"paperWidth\":8.5,\"paperHeight\":11,"
+                                    u"\"marginTop\":0.4,\"marginBottom\":0.4,\"marginLeft\":0.4,\"marginRight\":0.4,"
+                                    u"\"printBackground\":false,\"displayHeaderFooter\":false}"},
+        {"landscape", with([](PdfSettings& s) { s.landscape = true; }), u"\"landscape\":true"},
+        {"ranges", with([](PdfSettings& s) { s.pageRanges = u"1-3, 5,7-"; }), u"\"pageRanges\":\"1-3, 5,7-\""},
+        {"header", with([](PdfSettings& s) { s.headerAndFooter = true; s.headerTitle = u"<b>\"Q\"</b>"; }),
+         u"<span>&lt;b&gt;&quot;Q&quot;&lt;/b&gt;</span>"},
+        {"own title", with([](PdfSettings& s) { s.headerAndFooter = true; }), u"<span class=\\\"title\\\"></span>"},
+        {"scale low", with([](PdfSettings& s) { s.scale = 0.05; }), nullptr},
+        {"scale high", with([](PdfSettings& s) { s.scale = 2.5; }), nullptr},
+        {"negative margin", with([](PdfSettings& s) { s.marginLeft = -0.1; }), nullptr},
+        {"margins fill the page", with([](PdfSettings& s) { s.marginTop = 6; s.marginBottom = 5; }), nullptr},
+        {"range letters", with([](PdfSettings& s) { s.pageRanges = u"1-a"; }), nullptr},
+        {"range double dash", with([](PdfSettings& s) { s.pageRanges = u"1--3"; }), nullptr},
+        {"range empty item", with([](PdfSettings& s) { s.pageRanges = u"1,,3"; }), nullptr},
+    };
+    for (const PdfCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::u16string params, reason;
+        const bool ok = PrintToPdfParams(c.settings, params, reason);
+        EXPECT_EQ(ok, c.expected != nullptr);
+        if (c.expected) EXPECT_NE(params.find(c.expected), std::u16string::npos);
+        else EXPECT_FALSE(reason.empty());
+    }
+}
+
+TEST(PrintRules, Base64DecodesOrRefuses) {
+    const std::pair<std::u16string_view, const char*> cases[] = {
+        {u"", ""}, {u"TQ==", "M"}, {u"TWE=", "Ma"}, {u"TWFu", "Man"}, {u"TWFuTQ", "ManM"},
+        {u"TW=u", nullptr}, {u"TWFu\n", nullptr}, {u"T", nullptr}, {u"TQ===", nullptr},
+    };
+    for (const auto& [text, expected] : cases) {
+        std::vector<unsigned char> bytes;
+        const bool ok = DecodeBase64(text, bytes);
+        EXPECT_EQ(ok, expected != nullptr) << std::string(text.begin(), text.end());
+        if (ok && expected) EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
+    }
 }
 
 }  // namespace

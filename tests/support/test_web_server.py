@@ -38,6 +38,15 @@ PAGES = {
                   "chrome.webview.addEventListener('message', function (e) {"
                   "  chrome.webview.postMessage({echo: e.data}); });"
                   "</script></body>",
+    # Find in page: case, whole words, a hidden word and a same-origin frame.
+    "/find.html": "<!doctype html><title>Find</title><body><p>Apple apple pineapple APPLE applesauce</p>"
+                  "<p style=display:none>apple</p><iframe src=\"/find-inner.html\"></iframe></body>",
+    "/find-inner.html": "<!doctype html><body><span>an apple here</span></body>",
+    # Printing: five pages without any text of their own.
+    "/pages.html": "<!doctype html><title>Pages</title><style>div{height:2in;break-after:page;background:#9c9}</style>"
+                   "<body><div></div><div></div><div></div><div></div><div></div></body>",
+    "/solid.html": "<!doctype html><title>Solid</title><style>html,body{margin:0;height:100%;background:#3366cc}</style>"
+                   "<body></body>",
 }
 
 

@@ -16,6 +16,14 @@ v = pool.GetTitle(idx)
 Check v = "Page One", "GetTitle: " & v
 v = pool.ExecuteScript(idx, "document.getElementById('p').textContent + ' ' + (6 * 7)")
 Check v = """one 42""", "ExecuteScript: " & v
+' DevTools by browser index: the protocol's answer as JSON, its refusal through Err.
+v = pool.CallDevToolsProtocolMethod(idx, "Runtime.evaluate", "{""expression"":""6*7""}")
+Check InStr(v, """value"":42") > 0, "CallDevToolsProtocolMethod: " & v
+On Error Resume Next
+v = pool.CallDevToolsProtocolMethod(idx, "No.suchMethod", "")
+Check Err.Number <> 0, "an unknown protocol method fails"
+Err.Clear
+On Error GoTo 0
 pool.NavigateToStringSync idx, "<title>Written</title>"
 Check pool.GetTitle(idx) = "Written", "GetTitle after NavigateToStringSync: " & pool.GetTitle(idx)
 pool.Destroy idx

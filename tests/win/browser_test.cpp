@@ -919,3 +919,75 @@ TEST_F(Browser, SettingsBeforeTheBrowserKeepTheirValuesOrRefuse) {
 }
 
 }  // namespace
+
+// ---- Find, DevTools and custom schemes ----
+
+TEST_F(Browser, FindRunsAndDevToolsSubscriptionsFollowTheHost) {
+    constexpr DISPID kDevToolsEvent = 0xa, kFindCount = 0x14, kFindDone = 0x16;
+    VARIANT_BOOL flag = VARIANT_TRUE;
+    ctrl->get_HasDevToolsProtocol(&flag);
+    EXPECT_EQ(flag, VARIANT_FALSE);
+    const std::pair<HRESULT, const wchar_t*> schemes[] = {{E_NOTIMPL, L"not implemented in this version"},
+                                                          {E_FAIL, L"before the WebView is created"}};
+    for (const auto& [code, text] : schemes) {
+        EXPECT_EQ(ctrl->AddCustomSchemeRegistration(Bs(L"app"), VARIANT_TRUE), code);
+        EXPECT_TRUE(Has(LastError(ctrl), text)) << LastError(ctrl);
+        if (code == E_NOTIMPL) Ready();
+    }
+    // Only exactly true is true; a second run stops the first, whose events no longer arrive.
+    Runtime().ClearCallLog();
+    ASSERT_EQ(ctrl->StartFind(Bs(L"x"), 1, VARIANT_TRUE), S_OK);
+    ASSERT_EQ(ctrl->StartFind(Bs(L"y"), VARIANT_TRUE, VARIANT_FALSE), S_OK);
+    ExpectHas(Log(), {L"Find.Start(x|0|1|0|1)", L"Find.remove_MatchCountChanged(", L"Find.Stop()", L"Find.Start(y|1|0|0|1)"});
+    ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(kFindDone) == 2; }));
+    EXPECT_TRUE(Has(Raise(L"Find.MatchCountChanged", L"{\"matchCount\":3}"), L"\"handlers\":1"));
+    ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(kFindCount) == 1; }));
+    EXPECT_EQ(Get<LONG>(ctrl, &ICorvaneCtrl::get_FindMatchCount), 3);
+    // An empty parameter text is sent as {}; the protocol's refusal keeps its reason.
+    BSTR json = nullptr;
+    ASSERT_EQ(ctrl->CallDevToolsProtocolMethod(Bs(L"Page.reload"), Bs(L""), &json), S_OK);
+    EXPECT_EQ(TakeBstr(json), L"{\"method\":\"Page.reload\",\"params\":{}}");
+    EXPECT_EQ(ctrl->CallDevToolsProtocolMethod(Bs(L"Unknown.x"), nullptr, &json), E_FAIL);
+    EXPECT_EQ(LastError(ctrl), L"DevTools Protocol method failed. Error: -2147467259. 'Unknown.x' wasn't found");
+    // One receiver per name; an event queued before its subscription was made again is dropped.
+    ASSERT_EQ(ctrl->AddDevToolsProtocolEventHandler(Bs(L"A.b")), S_OK);
+    ASSERT_EQ(ctrl->AddDevToolsProtocolEventHandler(Bs(L"A.b")), S_OK);
+    EXPECT_EQ(Occurrences(Log(), L"GetDevToolsProtocolEventReceiver(A.b)"), 1);
+    const wchar_t* event = L"{\"eventName\":\"A.b\",\"parameterObjectAsJson\":\"{\\\"n\\\":1}\"}";
+    for (bool again : {false, true}) {   // removed; removed and made again
+        Raise(L"DevToolsProtocolEventReceived", event);
+        ASSERT_EQ(ctrl->RemoveDevToolsProtocolEventHandler(Bs(L"A.b")), S_OK);
+        if (again) ASSERT_EQ(ctrl->AddDevToolsProtocolEventHandler(Bs(L"A.b")), S_OK);
+        PumpFor(100);
+        EXPECT_EQ(host->sink.Count(kDevToolsEvent), 0);
+        if (!again) ASSERT_EQ(ctrl->AddDevToolsProtocolEventHandler(Bs(L"A.b")), S_OK);
+    }
+    Raise(L"DevToolsProtocolEventReceived", event);
+    ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(kDevToolsEvent) == 1; }));
+    EXPECT_EQ(host->sink.Texts().back(), L"0xa(A.b,{\"n\":1})");
+    EXPECT_EQ(ctrl->RemoveDevToolsProtocolEventHandler(Bs(L"never.added")), S_OK);
+}
+
+TEST_F(Browser, PrintsTakeTheStoredSettingsOrTheFixedOnes) {
+    Ready();
+    ctrl->put_PrintOrientation(static_cast<CVN_PRINT_ORIENTATION>(2));   // read back as given, printed portrait
+    EXPECT_EQ(Get<CVN_PRINT_ORIENTATION>(ctrl, &ICorvaneCtrl::get_PrintOrientation), 2);
+    ctrl->put_PrintShouldPrintHeaderAndFooter(1);                       // only exactly true is true
+    const std::pair<bool, const wchar_t*> cases[] = {
+        {true, L"PrintSettings.Used(copies=1|footerUri=\"\"|headerTitle=\"\"|marginBottom=0|marginLeft=0|marginRight=0|"
+               L"marginTop=0|orientation=0|pageHeight=11|pageRanges=\"\"|pageWidth=8.5|pagesPerSide=1|scaleFactor=1|"
+               L"shouldPrintBackgrounds=true|shouldPrintHeaderAndFooter=false|shouldPrintSelectionOnly=false)"},
+        {false, L"marginBottom=0.4|marginLeft=0.4|marginRight=0.4|marginTop=0.4|orientation=0|pageHeight=11|"
+                L"pageRanges=\"\"|pageWidth=8.5|pagesPerSide=1|scaleFactor=1|shouldPrintBackgrounds=true|"
+                L"shouldPrintHeaderAndFooter=false"},
+    };
+    for (const auto& [stored, used] : cases) {
+        Runtime().ClearCallLog();
+        host->sink.events.clear();
+        ASSERT_EQ(stored ? ctrl->PrintToPdfWithSettings(Bs(L"out.pdf")) : ctrl->PrintToPdf(Bs(L"out.pdf")), S_OK);
+        EXPECT_TRUE(Has(Log(), used)) << Log();
+        EXPECT_FALSE(Has(Log(), L"put_PageRanges")) << Log();
+        ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(0x8) == 1; }));
+        EXPECT_EQ(host->sink.Texts().back(), L"0x8(out.pdf,true)");
+    }
+}

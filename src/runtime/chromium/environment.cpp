@@ -28,11 +28,15 @@ private:
 };
 
 // Environment2 to 4 (request objects, composition, automation) are E_NOTIMPL;
-// 5 brings the browser's exit.
+// 5 brings the browser's exit, 6 print settings and 15 find options; the
+// revisions between are E_NOTIMPL.
 class Environment final : public ComObject<Environment, EnvironmentDefaults> {
 public:
     using Exposed = InterfaceList<ICoreWebView2Environment, ICoreWebView2Environment2, ICoreWebView2Environment3,
-                                  ICoreWebView2Environment4, ICoreWebView2Environment5>;
+                                  ICoreWebView2Environment4, ICoreWebView2Environment5, ICoreWebView2Environment6,
+                                  ICoreWebView2Environment7, ICoreWebView2Environment8, ICoreWebView2Environment9,
+                                  ICoreWebView2Environment10, ICoreWebView2Environment11, ICoreWebView2Environment12,
+                                  ICoreWebView2Environment13, ICoreWebView2Environment14, ICoreWebView2Environment15>;
     explicit Environment(std::shared_ptr<Browser> browser) : ComObject(nullptr), browser_(std::move(browser)) {
         exitListener_ = browser_->AddExitListener([this] {
             ComPtr<Environment> self(this);
@@ -71,6 +75,12 @@ public:
             });
             return S_OK;
         });
+    }
+    HRESULT STDMETHODCALLTYPE CreatePrintSettings(ICoreWebView2PrintSettings** settings) override {
+        return NewPrintSettings(settings);
+    }
+    HRESULT STDMETHODCALLTYPE CreateFindOptions(ICoreWebView2FindOptions** options) override {
+        return NewFindOptions(options);
     }
     HRESULT STDMETHODCALLTYPE get_BrowserVersionString(LPWSTR* value) override {
         return CoString(View(browser_->Version().c_str()), value);

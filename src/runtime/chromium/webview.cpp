@@ -107,6 +107,8 @@ WebView::WebView(std::shared_ptr<Browser> browser, ComPtr<ICoreWebView2Environme
 
 WebView::~WebView() {
     if (settings_) settings_->changed = nullptr;
+    if (find_) find_->ViewGone();
+    if (devtools_) devtools_->Close();
     if (browser_ && !sessionId_.empty()) browser_->RemoveSession(sessionId_);
 }
 
@@ -222,6 +224,8 @@ void WebView::Close() {
             browser_->Send(u"Target.closeTarget", Params().Add(u"targetId", targetId_).Text());
     }
     FlushScripts();   // each fails: the view is closed
+    if (devtools_) devtools_->Close();
+    if (find_) find_->ViewGone();
     frames_.clear();
     ReleaseHostObjects();
 }
@@ -338,28 +342,6 @@ HRESULT WebView::get_IsSuspended(BOOL* value) {
     if (!value) return E_POINTER;
     *value = suspended_;
     return S_OK;
-}
-
-HRESULT WebView::CallDevToolsProtocolMethod(LPCWSTR methodName, LPCWSTR parametersAsJson,
-                                            ICoreWebView2CallDevToolsProtocolMethodCompletedHandler* handler) {
-    if (!methodName || !*methodName) return E_INVALIDARG;
-    std::u16string_view params = View(parametersAsJson);
-    if (params.empty()) params = u"{}";
-    if (!IsValidJson(params) || params.front() != u'{') return E_INVALIDARG;
-    if (HRESULT hr = Usable(); FAILED(hr)) return hr;
-    ComPtr<ICoreWebView2CallDevToolsProtocolMethodCompletedHandler> done(handler);
-    firstDocument_ = false;   // the host may have changed the page in any way
-    return ComBarrier([&] {
-        Send(View(methodName), params, [done](const CdpReply& reply) {
-            if (!done) return;
-            std::u16string json;
-            if (reply.result) SerializeNode(*reply.result, json);
-            else if (reply.error) SerializeNode(*reply.error, json);
-            else json = u"{}";
-            done->Invoke(reply.Ok() ? S_OK : E_FAIL, Wide(json).c_str());
-        });
-        return S_OK;
-    });
 }
 
 void WebView::OnSessionEvent(std::u16string_view method, const JsonNode& params) {

@@ -6,7 +6,8 @@
 // navigation.cpp (the navigation sequencer), script.cpp (scripts and web
 // messages), host_objects.cpp (objects the host names for the page),
 // page_events.cpp (dialogs, crashes, titles, popups, frames), virtual_host.cpp
-// (host names mapped to folders).
+// (host names mapped to folders), print_capture.cpp (PDF, printing, capture),
+// devtools.cpp (the host's own DevTools session), find.cpp (find in page).
 #pragma once
 
 #include <deque>
@@ -22,6 +23,7 @@
 #include "literal_script.h"
 #include "portable/host_object_rules.h"
 #include "runtime_object.h"
+#include "web_features.h"
 
 namespace Corvane::Chromium {
 
@@ -45,7 +47,9 @@ public:
                                   ICoreWebView2_6, ICoreWebView2_7, ICoreWebView2_8, ICoreWebView2_9, ICoreWebView2_10,
                                   ICoreWebView2_11, ICoreWebView2_12, ICoreWebView2_13, ICoreWebView2_14,
                                   ICoreWebView2_15, ICoreWebView2_16, ICoreWebView2_17, ICoreWebView2_18,
-                                  ICoreWebView2_19, ICoreWebView2_20, ICoreWebView2_21, ICorvaneLiteralResultScript>;
+                                  ICoreWebView2_19, ICoreWebView2_20, ICoreWebView2_21, ICoreWebView2_22,
+                                  ICoreWebView2_23, ICoreWebView2_24, ICoreWebView2_25, ICoreWebView2_26,
+                                  ICoreWebView2_27, ICoreWebView2_28, ICorvaneLiteralResultScript>;
 
     WebView(std::shared_ptr<Browser> browser, ComPtr<ICoreWebView2Environment> environment);
     ~WebView() override;
@@ -122,6 +126,18 @@ public:
     HRESULT STDMETHODCALLTYPE remove_FrameCreated(EventRegistrationToken t) override { return frameCreated_.Remove(t); }
     // --- ICoreWebView2_21
     HRESULT STDMETHODCALLTYPE ExecuteScriptWithResult(LPCWSTR javaScript, ICoreWebView2ExecuteScriptWithResultCompletedHandler* handler) override;
+    // --- Page features: capture, PDF and printing, DevTools events, find.
+    HRESULT STDMETHODCALLTYPE CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT imageFormat, IStream* imageStream,
+                                             ICoreWebView2CapturePreviewCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE GetDevToolsProtocolEventReceiver(LPCWSTR eventName,
+                                                               ICoreWebView2DevToolsProtocolEventReceiver** receiver) override;
+    HRESULT STDMETHODCALLTYPE PrintToPdf(LPCWSTR resultFilePath, ICoreWebView2PrintSettings* printSettings,
+                                         ICoreWebView2PrintToPdfCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE Print(ICoreWebView2PrintSettings* printSettings, ICoreWebView2PrintCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE ShowPrintUI(COREWEBVIEW2_PRINT_DIALOG_KIND printDialogKind) override;
+    HRESULT STDMETHODCALLTYPE PrintToPdfStream(ICoreWebView2PrintSettings* printSettings,
+                                               ICoreWebView2PrintToPdfStreamCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE get_Find(ICoreWebView2Find** value) override;
 
     // --- SessionSink
     void OnSessionEvent(std::u16string_view method, const JsonNode& params) override;
@@ -195,6 +211,14 @@ private:
     std::u16string FetchPatterns() const;   // Fetch.enable's parameters: every pattern the view needs
     std::shared_ptr<VirtualRequest> MatchVirtualHost(const JsonNode& requestPaused) const;   // null: not mapped
     void ServeVirtualHost(const VirtualRequest& request);
+
+    // print_capture.cpp: the PDF's bytes, or the failure with the browser's reason.
+    void MakePdf(ICoreWebView2PrintSettings* settings,
+                 std::function<void(HRESULT, std::vector<unsigned char>&)> done);
+    friend struct FindAccess;
+    friend class DevToolsChannel;
+    ComPtr<Find> find_;
+    std::shared_ptr<DevToolsChannel> devtools_;   // shared: a reply may come after the view went
 
     // page_events.cpp
     void OnDialog(const JsonNode& params);

@@ -33,6 +33,10 @@ FAMILIES = [
     ("FrameInfoCollectionMethods", r"ICoreWebView2FrameInfoCollection"),
     ("FrameInfoIteratorMethods", r"ICoreWebView2FrameInfoCollectionIterator"),
     ("DeferralMethods", r"ICoreWebView2Deferral"),
+    ("PrintSettingsMethods", r"ICoreWebView2PrintSettings\d*"),
+    ("FindOptionsMethods", r"ICoreWebView2FindOptions"),
+    ("FindMethods", r"ICoreWebView2Find"),
+    ("DevToolsReceiverMethods", r"ICoreWebView2DevToolsProtocolEventReceiver"),
     # One object answers every event's arguments (and a context menu's target).
     ("ArgsMethods", r"ICoreWebView2\w+EventArgs\d*|ICoreWebView2ContextMenuTarget\d*"),
 ]

@@ -10,7 +10,7 @@ namespace CorvaneTest::Runtime {
 
 namespace {
 
-enum class Target { WebView, Controller, Environment, Frame };
+enum class Target { WebView, Controller, Environment, Frame, Find, DevTools };
 
 struct EventInfo {
     const wchar_t* name;    // "Frame.X" for a frame's event X
@@ -67,6 +67,13 @@ const EventInfo kEvents[] = {
     {L"Frame.NavigationStarting", Target::Frame, "ICoreWebView2NavigationStartingEventArgs", nullptr,
      L"cancel:b additionalAllowedFrameAncestors:s"},
     {L"Frame.Destroyed", Target::Frame, nullptr, nullptr, L""},
+
+    // Find's events set its "matchCount" and "activeMatchIndex" first; a
+    // DevTools event goes to the receiver of "eventName".
+    {L"Find.MatchCountChanged", Target::Find, nullptr, nullptr, L""},
+    {L"Find.ActiveMatchIndexChanged", Target::Find, nullptr, nullptr, L""},
+    {L"DevToolsProtocolEventReceived", Target::DevTools, "ICoreWebView2DevToolsProtocolEventReceivedEventArgs", nullptr,
+     L""},
 };
 
 const EventInfo* FindEvent(const std::wstring& name) {
@@ -290,6 +297,19 @@ Raised RaiseEvent(int slot, const std::wstring& event, const Bag& given) {
         Environment* e = slot >= 0 ? G().webViews[slot].environment
                                    : (G().environments.empty() ? nullptr : G().environments.back());
         if (e) sender = e, senderPointer = static_cast<ICoreWebView2Environment*>(e);
+        break;
+    }
+    case Target::Find:
+        handlerName = event.substr(5);
+        if (view && view->find) sender = view->find.get(), senderPointer = static_cast<ICoreWebView2Find*>(view->find.get());
+        break;
+    case Target::DevTools: {
+        const Value* name = values.count(L"eventName") ? &values[L"eventName"] : nullptr;
+        auto found = view && name ? view->receivers.find(name->s) : decltype(view->receivers.end()){};
+        if (view && name && found != view->receivers.end()) {
+            sender = found->second.get();
+            senderPointer = static_cast<ICoreWebView2*>(view);   // the handler's sender is the web view
+        }
         break;
     }
     case Target::Frame: {

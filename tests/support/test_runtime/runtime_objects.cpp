@@ -95,6 +95,150 @@ HRESULT Environment::CreateCoreWebView2Controller(HWND parentWindow,
 }
 
 #ifdef CORVANE_TRT_HAS_ICoreWebView2Environment10
+HRESULT Environment::CreatePrintSettings(ICoreWebView2PrintSettings** settings) {
+    Trace(L"CreatePrintSettings");
+    if (!settings) return E_POINTER;
+    Bag defaults;
+    defaults[L"orientation"] = Value::Int(0);
+    defaults[L"scaleFactor"] = Value::Double(1.0);
+    defaults[L"pageWidth"] = Value::Double(8.5);
+    defaults[L"pageHeight"] = Value::Double(11.0);
+    for (const wchar_t* margin : {L"marginTop", L"marginBottom", L"marginLeft", L"marginRight"})
+        defaults[margin] = Value::Double(0.4);
+    for (const wchar_t* flag : {L"shouldPrintBackgrounds", L"shouldPrintSelectionOnly", L"shouldPrintHeaderAndFooter"})
+        defaults[flag] = Value::Bool(false);
+    defaults[L"headerTitle"] = defaults[L"footerUri"] = defaults[L"pageRanges"] = Value::String(L"");
+    defaults[L"copies"] = defaults[L"pagesPerSide"] = Value::Int(1);
+    auto object = Make<PrintSettingsObject>(L"PrintSettings", std::move(defaults));
+    return object->QueryInterface(__uuidof(ICoreWebView2PrintSettings), reinterpret_cast<void**>(settings));
+}
+
+HRESULT Environment::CreateFindOptions(ICoreWebView2FindOptions** options) {
+    Trace(L"CreateFindOptions");
+    if (!options) return E_POINTER;
+    Bag defaults;
+    defaults[L"findTerm"] = Value::String(L"");
+    for (const wchar_t* flag : {L"isCaseSensitive", L"shouldHighlightAllMatches", L"shouldMatchWord",
+                                L"suppressDefaultFindDialog"})
+        defaults[flag] = Value::Bool(false);
+    auto object = Make<FindOptionsObject>(L"FindOptions", std::move(defaults));
+    return object->QueryInterface(__uuidof(ICoreWebView2FindOptions), reinterpret_cast<void**>(options));
+}
+
+FindObject::FindObject() : Com(L"Find") {
+    props[L"matchCount"] = Value::Int(0);
+    props[L"activeMatchIndex"] = Value::Int(-1);
+}
+
+HRESULT FindObject::Start(ICoreWebView2FindOptions* options, ICoreWebView2FindStartCompletedHandler* handler) {
+    if (!options) return E_INVALIDARG;
+    LPWSTR term = nullptr;
+    BOOL cs = FALSE, word = FALSE, all = FALSE, quiet = FALSE;
+    options->get_FindTerm(&term);
+    options->get_IsCaseSensitive(&cs);
+    options->get_ShouldMatchWord(&word);
+    options->get_ShouldHighlightAllMatches(&all);
+    options->get_SuppressDefaultFindDialog(&quiet);
+    Trace(L"Start", static_cast<const wchar_t*>(term ? term : L""), int(cs), int(word), int(all), int(quiet));
+    CoTaskMemFree(term);
+    ComPtr<ICoreWebView2FindStartCompletedHandler> done(handler);
+    if (done) Post([done] { done->Invoke(S_OK); });
+    return Gate();
+}
+
+HRESULT WebView::get_Find(ICoreWebView2Find** value) {
+    Trace(L"get_Find");
+    if (!value) return E_POINTER;
+    *value = nullptr;
+    if (closed_) return kInvalidState;
+    if (!find) find = Make<FindObject>();
+    return find->QueryInterface(__uuidof(ICoreWebView2Find), reinterpret_cast<void**>(value));
+}
+
+namespace {
+
+// The settings a print used, as one log line: "PrintSettings.Used(k=v|...)".
+void LogPrintSettings(ICoreWebView2PrintSettings* settings) {
+    auto* object = settings ? dynamic_cast<RuntimeObject*>(settings) : nullptr;
+    if (!object) return;
+    std::wstring line;
+    for (const auto& [key, value] : object->props) {
+        std::wstring json;
+        if (value.kind == Value::Kind::Double) AppendArg(json, value.d);
+        else AppendJson(json, value);
+        line += (line.empty() ? L"" : L"|") + key + L"=" + json;
+    }
+    object->Trace(L"Used", line.c_str());
+}
+
+}  // namespace
+
+HRESULT WebView::PrintToPdf(LPCWSTR resultFilePath, ICoreWebView2PrintSettings* printSettings,
+                            ICoreWebView2PrintToPdfCompletedHandler* handler) {
+    Trace(L"PrintToPdf", resultFilePath);
+    if (closed_) return kInvalidState;
+    if (!resultFilePath) return E_INVALIDARG;
+    LogPrintSettings(printSettings);
+    ComPtr<ICoreWebView2PrintToPdfCompletedHandler> done(handler);
+    if (done) Post([done] { done->Invoke(S_OK, TRUE); });
+    return S_OK;
+}
+
+HRESULT WebView::Print(ICoreWebView2PrintSettings* printSettings, ICoreWebView2PrintCompletedHandler* handler) {
+    Trace(L"Print");
+    if (closed_) return kInvalidState;
+    LogPrintSettings(printSettings);
+    ComPtr<ICoreWebView2PrintCompletedHandler> done(handler);
+    if (done) Post([done] { done->Invoke(S_OK, COREWEBVIEW2_PRINT_STATUS_SUCCEEDED); });
+    return S_OK;
+}
+
+HRESULT WebView::CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT imageFormat, IStream* imageStream,
+                                ICoreWebView2CapturePreviewCompletedHandler* handler) {
+    Trace(L"CapturePreview", imageFormat);
+    if (closed_) return kInvalidState;
+    if (!imageStream) return E_INVALIDARG;
+    static const BYTE kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    HRESULT hr = imageStream->Write(kPngSignature, sizeof kPngSignature, nullptr);
+    ComPtr<ICoreWebView2CapturePreviewCompletedHandler> done(handler);
+    if (done) Post([done, hr] { done->Invoke(hr); });
+    return S_OK;
+}
+
+HRESULT WebView::CallDevToolsProtocolMethod(LPCWSTR methodName, LPCWSTR parametersAsJson,
+                                            ICoreWebView2CallDevToolsProtocolMethodCompletedHandler* handler) {
+    Trace(L"CallDevToolsProtocolMethod", methodName, parametersAsJson);
+    if (closed_) return kInvalidState;
+    if (!methodName) return E_INVALIDARG;
+    const std::wstring method = methodName;
+    std::wstring json;
+    HRESULT hr = S_OK;
+    if (method.rfind(L"Unknown.", 0) == 0) {
+        hr = E_FAIL;
+        json = L"{\"code\":-32601,\"message\":";
+        AppendJsonString(json, L"'" + method + L"' wasn't found");
+        json += L"}";
+    } else {
+        json = L"{\"method\":";
+        AppendJsonString(json, method);
+        json += L",\"params\":" + std::wstring(parametersAsJson ? parametersAsJson : L"null") + L"}";
+    }
+    ComPtr<ICoreWebView2CallDevToolsProtocolMethodCompletedHandler> done(handler);
+    if (done) Post([done, hr, json] { done->Invoke(hr, json.c_str()); });
+    return S_OK;
+}
+
+HRESULT WebView::GetDevToolsProtocolEventReceiver(LPCWSTR eventName, ICoreWebView2DevToolsProtocolEventReceiver** receiver) {
+    Trace(L"GetDevToolsProtocolEventReceiver", eventName);
+    if (!receiver) return E_POINTER;
+    *receiver = nullptr;
+    if (closed_) return kInvalidState;
+    if (!eventName) return E_INVALIDARG;
+    auto& slot = receivers[eventName];
+    if (!slot) slot = Make<DevToolsReceiverObject>(L"DevToolsReceiver", Bag());
+    return slot->QueryInterface(__uuidof(ICoreWebView2DevToolsProtocolEventReceiver), reinterpret_cast<void**>(receiver));
+}
+
 HRESULT Environment::CreateCoreWebView2ControllerOptions(ICoreWebView2ControllerOptions** options) {
     Trace(L"CreateCoreWebView2ControllerOptions");
     if (!options) return E_POINTER;

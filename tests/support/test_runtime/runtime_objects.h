@@ -29,6 +29,20 @@ public:
 using SettingsObject = BagObject<SettingsMethods<RuntimeObject>>;
 using ProfileObject = BagObject<ProfileMethods<RuntimeObject>>;
 using ControllerOptionsObject = BagObject<ControllerOptionsMethods<RuntimeObject>>;
+using PrintSettingsObject = BagObject<PrintSettingsMethods<RuntimeObject>>;
+using FindOptionsObject = BagObject<FindOptionsMethods<RuntimeObject>>;
+using DevToolsReceiverObject = BagObject<DevToolsReceiverMethods<RuntimeObject>>;
+
+// Find in page: Start logs the options it got and completes; the counts are
+// properties a test sets with the Find.* events (runtime_events.cpp).
+class FindObject final : public Com<FindMethods<RuntimeObject>> {
+public:
+    FindObject();
+    HRESULT STDMETHODCALLTYPE Start(ICoreWebView2FindOptions* options, ICoreWebView2FindStartCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE FindNext() override { Trace(L"FindNext"); return Gate(); }
+    HRESULT STDMETHODCALLTYPE FindPrevious() override { Trace(L"FindPrevious"); return Gate(); }
+    HRESULT STDMETHODCALLTYPE Stop() override { Trace(L"Stop"); return Gate(); }
+};
 
 Bag SettingsDefaults();
 
@@ -39,6 +53,8 @@ public:
 
     HRESULT STDMETHODCALLTYPE CreateCoreWebView2Controller(
         HWND parentWindow, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE CreatePrintSettings(ICoreWebView2PrintSettings** settings) override;
+    HRESULT STDMETHODCALLTYPE CreateFindOptions(ICoreWebView2FindOptions** options) override;
 #ifdef CORVANE_TRT_HAS_ICoreWebView2Environment10
     HRESULT STDMETHODCALLTYPE CreateCoreWebView2ControllerOptions(ICoreWebView2ControllerOptions** options) override;
     HRESULT STDMETHODCALLTYPE CreateCoreWebView2ControllerWithOptions(
@@ -145,6 +161,22 @@ public:
                                                                 COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND accessKind) override;
     HRESULT STDMETHODCALLTYPE ClearVirtualHostNameToFolderMapping(LPCWSTR hostName) override;
     HRESULT STDMETHODCALLTYPE get_Profile(ICoreWebView2Profile** value) override;
+    // DevTools calls answer {"method":..,"params":..}; methods of the domain
+    // "Unknown" fail as the browser fails a method it does not know.
+    HRESULT STDMETHODCALLTYPE CallDevToolsProtocolMethod(LPCWSTR methodName, LPCWSTR parametersAsJson,
+                                                         ICoreWebView2CallDevToolsProtocolMethodCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE GetDevToolsProtocolEventReceiver(LPCWSTR eventName,
+                                                               ICoreWebView2DevToolsProtocolEventReceiver** receiver) override;
+    HRESULT STDMETHODCALLTYPE get_Find(ICoreWebView2Find** value) override;
+    // A PDF or picture is not made: PrintToPdf and Print complete successfully,
+    // CapturePreview writes the PNG signature; the settings used are logged.
+    HRESULT STDMETHODCALLTYPE PrintToPdf(LPCWSTR resultFilePath, ICoreWebView2PrintSettings* printSettings,
+                                         ICoreWebView2PrintToPdfCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE Print(ICoreWebView2PrintSettings* printSettings, ICoreWebView2PrintCompletedHandler* handler) override;
+    HRESULT STDMETHODCALLTYPE CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT imageFormat, IStream* imageStream,
+                                             ICoreWebView2CapturePreviewCompletedHandler* handler) override;
+    ComPtr<FindObject> find;                                             // made by the first get_Find
+    std::map<std::wstring, ComPtr<DevToolsReceiverObject>> receivers;   // by event name
 
 private:
     struct HeldScript {

@@ -42,7 +42,8 @@
 //
 // Call log: one line per call into a runtime object, "Object.Method(arg|arg)".
 // Objects: Loader, Environment, ControllerOptions, Controller, WebView,
-// Settings, Profile, Frame. Arguments are the in-parameters in order
+// Settings, Profile, Frame, Find, FindOptions, PrintSettings, DevToolsReceiver.
+// Arguments are the in-parameters in order
 // (out-parameters and handler/object pointers are left out): strings as they
 // are ("(null)" for a null one), integers, BOOLs and enums in decimal,
 // doubles with %g, HWNDs in decimal, RECT "l,t,r,b", POINT "x,y", colours
