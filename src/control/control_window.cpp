@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "corvane_ctrl.h"
+#include "preview_host.h"
 #include "foreign_host.h"
 #include "live_controls.h"
 #include "type_info_cache.h"
@@ -79,6 +80,7 @@ LRESULT CCorvaneCtrl::OnMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
             RECT bounds{0, 0, LOWORD(lParam), HIWORD(lParam)};
             controller_->put_Bounds(bounds);
         }
+        FitPreviewsTo(window, LOWORD(lParam), HIWORD(lParam));
         handled = false;
         return 0;
     case WM_PAINT: {
