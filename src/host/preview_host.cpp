@@ -291,8 +291,10 @@ struct ViewerPreview {
     HWND host = nullptr;
     HWND container = nullptr;
     bool classRegistered = false;
+    bool locked = false;   // a shown preview keeps the module loaded, as the container does
 };
-ViewerPreview g_viewer;
+// Never destroyed: releasing a handler while the process exits could reach an unloaded DLL.
+ViewerPreview& g_viewer = *new ViewerPreview;
 
 void CloseContainer() {
     // Out of the slot first: a handler's messages during teardown may ask for a new one.
@@ -316,6 +318,7 @@ void CloseViewer() {
     }
     if (g_viewer.container && IsWindow(g_viewer.container)) DestroyWindow(g_viewer.container);
     g_viewer.host = g_viewer.container = nullptr;
+    if (std::exchange(g_viewer.locked, false)) ModuleUnlock();
 }
 
 }  // namespace
@@ -394,7 +397,11 @@ bool ShowViewerPreview(const std::wstring& path, HWND parent, const RECT* rect, 
     GetClientRect(g_viewer.host, &client);
     if (SUCCEEDED(hr)) hr = g_viewer.loaded.handler->SetWindow(g_viewer.host, &client);
     if (SUCCEEDED(hr)) hr = g_viewer.loaded.handler->DoPreview();
-    if (SUCCEEDED(hr)) return true;
+    if (SUCCEEDED(hr)) {
+        ModuleLock();
+        g_viewer.locked = true;
+        return true;
+    }
     g_viewer.loaded.Drop();
     CloseViewer();
     return false;
