@@ -1,8 +1,7 @@
 // The document viewer and the preview host with the test runtime as the
 // browser and our own preview handler DLL, registered here for .docx and, by
-// ProgID, for .cvnprog: the handler is found in the registry, created by COM,
-// sited, initialised, sized with the control and unloaded, and each failing
-// step is reported.
+// ProgID, for .cvnprog: found in the registry, created by COM, sited,
+// initialised, sized with the control, unloaded, and every failing step reported.
 #include <memory>
 #include <string>
 
@@ -13,14 +12,8 @@ using namespace CorvaneTest;
 
 namespace {
 
-constexpr wchar_t kShellEx[] = L"\\shellex\\{8895b1c6-b41f-4c1c-a562-0d564250836f}";
-
 void SetDefault(const std::wstring& key, const std::wstring& value) {
-    HKEY k;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr), 0);
-    RegSetValueExW(k, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   DWORD((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(k);
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, value.c_str(), DWORD((value.size() + 1) * 2));
 }
 
 std::wstring WriteTemp(const std::wstring& name, const std::string& content) {
@@ -34,57 +27,53 @@ std::wstring WriteTemp(const std::wstring& name, const std::string& content) {
     return path;
 }
 
-std::wstring Num(LONG_PTR n) { return std::to_wstring(n); }
+std::wstring Num(HWND w) { return std::to_wstring(reinterpret_cast<LONG_PTR>(w)); }
 std::wstring Log() { return TakeBstr(Runtime().CallLog()); }
+template <class Getter>
+std::wstring Read(ICorvaneCtrl* ctrl, Getter get) {
+    BSTR text = nullptr;
+    (ctrl->*get)(&text);
+    return TakeBstr(text);
+}
 
 class Documents : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const std::wstring dll = ExeFolder() + L"corvane_test_preview.dll";
+        const std::wstring dll = ExeFolder() + L"corvane_test_preview.dll", shellEx =
+            L"\\shellex\\{8895b1c6-b41f-4c1c-a562-0d564250836f}";
         SetDefault(L"CLSID\\" + std::wstring(kTestPreviewClsid) + L"\\InprocServer32", dll);
-        SetDefault(L".docx" + std::wstring(kShellEx), kTestPreviewClsid);
+        SetDefault(L".docx" + shellEx, kTestPreviewClsid);
         SetDefault(L".cvnprog", L"Corvane.TestPreviewDoc");
-        SetDefault(L"Corvane.TestPreviewDoc" + std::wstring(kShellEx), kTestPreviewClsid);
+        SetDefault(L"Corvane.TestPreviewDoc" + shellEx, kTestPreviewClsid);
         HMODULE handler = LoadLibraryW(dll.c_str());
         reset = reinterpret_cast<TestPreviewResetFn>(reinterpret_cast<void*>(GetProcAddress(handler, "CorvaneTestPreviewReset")));
         log = reinterpret_cast<TestPreviewLogFn>(reinterpret_cast<void*>(GetProcAddress(handler, "CorvaneTestPreviewLog")));
     }
     static void TearDownTestSuite() {
-        for (const wchar_t* key : {L".docx", L".cvnprog", L"Corvane.TestPreviewDoc"}) RegDeleteTreeW(HKEY_CLASSES_ROOT, key);
-        RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + std::wstring(kTestPreviewClsid)).c_str());
+        for (const std::wstring& key : {std::wstring(L".docx"), std::wstring(L".cvnprog"),
+                                        std::wstring(L"Corvane.TestPreviewDoc"), L"CLSID\\" + std::wstring(kTestPreviewClsid)})
+            RegDeleteTreeW(HKEY_CLASSES_ROOT, key.c_str());
     }
     void SetUp() override {
         ASSERT_TRUE(reset && log);
-        reset(PreviewStep::None, S_OK, FALSE);
+        Fresh();
         Runtime().Reset();
         host = std::make_unique<HostedControl>();
         ctrl = host->ctrl;
         ASSERT_TRUE(host->Attach() && host->WaitReady());
         window = host->Window();
-        Runtime().ClearCallLog();
+        SetWindowPos(window, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
     }
     void TearDown() override {
         ctrl->CloseDocumentPreview();
         host.reset();
     }
-    std::wstring LastError() {
-        BSTR text = nullptr;
-        ctrl->get_LastError(&text);
-        return TakeBstr(text);
+    void Fresh(PreviewStep fail = PreviewStep::None, HRESULT hr = S_OK, BOOL streamOnly = FALSE) {
+        reset(fail, hr, streamOnly);
+        Runtime().ClearCallLog();
     }
-    LONG LastCode() {
-        LONG code = 0;
-        ctrl->get_LastErrorCode(&code);
-        return code;
-    }
-    std::wstring Client(HWND w) {
-        RECT r{};
-        GetClientRect(w, &r);
-        return Num(r.left) + L"," + Num(r.top) + L"," + Num(r.right) + L"," + Num(r.bottom);
-    }
-    void Resize(int width, int height) {
-        SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
-    }
+    // The handler's calls since the last Fresh.
+    std::wstring Calls() { return log(); }
     HWND Container() { return FindWindowExW(window, nullptr, L"PreviewContainer", nullptr); }
 
     static inline TestPreviewResetFn reset;
@@ -103,117 +92,96 @@ TEST_F(Documents, EachBrowserKindReachesTheBrowserAsAFileUrlOrATablePage) {
         {L"photo.PNG", "\x89PNG", L"Image", L"WebView.Navigate(file:///"},
         {L"report.pdf", "%PDF-1.4", L"PDF", L"WebView.Navigate(file:///"},
         {L"notes #1.txt", "hello", L"Text", L"%231.txt)"},
-        {L"table.csv", "a,<b>\n1,2\n", L"Text", L"WebView.NavigateToString(<!DOCTYPE html>"},
+        {L"t.csv", "x,<script>y</script>\n", L"Text", L"<th>&lt;script&gt;y&lt;/script&gt;</th></tr></table>"},
         {L"empty.csv", "", L"Text", L"empty.csv)"},
         {L"data.xyz", "?", L"Unknown", L"data.xyz)"},
     };
     for (const auto& c : cases) {
         const std::wstring path = WriteTemp(c.name, c.content);
-        Runtime().ClearCallLog();
+        Fresh();
         EXPECT_EQ(ctrl->OpenDocument(Bs(path), 0), S_OK) << c.name;
-        const std::wstring calls = Log();
-        EXPECT_TRUE(Has(calls, c.call)) << calls;
-        EXPECT_FALSE(Has(calls, L"\\")) << calls;   // no backslash reaches the browser
-        BSTR type = nullptr, current = nullptr;
-        ctrl->get_CurrentDocumentType(&type);
-        ctrl->get_CurrentDocumentPath(&current);
-        EXPECT_EQ(TakeBstr(type), c.type);
-        EXPECT_EQ(TakeBstr(current), path);
+        EXPECT_TRUE(Has(Log(), c.call)) << Log();
+        EXPECT_FALSE(Has(Log(), L"\\")) << Log();   // no backslash reaches the browser
+        EXPECT_EQ(Read(ctrl, &ICorvaneCtrl::get_CurrentDocumentType), c.type);
+        EXPECT_EQ(Read(ctrl, &ICorvaneCtrl::get_CurrentDocumentPath), path);
     }
-    const std::wstring table = WriteTemp(L"t.csv", "x,<script>y</script>\n");
-    Runtime().ClearCallLog();
-    ctrl->OpenDocument(Bs(table), 0);
-    EXPECT_TRUE(Has(Log(), L"<th>&lt;script&gt;y&lt;/script&gt;</th></tr></table>")) << Log();
-}
-
-TEST_F(Documents, BadPathsAreRefusedByEveryMember) {
-    const std::wstring missing = L"C:\\no\\such\\file.docx";
-    for (int member = 0; member < 3; ++member) {
-        auto call = [&](BSTR path) {
-            return member == 0 ? ctrl->OpenDocument(path, 0)
-                   : member == 1 ? ctrl->ShowDocumentPreview(path, 0)
-                                 : ctrl->ShowDocumentPreviewInBrowserFrame(path);
-        };
-        EXPECT_EQ(call(nullptr), E_INVALIDARG);
-        EXPECT_EQ(LastError(), L"File path is NULL");
-        EXPECT_EQ(call(Bs(missing)), E_FAIL);
-        EXPECT_EQ(LastError(), L"File not found: " + missing);
-    }
-    EXPECT_EQ(ctrl->CloseDocumentPreview(), S_OK);   // nothing shown
+    EXPECT_EQ(ctrl->ShowDocumentPreviewInBrowserFrame(nullptr), E_INVALIDARG);
+    EXPECT_EQ(Read(ctrl, &ICorvaneCtrl::get_LastError), L"File path is NULL");
+    EXPECT_EQ(ctrl->ShowDocumentPreview(Bs(L"C:\\no\\such.docx"), 0), E_FAIL);
+    EXPECT_EQ(Read(ctrl, &ICorvaneCtrl::get_LastError), L"File not found: C:\\no\\such.docx");
 }
 
 TEST_F(Documents, TheViewerPreviewIsSitedInitialisedSizedWithTheControlAndUnloaded) {
-    Resize(300, 200);
-    const std::wstring docx = WriteTemp(L"letter.docx", "PK");
-    ASSERT_EQ(ctrl->OpenDocument(Bs(docx), 0), S_OK) << LastError();
-    const std::wstring w = Num(reinterpret_cast<LONG_PTR>(window));
-    EXPECT_EQ(std::wstring(log()), L"SetSite(window=" + w + L",frame=0,service=0)\nInitializeWithFile(" + docx +
-                                       L",0)\nSetWindow(" + w + L",0,0,300,200)\nDoPreview()\n");
+    const std::wstring docx = WriteTemp(L"letter.docx", "PK"), w = Num(window);
+    ASSERT_EQ(ctrl->OpenDocument(Bs(docx), 0), S_OK);
+    EXPECT_EQ(Calls(), L"SetSite(window=" + w + L",frame=0,service=0)\nInitializeWithFile(" + docx +
+                           L",0)\nSetWindow(" + w + L",0,0,300,200)\nDoPreview()\n");
     EXPECT_TRUE(Has(Log(), L"Controller.put_IsVisible(0)"));
-    reset(PreviewStep::None, S_OK, FALSE);
-    Resize(320, 240);
-    EXPECT_EQ(std::wstring(log()), L"SetRect(0,0,320,240)\n");
+    Fresh();
+    SetWindowPos(window, nullptr, 0, 0, 320, 240, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(Calls(), L"SetRect(0,0,320,240)\n");
     // A browser kind closes it and shows the browser again.
-    reset(PreviewStep::None, S_OK, FALSE);
-    Runtime().ClearCallLog();
+    Fresh();
     ASSERT_EQ(ctrl->OpenDocument(Bs(WriteTemp(L"n.txt", "x")), 0), S_OK);
-    EXPECT_EQ(std::wstring(log()), L"SetSite(null)\nUnload()\nReleased()\n");
+    EXPECT_EQ(Calls(), L"SetSite(null)\nUnload()\nReleased()\n");
     EXPECT_TRUE(Has(Log(), L"Controller.put_IsVisible(1)"));
 }
 
 TEST_F(Documents, TheContainerFollowsTheControlAndASecondOpenReplacesTheFirst) {
-    Resize(300, 200);
-    reset(PreviewStep::None, S_OK, TRUE);   // stream only, found through the ProgID
+    Fresh(PreviewStep::None, S_OK, TRUE);   // stream only, found through the ProgID
     ASSERT_EQ(ctrl->ShowDocumentPreviewInBrowserFrame(Bs(WriteTemp(L"a.cvnprog", "first line\nmore"))), S_OK);
     HWND container = Container();
-    ASSERT_TRUE(container);
-    const std::wstring c = Num(reinterpret_cast<LONG_PTR>(container));
-    EXPECT_EQ(Client(container), L"0,0,300,200");
-    EXPECT_EQ(std::wstring(log()), L"SetSite(window=" + c + L",frame=0,service=0)\nInitializeWithStream(first line)\n"
-                                   L"SetWindow(" + c + L",0,0,300,200)\nSetRect(0,0,300,200)\nDoPreview()\nSetFocus()\n");
+    RECT client{};
+    ASSERT_TRUE(GetClientRect(container, &client));
+    EXPECT_EQ(client.right * 1000 + client.bottom, 300200);
+    const std::wstring c = Num(container);
+    EXPECT_EQ(Calls(), L"SetSite(window=" + c + L",frame=0,service=0)\nInitializeWithStream(first line)\nSetWindow(" +
+                           c + L",0,0,300,200)\nSetRect(0,0,300,200)\nDoPreview()\nSetFocus()\n");
     EXPECT_TRUE(FindWindowExW(container, nullptr, kTestPreviewWindowClass, nullptr));
-    reset(PreviewStep::None, S_OK, FALSE);
-    Resize(260, 180);
-    EXPECT_EQ(Client(container), L"0,0,260,180");
-    EXPECT_EQ(std::wstring(log()), L"SetRect(0,0,260,180)\n");
+    Fresh();
+    SetWindowPos(window, nullptr, 0, 0, 260, 180, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(Calls(), L"SetRect(0,0,260,180)\n");   // the container followed and passed its size on
 
-    reset(PreviewStep::None, S_OK, FALSE);
+    Fresh();
     const std::wstring docx = WriteTemp(L"b.docx", "PK");
     ASSERT_EQ(ctrl->ShowDocumentPreview(Bs(docx), 0), S_OK);
-    EXPECT_TRUE(Has(log(), L"SetSite(null)\nUnload()\nReleased()\nSetSite(window=")) << log();
-    EXPECT_TRUE(Has(log(), L"InitializeWithFile(" + docx + L",0)"));
+    EXPECT_TRUE(Has(Calls(), L"SetSite(null)\nUnload()\nReleased()\nSetSite(window=")) << Calls();
+    EXPECT_TRUE(Has(Calls(), L"InitializeWithFile(" + docx + L",0)"));
     EXPECT_FALSE(IsWindow(container));
-    reset(PreviewStep::None, S_OK, FALSE);
+    Fresh();
     EXPECT_EQ(ctrl->CloseDocumentPreview(), S_OK);
-    EXPECT_EQ(std::wstring(log()), L"SetSite(null)\nUnload()\nReleased()\n");
+    EXPECT_EQ(Calls(), L"SetSite(null)\nUnload()\nReleased()\n");
     EXPECT_FALSE(Container());
 }
 
 TEST_F(Documents, EveryFailingStepIsReportedAndLeavesNothingBehind) {
     const std::wstring file = WriteTemp(L"f.cvnprog", "x"), docx = WriteTemp(L"f.docx", "PK");
     const HRESULT kBroken = HRESULT(0x80041234);
+    auto expectFailure = [&](const wchar_t* text, HRESULT code) {
+        EXPECT_EQ(Read(ctrl, &ICorvaneCtrl::get_LastError), text);
+        LONG seen = 0;
+        ctrl->get_LastErrorCode(&seen);
+        EXPECT_EQ(seen, code);
+        EXPECT_FALSE(Container());
+        EXPECT_TRUE(Has(Log(), L"Controller.put_IsVisible(1)"));   // the browser is back
+    };
     for (PreviewStep step : {PreviewStep::Create, PreviewStep::Initialize, PreviewStep::SetWindow, PreviewStep::SetRect,
                              PreviewStep::DoPreview}) {
-        reset(step, kBroken, FALSE);
-        Runtime().ClearCallLog();
+        Fresh(step, kBroken);
         EXPECT_EQ(ctrl->ShowDocumentPreviewInBrowserFrame(Bs(file)), E_FAIL);
-        EXPECT_EQ(LastError(), L"Failed to show document preview");
-        EXPECT_EQ(LastCode(), kBroken) << int(step);
-        EXPECT_FALSE(Container());
-        EXPECT_TRUE(Has(Log(), L"Controller.put_IsVisible(1)"));
+        expectFailure(L"Failed to show document preview", kBroken);
         if (step != PreviewStep::Create) {
-            EXPECT_TRUE(Has(log(), L"SetSite(null)\nReleased()\n")) << log();
+            EXPECT_TRUE(Has(Calls(), L"SetSite(null)\nReleased()\n")) << Calls();
         }
         if (step == PreviewStep::SetRect) continue;   // the viewer never calls SetRect
+        Runtime().ClearCallLog();
         EXPECT_EQ(ctrl->OpenDocument(Bs(docx), 0), E_FAIL);
-        EXPECT_EQ(LastError(), L"Failed to open Office document preview.");
-        EXPECT_EQ(LastCode(), kBroken);
+        expectFailure(L"Failed to open Office document preview.", kBroken);
     }
-    // No handler anywhere for the extension.
-    reset(PreviewStep::None, S_OK, FALSE);
+    Fresh();   // no handler anywhere for the extension
     EXPECT_EQ(ctrl->ShowDocumentPreviewInBrowserFrame(Bs(WriteTemp(L"f.nohandler", "x"))), E_FAIL);
-    EXPECT_EQ(LastCode(), E_FAIL);
-    EXPECT_EQ(std::wstring(log()), L"");
+    expectFailure(L"Failed to show document preview", E_FAIL);
+    EXPECT_EQ(Calls(), L"");
 }
 
 }  // namespace
