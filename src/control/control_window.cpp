@@ -3,9 +3,9 @@
 #include <windowsx.h>
 
 #include "corvane_ctrl.h"
-#include "preview_host.h"
 #include "foreign_host.h"
 #include "live_controls.h"
+#include "preview_host.h"
 #include "type_info_cache.h"
 
 namespace Corvane {
