@@ -73,6 +73,7 @@ LRESULT CCorvaneCtrl::OnMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
         // Run by the default procedure afterwards; the browser's own windows are
         // still alive here and move to the parking window with the controller.
         if (!closing_) ParkBrowser();
+        ClosePreviewsIn(window);
         handled = false;
         return 0;
     case WM_SIZE:

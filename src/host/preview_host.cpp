@@ -422,4 +422,8 @@ void FitPreviewsTo(HWND parent, int width, int height) {
     }
 }
 
+void ClosePreviewsIn(HWND window) {
+    if (g_viewer.host && (g_viewer.host == window || IsChild(window, g_viewer.host))) CloseViewer();
+}
+
 }  // namespace Corvane

@@ -33,4 +33,8 @@ void ClosePreview();
 // The window `parent` was resized: previews that fill it follow.
 void FitPreviewsTo(HWND parent, int width, int height);
 
+// `window` is being destroyed: the viewer's preview inside it goes too (the
+// container goes by itself with its window).
+void ClosePreviewsIn(HWND window);
+
 }  // namespace Corvane

@@ -125,6 +125,11 @@ TEST_F(Documents, TheViewerPreviewIsSitedInitialisedSizedWithTheControlAndUnload
     ASSERT_EQ(ctrl->OpenDocument(Bs(WriteTemp(L"n.txt", "x")), 0), S_OK);
     EXPECT_EQ(Calls(), L"SetSite(null)\nUnload()\nReleased()\n");
     EXPECT_TRUE(Has(Log(), L"Controller.put_IsVisible(1)"));
+    // A control that goes takes the preview drawn into its window along.
+    ASSERT_EQ(ctrl->OpenDocument(Bs(docx), 0), S_OK);
+    Fresh();
+    DestroyWindow(window);
+    EXPECT_EQ(Calls(), L"SetSite(null)\nUnload()\nReleased()\n");
 }
 
 TEST_F(Documents, TheContainerFollowsTheControlAndASecondOpenReplacesTheFirst) {
