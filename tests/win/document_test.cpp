@@ -159,6 +159,33 @@ TEST_F(Documents, TheContainerFollowsTheControlAndASecondOpenReplacesTheFirst) {
     EXPECT_FALSE(Container());
 }
 
+TEST_F(Documents, AnEmbeddedBrowsersPreviewsLieOverItsBoundsInTheFormsWindow) {
+    HWND form = NewTopWindow(400, 300);
+    HWND frame = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 20, 30, 300, 200, form, nullptr, nullptr,
+                                 nullptr);
+    ASSERT_EQ(ctrl->EmbedInHwnd(reinterpret_cast<INT_PTR>(frame), 200, 100), S_OK);
+    ctrl->MoveEmbedded(5, 6);
+    auto placed = [&](const wchar_t* windowClass) {
+        RECT r{};
+        GetWindowRect(FindWindowExW(form, nullptr, windowClass, nullptr), &r);
+        MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
+        return std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," + std::to_wstring(r.right) + L"," +
+               std::to_wstring(r.bottom);
+    };
+    const std::wstring docx = WriteTemp(L"e.docx", "PK");
+    ASSERT_EQ(ctrl->OpenDocument(Bs(docx), 0), S_OK);
+    EXPECT_EQ(placed(L"CorvanePreviewContainer"), L"25,36,225,136");
+    ASSERT_EQ(ctrl->ShowDocumentPreviewInBrowserFrame(Bs(docx)), S_OK);
+    EXPECT_EQ(placed(L"PreviewContainer"), L"25,36,225,136");
+    ASSERT_EQ(ctrl->ShowDocumentPreview(Bs(docx), 0), S_OK);   // the whole form
+    RECT client{};
+    GetClientRect(form, &client);
+    EXPECT_EQ(placed(L"PreviewContainer"), L"0,0," + std::to_wstring(client.right) + L"," + std::to_wstring(client.bottom));
+    ctrl->CloseDocumentPreview();
+    ctrl->CloseEmbedded();
+    DestroyWindow(form);
+}
+
 TEST_F(Documents, EveryFailingStepIsReportedAndLeavesNothingBehind) {
     const std::wstring file = WriteTemp(L"f.cvnprog", "x"), docx = WriteTemp(L"f.docx", "PK");
     const HRESULT kBroken = HRESULT(0x80041234);
