@@ -82,8 +82,8 @@ bench: native win64
 fuzz:
 	@command -v clang++ >/dev/null || { echo "make fuzz needs clang"; exit 1; }
 	cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DCORVANE_FUZZ=ON >/dev/null
-	cmake --build build/fuzz -j $(JOBS) --target fuzz_parse_document fuzz_is_valid_json fuzz_path fuzz_edit
-	for t in parse_document is_valid_json path edit; do \
+	cmake --build build/fuzz -j $(JOBS) --target fuzz_parse_document fuzz_is_valid_json fuzz_path fuzz_edit fuzz_csv_table
+	for t in parse_document is_valid_json path edit csv_table; do \
 	  mkdir -p build/fuzz/corpus_$$t; \
 	  build/fuzz/tests/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -artifact_prefix=build/fuzz/ build/fuzz/corpus_$$t tests/fuzz/corpus/$$t || exit 1; \
 	done

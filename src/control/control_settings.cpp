@@ -15,8 +15,6 @@ namespace Corvane {
 namespace {
 
 constexpr std::u16string_view kRuntimeNotInstalled = u"not installed";
-constexpr std::u16string_view kOfficeEditingRemoved =
-    u"Office document editing has been removed. Use ShowDocumentPreview() for read-only preview.";
 
 HRESULT ReadText(std::u16string_view text, BSTR* out) {
     if (!out) return E_POINTER;
@@ -556,31 +554,6 @@ HRESULT CCorvaneCtrl::GetDiagnostics(BSTR* diagnostics) {
         *diagnostics = MakeBstr(text);
         return S_OK;
     });
-}
-
-// ---------------------------------------------------------------------------
-// Office document members: kept for old macros, doing no work.
-
-HRESULT CCorvaneCtrl::OpenOfficeDocument(BSTR filePath) {
-    return ComBarrier([&] { return errors_.LastErrorOnly(kOfficeEditingRemoved, E_NOTIMPL); });
-}
-HRESULT CCorvaneCtrl::CloseOfficeDocument() { return E_NOTIMPL; }
-HRESULT CCorvaneCtrl::SaveOfficeDocument() { return E_NOTIMPL; }
-HRESULT CCorvaneCtrl::SaveOfficeDocumentAs(BSTR filePath) { return E_NOTIMPL; }
-HRESULT CCorvaneCtrl::get_IsOfficeDocumentOpen(VARIANT_BOOL* value) { return ReadBool(false, value); }
-HRESULT CCorvaneCtrl::get_OfficeDocumentPath(BSTR* value) { return ReadText({}, value); }
-HRESULT CCorvaneCtrl::get_OfficeDocumentType(BSTR* value) { return ReadText({}, value); }
-
-HRESULT CCorvaneCtrl::get_WordApplication(IDispatch** value) {
-    if (!value) return E_POINTER;
-    *value = nullptr;
-    return E_NOTIMPL;
-}
-
-HRESULT CCorvaneCtrl::get_WordDocument(IDispatch** value) {
-    if (!value) return E_POINTER;
-    *value = nullptr;
-    return E_NOTIMPL;
 }
 
 // ---------------------------------------------------------------------------

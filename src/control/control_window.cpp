@@ -5,6 +5,7 @@
 #include "corvane_ctrl.h"
 #include "foreign_host.h"
 #include "live_controls.h"
+#include "preview_host.h"
 #include "type_info_cache.h"
 
 namespace Corvane {
@@ -72,6 +73,7 @@ LRESULT CCorvaneCtrl::OnMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
         // Run by the default procedure afterwards; the browser's own windows are
         // still alive here and move to the parking window with the controller.
         if (!closing_) ParkBrowser();
+        ClosePreviewsIn(window);
         handled = false;
         return 0;
     case WM_SIZE:
@@ -79,6 +81,7 @@ LRESULT CCorvaneCtrl::OnMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
             RECT bounds{0, 0, LOWORD(lParam), HIWORD(lParam)};
             controller_->put_Bounds(bounds);
         }
+        FitPreviewsTo(window, LOWORD(lParam), HIWORD(lParam));
         handled = false;
         return 0;
     case WM_PAINT: {

@@ -448,7 +448,14 @@ public:
     HRESULT STDMETHODCALLTYPE get_HasDevToolsProtocol(VARIANT_BOOL* value) override;
     HRESULT STDMETHODCALLTYPE AddCustomSchemeRegistration(BSTR schemeName, VARIANT_BOOL treatAsSecure) override;
 
-    // Office document editing was removed; the members stay and do no work.
+    // The document viewer and the preview host (src/host/document_viewer.cpp);
+    // Office document editing was removed, its members stay and do no work.
+    HRESULT STDMETHODCALLTYPE OpenDocument(BSTR filePath, LONG viewMode) override;
+    HRESULT STDMETHODCALLTYPE get_CurrentDocumentPath(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE get_CurrentDocumentType(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE ShowDocumentPreview(BSTR filePath, LONG_PTR hwndTarget) override;
+    HRESULT STDMETHODCALLTYPE ShowDocumentPreviewInBrowserFrame(BSTR filePath) override;
+    HRESULT STDMETHODCALLTYPE CloseDocumentPreview() override;
     HRESULT STDMETHODCALLTYPE OpenOfficeDocument(BSTR filePath) override;
     HRESULT STDMETHODCALLTYPE CloseOfficeDocument() override;
     HRESULT STDMETHODCALLTYPE SaveOfficeDocument() override;
@@ -631,6 +638,12 @@ private:
     void LeaveEmbedding(bool pump);
     void ReleaseBrowserReferences();
     void ForgetForeignState();
+
+    // The document viewer (src/host/document_viewer.cpp).
+    void SetBrowserVisible(bool visible);
+    HRESULT NavigateToDocument(std::u16string_view path);
+    std::u16string documentPath_;
+    std::u16string documentType_;
 
     // Blocking calls (navigation.cpp).
     HRESULT Refused(std::u16string_view message);

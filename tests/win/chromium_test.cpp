@@ -350,6 +350,39 @@ TEST_F(Control, RendererCrashRaisesProcessFailedAndRecovers) {
     ctrl->put_AutoRecoverOnCrash(recover);
 }
 
+// OpenDocument's file URLs and table pages, as the real browser shows them.
+TEST_F(Control, OpenDocumentShowsLocalFilesInTheBrowser) {
+    const struct {
+        const wchar_t* name;
+        std::string content;
+        const wchar_t *script, *expected;
+    } cases[] = {
+        {L"cvn report.pdf", "%PDF-1.4\n%%EOF\n", L"document.contentType", L"\"application/pdf\""},
+        {L"cvn notes #1.txt", "plain words", L"document.body.innerText.trim()", L"\"plain words\""},
+        {L"cvn picture.svg", "<svg xmlns='http://www.w3.org/2000/svg' width='9' height='9'/>",
+         L"document.contentType", L"\"image/svg+xml\""},
+        {L"cvn table.csv", "h1,h2\n\"a,b\",<i>x</i>\n",
+         L"[...document.querySelectorAll('th,td')].map(c => c.textContent).join('|')", L"\"h1|h2|a,b|<i>x</i>\""},
+    };
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring path = std::wstring(temp) + c.name;
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, c.content.data(), DWORD(c.content.size()), &written, nullptr);
+        CloseHandle(file);
+        host->sink.events.clear();
+        ASSERT_EQ(ctrl->OpenDocument(Bs(path), 0), S_OK);
+        // A table page comes after the blank page it is written into: wait for the answer itself.
+        std::wstring answer;
+        PumpUntil([&] { return (answer = Script(c.script)) == c.expected; }, kNavigationMs);
+        EXPECT_EQ(answer, c.expected);
+        DeleteFileW(path.c_str());
+    }
+}
+
 // --- The runtime's own objects ----------------------------------------------
 
 class Runtime : public ::testing::Test {

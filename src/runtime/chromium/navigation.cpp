@@ -12,6 +12,7 @@
 #include "portable/web_error_status.h"
 #include "settings.h"
 #include "webview.h"
+#include "wine_paths.h"
 
 namespace Corvane::Chromium {
 
@@ -331,7 +332,7 @@ void WebView::OnNavigateReply(UINT64 startedBefore, std::u16string url, const Cd
 
 HRESULT WebView::Navigate(LPCWSTR uri) {
     if (!uri) return E_INVALIDARG;
-    std::u16string url(View(uri));
+    std::u16string url(View(BrowserFileUrl(uri).c_str()));
     // An absolute URI has a scheme: letters, digits, + - . before a colon.
     const std::size_t colon = url.find(u':');
     if (colon == std::u16string::npos || colon == 0) return E_INVALIDARG;

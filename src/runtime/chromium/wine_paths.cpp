@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cwctype>
+
 namespace Corvane::Chromium {
 
 namespace {
@@ -50,6 +52,26 @@ std::wstring WindowsPathOf(const std::wstring& path) {
     if (!dos) return path;
     std::wstring out = dos;
     HeapFree(GetProcessHeap(), 0, dos);
+    return out;
+}
+
+std::wstring BrowserFileUrl(const std::wstring& url) {
+    if (!UnderWine() || url.compare(0, 8, L"file:///") != 0 || url.size() < 11 || url[9] != L':') return url;
+    auto hex = [](wchar_t c) { return c <= L'9' ? c - L'0' : (c | 0x20) - L'a' + 10; };
+    std::wstring path;
+    for (std::size_t i = 8; i < url.size(); ++i) {
+        if (url[i] == L'%' && i + 2 < url.size() && iswxdigit(url[i + 1]) && iswxdigit(url[i + 2]) &&
+            hex(url[i + 1]) < 8) {
+            path += static_cast<wchar_t>(hex(url[i + 1]) * 16 + hex(url[i + 2]));
+            i += 2;
+        } else {
+            path += url[i] == L'/' ? L'\\' : url[i];
+        }
+    }
+    const std::wstring unix = UnixPathOf(path);
+    if (unix.empty()) return url;
+    std::wstring out = L"file://";
+    for (wchar_t c : unix) out += c == L'%' ? L"%25" : c == L'#' ? L"%23" : c == L'?' ? L"%3F" : std::wstring(1, c);
     return out;
 }
 

@@ -15,4 +15,8 @@ std::wstring UnixPathOf(const std::wstring& windowsPath);
 // under Wine or not a Unix path.
 std::wstring WindowsPathOf(const std::wstring& path);
 
+// "file:///C:/dir/a%23b.txt" -> "file:///home/x/.wine/drive_c/dir/a%23b.txt":
+// the browser reads Unix paths. Any other URL, or outside Wine, unchanged.
+std::wstring BrowserFileUrl(const std::wstring& url);
+
 }  // namespace Corvane::Chromium
