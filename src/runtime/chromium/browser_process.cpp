@@ -18,13 +18,12 @@ constexpr DWORD kHeartbeatMs = 1000;
 
 // Flags that keep a headless browser quiet, local and scriptable. Popups need
 // no gesture, history navigations hit the network, and an error page does
-// not reload itself a second later. A hidden view (a pooled browser doing a
-// macro's work) runs at full speed: its renderer keeps its priority.
+// not reload itself a second later.
 constexpr const wchar_t* kFlags[] = {
     L"--headless=new", L"--no-sandbox", L"--disable-gpu", L"--disable-background-networking",
     L"--disable-component-update", L"--disable-sync", L"--no-first-run", L"--no-default-browser-check",
     L"--disable-popup-blocking", L"--disable-back-forward-cache", L"--disable-auto-reload",
-    L"--disable-renderer-backgrounding", L"--remote-debugging-port=0",
+    L"--remote-debugging-port=0",
 };
 
 // Under Wine: starts the browser (the arguments after the heartbeat file) in
