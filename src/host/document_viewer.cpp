@@ -69,13 +69,24 @@ HRESULT CCorvaneCtrl::NavigateToDocument(std::u16string_view path) {
     return S_OK;
 }
 
+namespace {
+
+// The caller's path when it names something that exists, else the error answered.
+HRESULT ExistingFile(BSTR filePath, ControlErrorSlot& errors, std::u16string& path) {
+    if (!filePath) return errors.LastErrorOnly(u"File path is NULL", E_INVALIDARG);
+    path = BstrView(filePath);
+    if (GetFileAttributesW(ToWide(path).c_str()) == INVALID_FILE_ATTRIBUTES)
+        return errors.LastErrorOnly(u"File not found: " + path, E_FAIL);
+    return S_OK;
+}
+
+}  // namespace
+
 HRESULT CCorvaneCtrl::OpenDocument(BSTR filePath, LONG viewMode) {
     return ComBarrier([&]() -> HRESULT {
-        if (!filePath) return errors_.LastErrorOnly(u"File path is NULL", E_INVALIDARG);
-        const std::u16string path(BstrView(filePath));
+        std::u16string path;
+        if (HRESULT hr = ExistingFile(filePath, errors_, path); FAILED(hr)) return hr;
         const std::wstring widePath = ToWide(path);
-        if (GetFileAttributesW(widePath.c_str()) == INVALID_FILE_ATTRIBUTES)
-            return errors_.LastErrorOnly(u"File not found: " + path, E_FAIL);
         const DocumentKind kind = ClassifyDocument(path);
         if (embedded_ && !webView_ && !IsOfficeKind(kind))
             return errors_.LastErrorOnly(u"WebView2 not initialized yet. Please wait and try again.", E_FAIL);
@@ -120,11 +131,9 @@ HRESULT CCorvaneCtrl::get_CurrentDocumentType(BSTR* value) { return ReadText(doc
 
 HRESULT CCorvaneCtrl::ShowDocumentPreview(BSTR filePath, LONG_PTR hwndTarget) {
     return ComBarrier([&]() -> HRESULT {
-        if (!filePath) return errors_.LastErrorOnly(u"File path is NULL", E_INVALIDARG);
-        const std::u16string path(BstrView(filePath));
+        std::u16string path;
+        if (HRESULT hr = ExistingFile(filePath, errors_, path); FAILED(hr)) return hr;
         const std::wstring widePath = ToWide(path);
-        if (GetFileAttributesW(widePath.c_str()) == INVALID_FILE_ATTRIBUTES)
-            return errors_.LastErrorOnly(u"File not found: " + path, E_FAIL);
         const DocumentKind kind = ClassifyDocument(path);
         if (!IsOfficeKind(kind)) {
             // A preview left over the browser would hide the file it is asked to show.
@@ -155,11 +164,9 @@ HRESULT CCorvaneCtrl::ShowDocumentPreview(BSTR filePath, LONG_PTR hwndTarget) {
 
 HRESULT CCorvaneCtrl::ShowDocumentPreviewInBrowserFrame(BSTR filePath) {
     return ComBarrier([&]() -> HRESULT {
-        if (!filePath) return errors_.LastErrorOnly(u"File path is NULL", E_INVALIDARG);
-        const std::u16string path(BstrView(filePath));
+        std::u16string path;
+        if (HRESULT hr = ExistingFile(filePath, errors_, path); FAILED(hr)) return hr;
         const std::wstring widePath = ToWide(path);
-        if (GetFileAttributesW(widePath.c_str()) == INVALID_FILE_ATTRIBUTES)
-            return errors_.LastErrorOnly(u"File not found: " + path, E_FAIL);
         HWND parent = embeddedParent_ && IsWindow(embeddedParent_) ? embeddedParent_
                       : window_ && IsWindow(window_)               ? window_
                                                                    : nullptr;

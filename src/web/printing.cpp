@@ -132,26 +132,29 @@ HRESULT CCorvaneCtrl::BuildPrintSettings(ComPtr<ICoreWebView2PrintSettings>& set
     return S_OK;
 }
 
-HRESULT CCorvaneCtrl::PrintPage() {
+namespace {
+
+// The browser's print dialog of `kind`, or window.print() where the runtime has none.
+HRESULT ShowPrintUi(const ComPtr<ICoreWebView2>& webView, ControlErrorSlot& errors, COREWEBVIEW2_PRINT_DIALOG_KIND kind,
+                    std::u16string_view member) {
     return ComBarrier([&]() -> HRESULT {
-        if (!webView_) return errors_.LastErrorOnly(kWebViewNotInitialized, E_FAIL);
-        auto sixteenth = webView_.TryQuery<ICoreWebView2_16>();
-        if (!sixteenth) return webView_->ExecuteScript(L"window.print();", nullptr);
-        const HRESULT hr = sixteenth->ShowPrintUI(COREWEBVIEW2_PRINT_DIALOG_KIND_SYSTEM);
-        if (FAILED(hr)) return errors_.LastErrorOnly(u"PrintPage failed. Error code: " + DecimalText(hr), hr);
+        if (!webView) return errors.LastErrorOnly(kWebViewNotInitialized, E_FAIL);
+        auto sixteenth = webView.TryQuery<ICoreWebView2_16>();
+        if (!sixteenth) return webView->ExecuteScript(L"window.print();", nullptr);
+        const HRESULT hr = sixteenth->ShowPrintUI(kind);
+        if (FAILED(hr)) return errors.LastErrorOnly(std::u16string(member) + u" failed. Error code: " + DecimalText(hr), hr);
         return hr;
     });
 }
 
+}  // namespace
+
+HRESULT CCorvaneCtrl::PrintPage() {
+    return ShowPrintUi(webView_, errors_, COREWEBVIEW2_PRINT_DIALOG_KIND_SYSTEM, u"PrintPage");
+}
+
 HRESULT CCorvaneCtrl::ShowPrintDialog() {
-    return ComBarrier([&]() -> HRESULT {
-        if (!webView_) return errors_.LastErrorOnly(kWebViewNotInitialized, E_FAIL);
-        auto sixteenth = webView_.TryQuery<ICoreWebView2_16>();
-        if (!sixteenth) return webView_->ExecuteScript(L"window.print();", nullptr);
-        const HRESULT hr = sixteenth->ShowPrintUI(COREWEBVIEW2_PRINT_DIALOG_KIND_BROWSER);
-        if (FAILED(hr)) return errors_.LastErrorOnly(u"ShowPrintDialog failed. Error code: " + DecimalText(hr), hr);
-        return hr;
-    });
+    return ShowPrintUi(webView_, errors_, COREWEBVIEW2_PRINT_DIALOG_KIND_BROWSER, u"ShowPrintDialog");
 }
 
 HRESULT CCorvaneCtrl::PrintWithSettings() {
