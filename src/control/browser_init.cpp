@@ -90,6 +90,13 @@ void CCorvaneCtrl::InitializeBrowser() {
     }
 
     std::u16string arguments = settings_.additionalBrowserArguments;
+    // The proxy settings reach the browser as its own switches.
+    for (const auto& [flag, value] : {std::pair{u"--proxy-server=\"", &settings_.proxyServer},
+                                      std::pair{u"--proxy-bypass-list=\"", &settings_.proxyBypassList}}) {
+        if (value->empty()) continue;
+        if (!arguments.empty()) arguments += u' ';
+        arguments += std::u16string(flag) + *value + u'"';
+    }
     if (!settings_.enableHardwareAcceleration) {
         if (!arguments.empty()) arguments += u' ';
         arguments += u"--disable-gpu";

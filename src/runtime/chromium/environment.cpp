@@ -5,6 +5,7 @@
 #include "browser_process.h"
 #include "chromium_runtime.h"
 #include "controller.h"
+#include "network.h"
 
 namespace Corvane::Chromium {
 
@@ -27,8 +28,8 @@ private:
     UINT32 pid_;
 };
 
-// Environment2 to 4 (request objects, composition, automation) are E_NOTIMPL;
-// 5 brings the browser's exit.
+// Environment2 makes request objects; 3 and 4 (composition, automation) are
+// E_NOTIMPL; 5 brings the browser's exit.
 class Environment final : public ComObject<Environment, EnvironmentDefaults> {
 public:
     using Exposed = InterfaceList<ICoreWebView2Environment, ICoreWebView2Environment2, ICoreWebView2Environment3,
@@ -69,6 +70,37 @@ public:
                 }
                 done->Invoke(S_OK, static_cast<ICoreWebView2Controller*>(controller.get()));
             });
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE CreateWebResourceResponse(IStream* content, int statusCode, LPCWSTR reasonPhrase,
+                                                        LPCWSTR headers, ICoreWebView2WebResourceResponse** response) override {
+        if (!response) return E_POINTER;
+        *response = nullptr;
+        return ComBarrier([&] {
+            auto made = Make<WebResourceResponse>();
+            if (!made) return E_OUTOFMEMORY;
+            if (!ReadAll(content, made->body)) return E_INVALIDARG;
+            made->status = statusCode;
+            made->phrase = View(reasonPhrase);
+            made->headers = View(headers);
+            *response = made.Detach();
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE CreateWebResourceRequest(LPCWSTR uri, LPCWSTR method, IStream* postData, LPCWSTR headers,
+                                                       ICoreWebView2WebResourceRequest** request) override {
+        if (!request) return E_POINTER;
+        *request = nullptr;
+        if (!uri || !method) return E_INVALIDARG;
+        return ComBarrier([&] {
+            auto made = Make<WebResourceRequest>();
+            if (!made) return E_OUTOFMEMORY;
+            if (!ReadAll(postData, made->body)) return E_INVALIDARG;
+            made->uri = View(uri);
+            made->method = View(method);
+            made->headers = View(headers);
+            *request = made.Detach();
             return S_OK;
         });
     }

@@ -1,0 +1,72 @@
+// The network's handlers on a new browser, and their release with it. The
+// listed filters are registered again with a browser made after them (crash
+// recovery, re-creation): the list says they are in force, so they must be.
+#include "bstr.h"
+#include "callback.h"
+#include "corvane_ctrl.h"
+#include "runtime_text.h"
+
+namespace Corvane {
+
+namespace {
+
+template <class Source, class Owner, class Handler, class Body>
+void Listen(const ComPtr<Source>& source, HRESULT (Owner::*add)(Handler*, EventRegistrationToken*),
+            HRESULT (Owner::*remove)(EventRegistrationToken), std::vector<std::function<void()>>& removals,
+            Body body) {
+    if (!source) return;
+    ComPtr<Handler> handler = Callback<Handler>(std::move(body));
+    EventRegistrationToken token{};
+    if (!handler || FAILED((source.get()->*add)(handler.get(), &token))) return;
+    removals.push_back([source, remove, token] { (source.get()->*remove)(token); });
+}
+
+}  // namespace
+
+void CCorvaneCtrl::RegisterWebEvents() {
+    ComPtr<ICoreWebView2> view = webView_;
+    auto& removals = webViewRemovals_;
+    // A new navigation may use stored credentials again.
+    Listen(view, &ICoreWebView2::add_NavigationStarting, &ICoreWebView2::remove_NavigationStarting, removals,
+           Guarded([this](ICoreWebView2*, ICoreWebView2NavigationStartingEventArgs*) { web_.storedAnswerPending.clear(); }));
+    if (auto v10 = view.TryQuery<ICoreWebView2_10>())
+        Listen(v10, &ICoreWebView2_10::add_BasicAuthenticationRequested,
+               &ICoreWebView2_10::remove_BasicAuthenticationRequested, removals,
+               Guarded([this](ICoreWebView2*, ICoreWebView2BasicAuthenticationRequestedEventArgs* args) {
+                   OnBasicAuthentication(args);
+               }));
+    if (auto v4 = view.TryQuery<ICoreWebView2_4>())
+        Listen(v4, &ICoreWebView2_4::add_DownloadStarting, &ICoreWebView2_4::remove_DownloadStarting, removals,
+               Guarded([this](ICoreWebView2*, ICoreWebView2DownloadStartingEventArgs* args) { OnDownloadStarting(args); }));
+    removals.push_back([this] { ReleaseWebEvents(); });
+
+    if (!web_.filters.empty()) {
+        RegisterRequestHandler();
+        for (const ResourceFilter& filter : web_.filters)
+            view->AddWebResourceRequestedFilter(
+                ToWide(filter.pattern).c_str(),
+                static_cast<COREWEBVIEW2_WEB_RESOURCE_CONTEXT>(RuntimeResourceContext(filter.context)));
+    }
+    // Download settings made before the browser existed apply to it.
+    if (!web_.downloadFolder.empty())
+        if (auto profile = BrowserProfile()) profile->put_DefaultDownloadFolderPath(ToWide(web_.downloadFolder).c_str());
+    if (auto v9 = view.TryQuery<ICoreWebView2_9>()) {
+        if (web_.cornerAlignment != 0)
+            v9->put_DefaultDownloadDialogCornerAlignment(
+                static_cast<COREWEBVIEW2_DEFAULT_DOWNLOAD_DIALOG_CORNER_ALIGNMENT>(
+                    web_.cornerAlignment >= 0 && web_.cornerAlignment <= 3 ? web_.cornerAlignment : 0));
+        if (web_.marginX || web_.marginY) v9->put_DefaultDownloadDialogMargin(POINT{web_.marginX, web_.marginY});
+    }
+}
+
+void CCorvaneCtrl::ReleaseWebEvents() {
+    if (auto remove = std::exchange(web_.removeRequestHandler, nullptr)) remove();
+    if (auto remove = std::exchange(web_.removeResponseHandler, nullptr)) remove();
+    auto downloads = std::move(web_.downloads);
+    web_.downloads.clear();
+    for (auto& [id, download] : downloads)
+        for (auto& remove : download.removals) remove();
+    web_.storedAnswerPending.clear();
+}
+
+}  // namespace Corvane
