@@ -39,6 +39,11 @@ public:
 
     HRESULT STDMETHODCALLTYPE CreateCoreWebView2Controller(
         HWND parentWindow, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) override;
+    // Responses and requests are argument objects of their family, logged with their values.
+    HRESULT STDMETHODCALLTYPE CreateWebResourceResponse(IStream* content, int statusCode, LPCWSTR reasonPhrase,
+                                                        LPCWSTR headers, ICoreWebView2WebResourceResponse** response) override;
+    HRESULT STDMETHODCALLTYPE CreateWebResourceRequest(LPCWSTR uri, LPCWSTR method, IStream* postData, LPCWSTR headers,
+                                                       ICoreWebView2WebResourceRequest** request) override;
 #ifdef CORVANE_TRT_HAS_ICoreWebView2Environment10
     HRESULT STDMETHODCALLTYPE CreateCoreWebView2ControllerOptions(ICoreWebView2ControllerOptions** options) override;
     HRESULT STDMETHODCALLTYPE CreateCoreWebView2ControllerWithOptions(
@@ -145,6 +150,12 @@ public:
                                                                 COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND accessKind) override;
     HRESULT STDMETHODCALLTYPE ClearVirtualHostNameToFolderMapping(LPCWSTR hostName) override;
     HRESULT STDMETHODCALLTYPE get_Profile(ICoreWebView2Profile** value) override;
+    HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilter(LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) override;
+    HRESULT STDMETHODCALLTYPE RemoveWebResourceRequestedFilter(LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) override;
+    // Navigates to the request's URI like Navigate (method, body and headers are the log's).
+    HRESULT STDMETHODCALLTYPE NavigateWithWebResourceRequest(ICoreWebView2WebResourceRequest* request) override;
+    // The last download a DownloadStarting handler kept ("Download.X" events go to it).
+    ComPtr<IUnknown> lastDownload;
 
 private:
     struct HeldScript {
@@ -189,6 +200,11 @@ public:
     HRESULT STDMETHODCALLTYPE get_NewWindow(ICoreWebView2** newWindow) override;
     HRESULT STDMETHODCALLTYPE get_ContextMenuTarget(ICoreWebView2ContextMenuTarget** target) override;
     HRESULT STDMETHODCALLTYPE get_FrameInfosForFailedProcess(ICoreWebView2FrameInfoCollection** frames) override;
+    // The request, authentication answer or download an event carries: the
+    // arguments object itself, answering that second family.
+    HRESULT STDMETHODCALLTYPE get_Request(ICoreWebView2WebResourceRequest** request) override;
+    HRESULT STDMETHODCALLTYPE get_Response(ICoreWebView2BasicAuthenticationResponse** response) override;
+    HRESULT STDMETHODCALLTYPE get_DownloadOperation(ICoreWebView2DownloadOperation** operation) override;
 
 protected:
     bool Accepts(const char* interfaceName) override;
