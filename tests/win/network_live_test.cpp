@@ -2,6 +2,8 @@
 // request the macro built, cookies both ways, Basic authentication, a
 // self-signed certificate, and downloads, with pages of the local test web
 // server (HTTP and its HTTPS twin).
+#include <algorithm>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -21,16 +23,14 @@ constexpr DISPID kDownloadStarting = 0xb, kDownloadProgress = 0xc, kDownloadComp
 // The HTTPS twin's port is in the port file's ".https" sibling.
 std::wstring HttpsServer() {
     wchar_t unix[MAX_PATH] = {};
-    if (!GetEnvironmentVariableW(L"CORVANE_WEB_SERVER_PORT_FILE", unix, MAX_PATH)) return {};
+    GetEnvironmentVariableW(L"CORVANE_WEB_SERVER_PORT_FILE", unix, MAX_PATH);
     std::wstring path = std::wstring(L"Z:") + unix + L".https";
-    for (wchar_t& c : path) c = c == L'/' ? L'\\' : c;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
+    std::replace(path.begin(), path.end(), L'/', L'\\');
     char text[16] = {};
     DWORD n = 0;
-    ReadFile(file, text, sizeof(text) - 1, &n, nullptr);
-    CloseHandle(file);
-    return L"https://127.0.0.1:" + std::to_wstring(atoi(text));
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) ReadFile(file, text, sizeof(text) - 1, &n, nullptr), CloseHandle(file);
+    return n ? L"https://127.0.0.1:" + std::to_wstring(atoi(text)) : std::wstring();
 }
 
 void AnswerText(DISPPARAMS* params, UINT fromLast, const std::wstring& text) {
@@ -72,6 +72,12 @@ protected:
         host->sink.onEvent = nullptr;
         host->sink.events.clear();
     }
+    // One field of what the echo page says reached the server, as JSON.
+    std::wstring Seen(const std::wstring& field) {
+        BSTR value = nullptr;
+        ctrl->ExecuteScript(Bs(L"JSON.parse(document.getElementById('seen').textContent)." + field), &value);
+        return TakeBstr(value);
+    }
     std::wstring Title() {
         BSTR title = nullptr;
         ctrl->ExecuteScript(Bs(L"document.title"), &title);
@@ -85,14 +91,9 @@ protected:
     // The server's count of authentication attempts since the last look.
     int AuthAttempts() {
         ctrl->Navigate(Bs(server + L"/authcount"));
-        int count = -1;
-        PumpUntil([&] {
-            const std::wstring title = Title();
-            if (title.size() < 3 || title[1] < L'0' || title[1] > L'9') return false;
-            count = std::stoi(title.substr(1));
-            return true;
-        }, 5000);
-        return count;
+        std::wstring title;
+        PumpUntil([&] { return iswdigit((title = Title() + L"  ")[1]); }, 5000);
+        return _wtoi(title.c_str() + 1);
     }
 
     static HostedControl* host;
@@ -128,13 +129,10 @@ TEST_F(Network, FilteredRequestsAreBlockedWith403AndCounted) {
         LONG blocked = -1;
         ctrl->get_BlockedRequestCount(&blocked);
         EXPECT_EQ(blocked, c.blocked);
-        ASSERT_EQ(host->sink.Count(kWebResourceRequested), 1);
+        std::vector<std::wstring> requested;   // fetch() pauses as an XHR (7) in v156
         for (const SeenEvent& e : host->sink.events)
-            if (e.id == kWebResourceRequested) {
-                EXPECT_EQ(e.args.at(0), server + L"/pixel.png");
-                EXPECT_EQ(e.args.at(1), L"GET");
-                EXPECT_EQ(e.args.at(2), L"7");   // fetch() pauses as an XHR (v156)
-            }
+            if (e.id == kWebResourceRequested) requested.push_back(e.Text());
+        EXPECT_EQ(requested, (std::vector<std::wstring>{L"0x12(" + server + L"/pixel.png,GET,7,&false)"}));
     }
     host->sink.onEvent = nullptr;
     ctrl->SetWebResourceBlocking(VARIANT_FALSE);
@@ -145,22 +143,26 @@ TEST_F(Network, FilteredRequestsAreBlockedWith403AndCounted) {
 }
 
 TEST_F(Network, RequestsTheMacroBuildsReachTheServer) {
-    LONG request = 0;
+    LONG request = 0, response = 0;
     ASSERT_EQ(ctrl->CreateWebResourceRequest(Bs(L"POST"), Bs(server + L"/echo"),
                                              Bs(L"X-Corvane: yes\r\nContent-Type: text/plain"),
                                              Bs(L"a=1&b=\u00e9\u20ac"), &request),
               S_OK);
+    // Requests and responses share one handle sequence; a response is no request.
+    ASSERT_EQ(ctrl->CreateWebResourceResponse(Bs(L"x"), 200, nullptr, nullptr, &response), S_OK);
+    EXPECT_EQ(response, request + 1);
+    EXPECT_EQ(ctrl->NavigateWithWebResourceRequestSync(response), E_INVALIDARG);
     const struct {
         const wchar_t* name;
         std::function<HRESULT()> go;
         const wchar_t *method, *body, *custom;
     } cases[] = {
-        {L"stored request, blocking", [&] { return ctrl->NavigateWithWebResourceRequestSync(request); }, L"POST",
-         L"a=1&b=\u00e9\u20ac", L"yes"},
+        {L"stored request, blocking", [&] { return ctrl->NavigateWithWebResourceRequestSync(request); }, L"\"POST\"",
+         L"\"a=1&b=\u00e9\u20ac\"", L"\"yes\""},
         {L"one call, empty method", [&] {
              return ctrl->NavigateWithWebResourceRequest(Bs(server + L"/echo"), Bs(L""), Bs(L""), Bs(L"X-Corvane: get"));
          },
-         L"GET", L"", L"get"},
+         L"\"GET\"", L"\"\"", L"\"get\""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -168,16 +170,9 @@ TEST_F(Network, RequestsTheMacroBuildsReachTheServer) {
         PumpUntil([&] { return Title() == L"\"blank\""; });
         ASSERT_EQ(c.go(), S_OK);
         ASSERT_TRUE(PumpUntil([&] { return Title() == L"\"Echo\""; }, 10000));
-        BSTR seen = nullptr;
-        ctrl->ExecuteScript(Bs(L"document.getElementById('seen').textContent"), &seen);
-        auto outer = Parse(TakeBstr(seen));   // a JSON string holding the server's JSON
-        ASSERT_TRUE(outer && outer->Root().type == Corvane::JsonNodeType::String);
-        std::u16string_view inner = outer->Root().String();
-        auto doc = Parse(std::wstring(inner.begin(), inner.end()));
-        ASSERT_TRUE(doc);
-        EXPECT_EQ(Member(&doc->Root(), u"method"), c.method);
-        EXPECT_EQ(Member(&doc->Root(), u"body"), c.body);
-        EXPECT_EQ(Member(&doc->Root(), u"custom"), c.custom);
+        EXPECT_EQ(Seen(L"method"), c.method);
+        EXPECT_EQ(Seen(L"body"), c.body);
+        EXPECT_EQ(Seen(L"custom"), c.custom);
     }
 }
 
@@ -199,15 +194,11 @@ TEST_F(Network, CookiesTravelBetweenServerAndMacro) {
 
     ASSERT_EQ(ctrl->SetCookie(Bs(L"macro"), Bs(L"set"), Bs(L"127.0.0.1"), Bs(L"/")), S_OK);
     ASSERT_EQ(ctrl->NavigateSync(Bs(server + L"/echo")), S_OK);
-    BSTR seen = nullptr;
-    ctrl->ExecuteScript(Bs(L"document.getElementById('seen').textContent"), &seen);
-    EXPECT_NE(TakeBstr(seen).find(L"macro=set"), std::wstring::npos);
+    EXPECT_TRUE(Has(Seen(L"cookie"), L"macro=set"));
 
     ASSERT_EQ(ctrl->ClearCookies(), S_OK);
     ASSERT_EQ(ctrl->GetCookies(Bs(server + L"/"), &json), S_OK);
-    doc = Parse(TakeBstr(json));
-    ASSERT_TRUE(doc && doc->Root().type == Corvane::JsonNodeType::Array);
-    EXPECT_EQ(doc->Root().count, 0u);
+    EXPECT_EQ(TakeBstr(json), L"[]");
 }
 
 TEST_F(Network, BasicAuthenticationFromStoreAndEventWithoutLooping) {
@@ -308,7 +299,6 @@ TEST_F(Network, DownloadsLandWhereTheMacroSaysOrAreCancelledOrRefused) {
     EXPECT_EQ(host->sink.Count(kDownloadStarting), 0);
     EXPECT_EQ(GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES);
     ctrl->put_AllowDownloads(VARIANT_TRUE);
-    host->sink.onEvent = nullptr;
 }
 
 }  // namespace

@@ -54,24 +54,6 @@ TEST_F(Net, RequestsAreBlockedOnlyByBlockingOrAnExactTrueCancel) {
     EXPECT_TRUE(Has(Log(), L"Environment.CreateWebResourceResponse(-1|403|Blocked|)"));
 }
 
-TEST_F(Net, RequestsAndResponsesShareOneHandleSequence) {
-    LONG request = 0, response = 0;
-    ASSERT_EQ(ctrl->CreateWebResourceRequest(Bs(L""), Bs(L"https://a.test/"), Bs(L"X: y"), Bs(L"\u00e9\u20ac"), &request), S_OK);
-    ASSERT_EQ(ctrl->CreateWebResourceResponse(Bs(L""), 404, Bs(L""), nullptr, &response), S_OK);
-    EXPECT_EQ(request, 1);
-    EXPECT_EQ(response, 2);
-    // The body as UTF-8 without a terminator; no content gives no stream.
-    EXPECT_TRUE(Has(Log(), L"CreateWebResourceRequest(https://a.test/|GET|5|X: y)"));
-    EXPECT_TRUE(Has(Log(), L"CreateWebResourceResponse(-1|404|OK|)"));
-    for (LONG invalid : {response, 0L}) {
-        EXPECT_EQ(ctrl->NavigateWithCustomRequest(invalid), E_INVALIDARG);
-        EXPECT_EQ(ctrl->NavigateWithWebResourceRequestSync(invalid), E_INVALIDARG);
-        EXPECT_EQ(LastError(), L"Invalid request handle.");
-    }
-    EXPECT_EQ(ctrl->NavigateWithWebResourceRequestSync(request), S_OK);
-    EXPECT_TRUE(Has(Log(), L"WebView.NavigateWithWebResourceRequest(https://a.test/)"));
-}
-
 TEST_F(Net, StoredCredentialsAnswerOnceThenTheHostIsAsked) {
     ctrl->SetBasicAuthCredentials(Bs(L"example.test"), Bs(L"u"), Bs(L"p"));
     const std::wstring challenge = L"{\"uri\":\"https://example.test/a\",\"challenge\":\"Basic\"}";
@@ -81,9 +63,6 @@ TEST_F(Net, StoredCredentialsAnswerOnceThenTheHostIsAsked) {
     Answer(kBasicAuth, [](DISPPARAMS* p) { AnswerBool(p, 0, 1); });
     EXPECT_TRUE(Has(Raise(L"BasicAuthenticationRequested", challenge), L"\"cancel\":true,\"userName\":\"\""));
     EXPECT_EQ(host->sink.Count(kBasicAuth), 1);
-    // Any URI is answered from an empty pattern.
-    ctrl->SetBasicAuthCredentials(Bs(L""), Bs(L"any"), Bs(L""));
-    EXPECT_TRUE(Has(Raise(L"BasicAuthenticationRequested", L"{\"uri\":\"https://c.test/\"}"), L"\"userName\":\"any\""));
 }
 
 TEST_F(Net, CertificateActionsFollowTheHostUnlessErrorsAreIgnored) {

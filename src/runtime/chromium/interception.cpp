@@ -269,9 +269,11 @@ void WebView::AnswerPaused(std::shared_ptr<PausedRequest> paused) {
 }
 
 void WebView::ContinuePaused(const PausedRequest& paused) {
-    if (paused.mainDocument && customRequest_ && customRequest_->url == paused.url) {
-        // The request the host built: its method, body and headers over the browser's.
-        std::shared_ptr<CustomRequest> custom = std::move(customRequest_);
+    // The request the host built goes with the next main document only, which
+    // is its own unless something else started first (the browser may add a '/').
+    std::shared_ptr<CustomRequest> custom = paused.mainDocument ? std::move(customRequest_) : nullptr;
+    if (custom && (custom->url == paused.url || custom->url + u"/" == paused.url)) {
+        // Its method, body and headers over the browser's.
         auto headers = paused.headers;
         for (auto& [name, value] : HeaderLines(custom->headers)) {
             std::erase_if(headers, [&](const auto& h) { return SameName(h.first, name); });

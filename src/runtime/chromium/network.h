@@ -61,8 +61,9 @@ public:
     HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
+        // The answer runs once and lets go of what it holds (the arguments among them).
         if (!deferral) deferral = Make<Deferral>([this] {
-            if (onComplete) onComplete();
+            if (auto answer = std::exchange(onComplete, nullptr)) answer();
         });
         if (!deferral) return E_OUTOFMEMORY;
         *out = deferral.get();

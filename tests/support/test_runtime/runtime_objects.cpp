@@ -110,7 +110,8 @@ long long StreamBytes(IStream* stream) {
 
 }  // namespace
 
-// The content's byte count is logged (-1 for none), then status, phrase and headers.
+// A response: an argument object of its family; the log shows the content's byte count (-1 for
+// none), status, phrase and headers.
 HRESULT Environment::CreateWebResourceResponse(IStream* content, int statusCode, LPCWSTR reasonPhrase, LPCWSTR headers,
                                                ICoreWebView2WebResourceResponse** response) {
     Trace(L"CreateWebResourceResponse", StreamBytes(content), statusCode, reasonPhrase, headers);
@@ -121,18 +122,6 @@ HRESULT Environment::CreateWebResourceResponse(IStream* content, int statusCode,
     made->props[L"statusCode"] = Value::Int(statusCode);
     made->props[L"reasonPhrase"] = Value::String(Text(reasonPhrase));
     return made->QueryInterface(__uuidof(ICoreWebView2WebResourceResponse), reinterpret_cast<void**>(response));
-}
-
-HRESULT Environment::CreateWebResourceRequest(LPCWSTR uri, LPCWSTR method, IStream* postData, LPCWSTR headers,
-                                              ICoreWebView2WebResourceRequest** request) {
-    Trace(L"CreateWebResourceRequest", uri, method, StreamBytes(postData), headers);
-    if (!request) return E_POINTER;
-    *request = nullptr;
-    if (HRESULT hr = Gate(); FAILED(hr)) return hr;
-    auto made = Make<EventArgs>("ICoreWebView2WebResourceRequest");
-    made->props[L"uri"] = Value::String(Text(uri));
-    made->props[L"method"] = Value::String(Text(method));
-    return made->QueryInterface(__uuidof(ICoreWebView2WebResourceRequest), reinterpret_cast<void**>(request));
 }
 
 #ifdef CORVANE_TRT_HAS_ICoreWebView2Environment10
@@ -693,18 +682,6 @@ HRESULT WebView::AddWebResourceRequestedFilter(LPCWSTR uri, COREWEBVIEW2_WEB_RES
 HRESULT WebView::RemoveWebResourceRequestedFilter(LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
     Trace(L"RemoveWebResourceRequestedFilter", uri, context);
     return Gate();
-}
-
-HRESULT WebView::NavigateWithWebResourceRequest(ICoreWebView2WebResourceRequest* request) {
-    LPWSTR uri = nullptr;
-    if (request) request->get_Uri(&uri);
-    const std::wstring target = Text(uri);
-    CoTaskMemFree(uri);
-    Trace(L"NavigateWithWebResourceRequest", target.c_str());
-    if (HRESULT hr = Gate(); FAILED(hr)) return hr;
-    if (target.find(L':') == std::wstring::npos) return E_INVALIDARG;
-    StartNavigation(target, target, COREWEBVIEW2_NAVIGATION_KIND_NEW_DOCUMENT, -1);
-    return S_OK;
 }
 
 HRESULT WebView::SetVirtualHostNameToFolderMapping(LPCWSTR hostName, LPCWSTR folderPath,

@@ -39,11 +39,8 @@ public:
 
     HRESULT STDMETHODCALLTYPE CreateCoreWebView2Controller(
         HWND parentWindow, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) override;
-    // Responses and requests are argument objects of their family, logged with their values.
     HRESULT STDMETHODCALLTYPE CreateWebResourceResponse(IStream* content, int statusCode, LPCWSTR reasonPhrase,
                                                         LPCWSTR headers, ICoreWebView2WebResourceResponse** response) override;
-    HRESULT STDMETHODCALLTYPE CreateWebResourceRequest(LPCWSTR uri, LPCWSTR method, IStream* postData, LPCWSTR headers,
-                                                       ICoreWebView2WebResourceRequest** request) override;
 #ifdef CORVANE_TRT_HAS_ICoreWebView2Environment10
     HRESULT STDMETHODCALLTYPE CreateCoreWebView2ControllerOptions(ICoreWebView2ControllerOptions** options) override;
     HRESULT STDMETHODCALLTYPE CreateCoreWebView2ControllerWithOptions(
@@ -152,8 +149,6 @@ public:
     HRESULT STDMETHODCALLTYPE get_Profile(ICoreWebView2Profile** value) override;
     HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilter(LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) override;
     HRESULT STDMETHODCALLTYPE RemoveWebResourceRequestedFilter(LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) override;
-    // Navigates to the request's URI like Navigate (method, body and headers are the log's).
-    HRESULT STDMETHODCALLTYPE NavigateWithWebResourceRequest(ICoreWebView2WebResourceRequest* request) override;
     // The last download a DownloadStarting handler kept ("Download.X" events go to it).
     ComPtr<IUnknown> lastDownload;
 
