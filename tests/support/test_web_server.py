@@ -42,6 +42,9 @@ PAGES = {
                   "}, 400);</script></body>",
     "/callbacks.html": "<!doctype html><title>Callbacks</title><body>"
                        "<button id=b data-vba=DoThing data-args=\"C:\\new\\table.csv\">Go</button></body>",
+    # Fetches the picture and shows the status it got.
+    "/picture.html": "<!doctype html><title>Picture</title><body><script>"
+                     "fetch('/pixel.png').then(function (r) { document.title = 'status ' + r.status; });</script></body>",
     "/echo.html": "<!doctype html><title>Echo</title><body><script>"
                   "chrome.webview.addEventListener('message', function (e) {"
                   "  chrome.webview.postMessage({echo: e.data}); });"
@@ -51,12 +54,6 @@ PAGES = {
 
 # A 1x1 PNG.
 PIXEL = base64.b64decode("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAQAAAC1HAwCAAAAC0lEQVR42mNkYAAAAAYAAjCB0C8AAAAASUVORK5CYII=")
-NETWORK_PAGES = {
-    # The page fetches the picture and shows the status it got.
-    "/picture.html": "<!doctype html><title>Picture</title><body><script>"
-                     "fetch('/pixel.png').then(function (r) { document.title = 'status ' + r.status; },"
-                     " function () { document.title = 'failed'; });</script></body>",
-}
 AUTH = "Basic " + base64.b64encode(b"corvane:secret").decode()
 DOWNLOAD_SIZE = 4 * 1024 * 1024
 auth_attempts = [0]
@@ -81,9 +78,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
     def network(self, path):
         """The network pages; False when `path` is none of them."""
-        if path in NETWORK_PAGES:
-            self.send(200, NETWORK_PAGES[path])
-        elif path == "/pixel.png":
+        if path == "/pixel.png":
             self.send_response(200)
             self.send_header("Content-Type", "image/png")
             self.send_header("Content-Length", str(len(PIXEL)))
@@ -154,6 +149,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
 
 def serve_https(port_file):
     """The same pages over HTTPS, with a certificate no browser trusts."""
+    if os.path.exists(port_file + ".https"):
+        os.remove(port_file + ".https")   # left by an earlier run: never a port of this one
     folder = tempfile.mkdtemp(prefix="corvane-tls-")
     key, cert = os.path.join(folder, "key.pem"), os.path.join(folder, "cert.pem")
     made = subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",

@@ -21,11 +21,6 @@ protected:
     }
     std::wstring Raise(const wchar_t* event, const std::wstring& args) { return TakeBstr(Runtime().Raise(-1, event, args.c_str())); }
     std::wstring Log() { return TakeBstr(Runtime().CallLog()); }
-    std::wstring LastError() {
-        BSTR text = nullptr;
-        ctrl->get_LastError(&text);
-        return TakeBstr(text);
-    }
     void Answer(DISPID id, std::function<void(DISPPARAMS*)> answer) {
         host->sink.onEvent = [=](DISPID seen, DISPPARAMS* p) { if (seen == id) answer(p); };
     }
@@ -95,8 +90,9 @@ TEST_F(Net, DownloadsAreNumberedFromOneAndEndWithTheirPath) {
         ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(kDownloadCompleted) == 1; }));
         EXPECT_EQ(host->sink.Texts(), (std::vector<std::wstring>{L"0xc(1,9,9,2)", L"0xd(1,C:\\f,true,0)"}));
     }
+    BSTR error = nullptr;
     EXPECT_EQ(ctrl->PauseDownload(1), E_FAIL);
-    EXPECT_EQ(LastError(), L"Download not found or already completed.");
+    EXPECT_EQ((ctrl->get_LastError(&error), TakeBstr(error)), L"Download not found or already completed.");
 }
 
 TEST_F(Net, WaitsAreRefusedInsideEventsAndTimeRangesAreSecondsSince1970) {
@@ -109,6 +105,17 @@ TEST_F(Net, WaitsAreRefusedInsideEventsAndTimeRangesAreSecondsSince1970) {
     EXPECT_EQ(inside, static_cast<HRESULT>(0x80040203));
     ctrl->ClearBrowsingDataInTimeRange(64, 25569.0, 25570.0);
     EXPECT_TRUE(Has(Log(), L"Profile.ClearBrowsingDataInTimeRange(64|0|86400)"));
+}
+
+// A quote cannot end a switch early and smuggle in switches of its own.
+TEST(NetSettings, ProxySettingsReachTheBrowserAsItsSwitches) {
+    Runtime().Reset();
+    HostedControl host;
+    host.ctrl->put_proxyServer(Bs(L"http://proxy.test:8080\" --remote-debugging-port=9"));
+    host.ctrl->put_ProxyBypassList(Bs(L"<local>;*.corp"));
+    ASSERT_TRUE(host.Attach() && host.WaitReady());
+    EXPECT_TRUE(Has(TakeBstr(Runtime().CallLog()),
+                    L"--proxy-server=\"http://proxy.test:8080 --remote-debugging-port=9\" --proxy-bypass-list=\"<local>;*.corp\""));
 }
 
 }  // namespace
