@@ -1,6 +1,7 @@
 // The network's handlers on a new browser, and their release with it. The
-// listed filters are registered again with a browser made after them (crash
-// recovery, re-creation): the list says they are in force, so they must be.
+// listed filters and response tracking are registered again with a browser
+// made after them (crash recovery, re-creation): the control says they are in
+// force, so they must be.
 #include "bstr.h"
 #include "callback.h"
 #include "corvane_ctrl.h"
@@ -47,6 +48,7 @@ void CCorvaneCtrl::RegisterWebEvents() {
                 ToWide(filter.pattern).c_str(),
                 static_cast<COREWEBVIEW2_WEB_RESOURCE_CONTEXT>(RuntimeResourceContext(filter.context)));
     }
+    if (web_.tracking) EnableWebResourceResponseTracking(VARIANT_TRUE);
     // Download settings made before the browser existed apply to it.
     if (!web_.downloadFolder.empty())
         if (auto profile = BrowserProfile()) profile->put_DefaultDownloadFolderPath(ToWide(web_.downloadFolder).c_str());
