@@ -6,10 +6,11 @@ file(GLOB CORVANE_PORTABLE_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/pool/*_rules.cpp
   ${CMAKE_SOURCE_DIR}/src/host/*_rules.cpp
   ${CMAKE_SOURCE_DIR}/src/script/*_rules.cpp
+  ${CMAKE_SOURCE_DIR}/src/web/*_rules.cpp
   ${CMAKE_SOURCE_DIR}/src/runtime/chromium/portable/*.cpp)
 list(FILTER CORVANE_PORTABLE_SOURCES EXCLUDE REGEX "_com\\.cpp$")
 set(CORVANE_PORTABLE_INCLUDES ${CMAKE_SOURCE_DIR}/src/json ${CMAKE_SOURCE_DIR}/src/com ${CMAKE_SOURCE_DIR}/src/pool
-  ${CMAKE_SOURCE_DIR}/src/host ${CMAKE_SOURCE_DIR}/src/script ${CMAKE_SOURCE_DIR}/src/runtime/chromium)
+  ${CMAKE_SOURCE_DIR}/src/host ${CMAKE_SOURCE_DIR}/src/script ${CMAKE_SOURCE_DIR}/src/web ${CMAKE_SOURCE_DIR}/src/runtime/chromium)
 
 function(corvane_add_portable_library name)
   add_library(${name} STATIC ${CORVANE_PORTABLE_SOURCES})

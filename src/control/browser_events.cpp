@@ -521,6 +521,8 @@ void CCorvaneCtrl::RegisterBrowserEvents() {
                if (handled == VARIANT_TRUE) args->put_Handled(TRUE);
            }));
 
+    RegisterWebEvents();
+
     // The environment's.
     if (auto env5 = environment_.TryQuery<ICoreWebView2Environment5>()) {
         Listen(env5, &ICoreWebView2Environment5::add_BrowserProcessExited,

@@ -90,6 +90,17 @@ void CCorvaneCtrl::InitializeBrowser() {
     }
 
     std::u16string arguments = settings_.additionalBrowserArguments;
+    // The proxy settings reach the browser as its own switches; a quote in a
+    // value would end the switch and let the rest become switches of its own.
+    for (const auto& [flag, value] : {std::pair{u"--proxy-server=\"", &settings_.proxyServer},
+                                      std::pair{u"--proxy-bypass-list=\"", &settings_.proxyBypassList}}) {
+        if (value->empty()) continue;
+        if (!arguments.empty()) arguments += u' ';
+        arguments += flag;
+        for (char16_t c : *value)
+            if (c != u'"') arguments += c;
+        arguments += u'"';
+    }
     if (!settings_.enableHardwareAcceleration) {
         if (!arguments.empty()) arguments += u' ';
         arguments += u"--disable-gpu";

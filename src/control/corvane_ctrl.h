@@ -28,8 +28,9 @@
 #include "raise_event.h"
 #include "script_rules.h"
 #include "settings_table.h"
-#include "webview2.h"
+#include "network_state.h"
 #include "web_state.h"
+#include "webview2.h"
 
 #ifndef CORVANE_OBJECTSAFETY_UUID
 #define CORVANE_OBJECTSAFETY_UUID
@@ -477,6 +478,61 @@ public:
     HRESULT STDMETHODCALLTYPE GetDefaultOcxPath(BSTR* folderPath) override;
     HRESULT STDMETHODCALLTYPE PointsToPixels(double points, VARIANT_BOOL isHorizontal, LONG* pixels) override;
 
+    // The network: resource filters and custom requests, cookies, browsing
+    // data and the profile, authentication, downloads (src/web/).
+    HRESULT STDMETHODCALLTYPE get_PreferredColorScheme(CVN_COLOR_SCHEME* value) override;
+    HRESULT STDMETHODCALLTYPE put_PreferredColorScheme(CVN_COLOR_SCHEME value) override;
+    HRESULT STDMETHODCALLTYPE get_PreferredTrackingPreventionLevel(CVN_TRACKING_PREVENTION* value) override;
+    HRESULT STDMETHODCALLTYPE put_PreferredTrackingPreventionLevel(CVN_TRACKING_PREVENTION value) override;
+    HRESULT STDMETHODCALLTYPE ClearBrowsingDataInTimeRange(LONG dataKinds, DATE startTime, DATE endTime) override;
+    HRESULT STDMETHODCALLTYPE GetBrowserExtensionList(BSTR* extensionsJson) override;
+    HRESULT STDMETHODCALLTYPE ClearProfileCookies() override;
+    HRESULT STDMETHODCALLTYPE get_ProfileIsPasswordAutosaveEnabled(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_ProfileIsPasswordAutosaveEnabled(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_ProfileIsGeneralAutofillEnabled(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_ProfileIsGeneralAutofillEnabled(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE CreateWebResourceRequest(BSTR method, BSTR uri, BSTR headers, BSTR body, LONG* requestHandle) override;
+    HRESULT STDMETHODCALLTYPE CreateWebResourceResponse(BSTR content, LONG statusCode, BSTR reasonPhrase, BSTR headers, LONG* responseHandle) override;
+    HRESULT STDMETHODCALLTYPE NavigateWithCustomRequest(LONG requestHandle) override;
+    HRESULT STDMETHODCALLTYPE NavigateWithWebResourceRequestSync(LONG requestHandle) override;
+    HRESULT STDMETHODCALLTYPE ClearCache() override;
+    HRESULT STDMETHODCALLTYPE ClearCookies() override;
+    HRESULT STDMETHODCALLTYPE ClearBrowsingData(LONG dataKinds) override;
+    HRESULT STDMETHODCALLTYPE GetCookies(BSTR url, BSTR* cookiesJson) override;
+    HRESULT STDMETHODCALLTYPE SetCookie(BSTR name, BSTR value, BSTR domain, BSTR path) override;
+    HRESULT STDMETHODCALLTYPE NavigateWithWebResourceRequest(BSTR uri, BSTR httpMethod, BSTR postData, BSTR headers) override;
+    HRESULT STDMETHODCALLTYPE get_DefaultDownloadFolderPath(BSTR* value) override;
+    HRESULT STDMETHODCALLTYPE put_DefaultDownloadFolderPath(BSTR value) override;
+    HRESULT STDMETHODCALLTYPE get_AllowDownloads(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_AllowDownloads(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_IsDownloadDialogOpen(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE OpenDownloadDialog() override;
+    HRESULT STDMETHODCALLTYPE CloseDownloadDialog() override;
+    HRESULT STDMETHODCALLTYPE PauseDownload(LONG downloadId) override;
+    HRESULT STDMETHODCALLTYPE ResumeDownload(LONG downloadId) override;
+    HRESULT STDMETHODCALLTYPE CancelDownload(LONG downloadId) override;
+    HRESULT STDMETHODCALLTYPE ShowSaveAsDialog() override;
+    HRESULT STDMETHODCALLTYPE get_HiddenDownloadUI(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE put_HiddenDownloadUI(VARIANT_BOOL value) override;
+    HRESULT STDMETHODCALLTYPE get_DefaultDownloadDialogCornerAlignment(CVN_DOWNLOAD_DIALOG_CORNER_ALIGNMENT* value) override;
+    HRESULT STDMETHODCALLTYPE put_DefaultDownloadDialogCornerAlignment(CVN_DOWNLOAD_DIALOG_CORNER_ALIGNMENT value) override;
+    HRESULT STDMETHODCALLTYPE get_DefaultDownloadDialogMarginX(LONG* value) override;
+    HRESULT STDMETHODCALLTYPE put_DefaultDownloadDialogMarginX(LONG value) override;
+    HRESULT STDMETHODCALLTYPE get_DefaultDownloadDialogMarginY(LONG* value) override;
+    HRESULT STDMETHODCALLTYPE put_DefaultDownloadDialogMarginY(LONG value) override;
+    HRESULT STDMETHODCALLTYPE SetBasicAuthCredentials(BSTR uriPattern, BSTR username, BSTR password) override;
+    HRESULT STDMETHODCALLTYPE ClearBasicAuthCredentials() override;
+    HRESULT STDMETHODCALLTYPE get_HasAuthenticationSupport(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilter(BSTR uriPattern, LONG resourceContext) override;
+    HRESULT STDMETHODCALLTYPE RemoveWebResourceRequestedFilter(BSTR uriPattern, LONG resourceContext) override;
+    HRESULT STDMETHODCALLTYPE ClearAllWebResourceRequestedFilters() override;
+    HRESULT STDMETHODCALLTYPE GetWebResourceRequestedFilters(BSTR* filtersJson) override;
+    HRESULT STDMETHODCALLTYPE SetWebResourceBlocking(VARIANT_BOOL enabled) override;
+    HRESULT STDMETHODCALLTYPE get_IsWebResourceBlockingEnabled(VARIANT_BOOL* value) override;
+    HRESULT STDMETHODCALLTYPE get_BlockedRequestCount(LONG* value) override;
+    HRESULT STDMETHODCALLTYPE ResetBlockedRequestCount() override;
+    HRESULT STDMETHODCALLTYPE EnableWebResourceResponseTracking(VARIANT_BOOL enabled) override;
+
     // Operations the browser pool reaches by browser index; the control's own
     // interface does not publish them (src/script/host_callbacks.cpp).
     HRESULT RegisterVbaCallback(BSTR jsName, IDispatch* callbackObject, BSTR methodName);
@@ -781,6 +837,18 @@ private:
     void HookWebFeatureTeardown();
     HRESULT StartPdf(BSTR filePath, bool stored);
     HRESULT BuildPrintSettings(ComPtr<ICoreWebView2PrintSettings>& settings);
+    // The network's browser side (src/web/): handlers registered with every
+    // new browser and released with it.
+    void RegisterWebEvents();
+    void ReleaseWebEvents();
+    HRESULT RegisterRequestHandler();
+    void OnWebResourceRequested(ICoreWebView2WebResourceRequestedEventArgs* args);
+    void OnBasicAuthentication(ICoreWebView2BasicAuthenticationRequestedEventArgs* args);
+    void OnDownloadStarting(ICoreWebView2DownloadStartingEventArgs* args);
+    void OnDownloadChanged(std::int32_t id, ICoreWebView2DownloadOperation* operation, bool stateChanged);
+    HRESULT DownloadCommand(LONG id, HRESULT (STDMETHODCALLTYPE ICoreWebView2DownloadOperation::*command)());
+    HRESULT ProfileBool(bool autosave, VARIANT_BOOL* read, const VARIANT_BOOL* write);
+    WebState net_;
 
     ControlErrorSlot errors_;
     LONG jsonToArrayMaxSize_ = 52428800;

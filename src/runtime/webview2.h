@@ -2093,3 +2093,152 @@ WV2_INTERFACE(ICoreWebView2ObjectCollection, ICoreWebView2ObjectCollectionView, 
     virtual HRESULT STDMETHODCALLTYPE RemoveValueAtIndex(UINT32 index) = 0;
     virtual HRESULT STDMETHODCALLTYPE InsertValueAtIndex(UINT32 index, IUnknown* value) = 0;
 };
+
+// ---------------------------------------------------------------------------
+// The network: web resource requests and responses, cookies, downloads and
+// the profile revisions that reach them.
+
+struct ICoreWebView2HttpResponseHeaders;
+struct ICoreWebView2WebResourceResponseViewGetContentCompletedHandler;
+struct ICoreWebView2EstimatedEndTimeChangedEventHandler;
+struct ICoreWebView2BytesReceivedChangedEventHandler;
+struct ICoreWebView2StateChangedEventHandler;
+struct ICoreWebView2DownloadOperation;
+struct ICoreWebView2Cookie;
+struct ICoreWebView2SetPermissionStateCompletedHandler;
+struct ICoreWebView2GetNonDefaultPermissionSettingsCompletedHandler;
+
+WV2_INTERFACE(ICoreWebView2WebResourceRequestedEventHandler, IUnknown, "ab00b74c-15f1-4646-80e8-e76341d25d71") {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, ICoreWebView2WebResourceRequestedEventArgs* args) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2WebResourceResponse, IUnknown, "aafcc94f-fa27-48fd-97df-830ef75aaec9") {
+    virtual HRESULT STDMETHODCALLTYPE get_Content(IStream** content) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Content(IStream* content) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Headers(ICoreWebView2HttpResponseHeaders** headers) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_StatusCode(int* statusCode) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_StatusCode(int statusCode) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ReasonPhrase(LPWSTR* reasonPhrase) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_ReasonPhrase(LPCWSTR reasonPhrase) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2WebResourceResponseView, IUnknown, "79701053-7759-4162-8f7d-f1b3f084928d") {
+    virtual HRESULT STDMETHODCALLTYPE get_Headers(ICoreWebView2HttpResponseHeaders** headers) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_StatusCode(int* statusCode) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ReasonPhrase(LPWSTR* reasonPhrase) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetContent(ICoreWebView2WebResourceResponseViewGetContentCompletedHandler* handler) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2WebResourceResponseReceivedEventArgs, IUnknown, "d1db483d-6796-4b8b-80fc-13712bb716f4") {
+    virtual HRESULT STDMETHODCALLTYPE get_Request(ICoreWebView2WebResourceRequest** request) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Response(ICoreWebView2WebResourceResponseView** response) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2WebResourceResponseReceivedEventHandler, IUnknown, "7de9898a-24f5-40c3-a2de-d4f458e69828") {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2* sender, ICoreWebView2WebResourceResponseReceivedEventArgs* args) = 0;
+};
+
+// Expires is seconds since the UNIX epoch, -1 for a session cookie.
+WV2_INTERFACE(ICoreWebView2Cookie, IUnknown, "ad26d6be-1486-43e6-bf87-a2034006ca21") {
+    virtual HRESULT STDMETHODCALLTYPE get_Name(LPWSTR* name) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Value(LPWSTR* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Value(LPCWSTR value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Domain(LPWSTR* domain) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Path(LPWSTR* path) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Expires(double* expires) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Expires(double expires) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_IsHttpOnly(BOOL* isHttpOnly) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_IsHttpOnly(BOOL isHttpOnly) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_SameSite(COREWEBVIEW2_COOKIE_SAME_SITE_KIND* sameSite) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_SameSite(COREWEBVIEW2_COOKIE_SAME_SITE_KIND sameSite) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_IsSecure(BOOL* isSecure) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_IsSecure(BOOL isSecure) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_IsSession(BOOL* isSession) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2CookieList, IUnknown, "f7f6f714-5d2a-43c6-9503-346ece02d186") {
+    virtual HRESULT STDMETHODCALLTYPE get_Count(UINT* count) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetValueAtIndex(UINT index, ICoreWebView2Cookie** cookie) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2CookieManager, IUnknown, "177cd9e7-b6f5-451a-94a0-5d7a3a4c4141") {
+    virtual HRESULT STDMETHODCALLTYPE CreateCookie(LPCWSTR name, LPCWSTR value, LPCWSTR domain, LPCWSTR path,
+                                                   ICoreWebView2Cookie** cookie) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CopyCookie(ICoreWebView2Cookie* cookieParam, ICoreWebView2Cookie** cookie) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetCookies(LPCWSTR uri, ICoreWebView2GetCookiesCompletedHandler* handler) = 0;
+    virtual HRESULT STDMETHODCALLTYPE AddOrUpdateCookie(ICoreWebView2Cookie* cookie) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DeleteCookie(ICoreWebView2Cookie* cookie) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DeleteCookies(LPCWSTR name, LPCWSTR uri) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DeleteCookiesWithDomainAndPath(LPCWSTR name, LPCWSTR domain, LPCWSTR path) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DeleteAllCookies() = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2BytesReceivedChangedEventHandler, IUnknown, "828e8ab6-d94c-4264-9cef-5217170d6251") {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2DownloadOperation* sender, IUnknown* args) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2StateChangedEventHandler, IUnknown, "81336594-7ede-4ba9-bf71-acf0a95b58dd") {
+    virtual HRESULT STDMETHODCALLTYPE Invoke(ICoreWebView2DownloadOperation* sender, IUnknown* args) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2DownloadOperation, IUnknown, "3d6b6cf2-afe1-44c7-a995-c65117714336") {
+    virtual HRESULT STDMETHODCALLTYPE add_BytesReceivedChanged(ICoreWebView2BytesReceivedChangedEventHandler* eventHandler,
+                                                               EventRegistrationToken* token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE remove_BytesReceivedChanged(EventRegistrationToken token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE add_EstimatedEndTimeChanged(
+        ICoreWebView2EstimatedEndTimeChangedEventHandler* eventHandler, EventRegistrationToken* token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE remove_EstimatedEndTimeChanged(EventRegistrationToken token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE add_StateChanged(ICoreWebView2StateChangedEventHandler* eventHandler,
+                                                       EventRegistrationToken* token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE remove_StateChanged(EventRegistrationToken token) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Uri(LPWSTR* uri) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ContentDisposition(LPWSTR* contentDisposition) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_MimeType(LPWSTR* mimeType) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_TotalBytesToReceive(INT64* totalBytesToReceive) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_BytesReceived(INT64* bytesReceived) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_EstimatedEndTime(LPWSTR* estimatedEndTime) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ResultFilePath(LPWSTR* resultFilePath) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_State(COREWEBVIEW2_DOWNLOAD_STATE* downloadState) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_InterruptReason(COREWEBVIEW2_DOWNLOAD_INTERRUPT_REASON* interruptReason) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Cancel() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Pause() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Resume() = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_CanResume(BOOL* canResume) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2DownloadStartingEventArgs, IUnknown, "e99bbe21-43e9-4544-a732-282764eafa60") {
+    virtual HRESULT STDMETHODCALLTYPE get_DownloadOperation(ICoreWebView2DownloadOperation** downloadOperation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Cancel(BOOL* cancel) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Cancel(BOOL cancel) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_ResultFilePath(LPWSTR* resultFilePath) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_ResultFilePath(LPCWSTR resultFilePath) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Handled(BOOL* handled) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_Handled(BOOL handled) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetDeferral(ICoreWebView2Deferral** deferral) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2Profile3, ICoreWebView2Profile2, "b188e659-5685-4e05-bdba-fc640e0f1992") {
+    virtual HRESULT STDMETHODCALLTYPE get_PreferredTrackingPreventionLevel(
+        COREWEBVIEW2_TRACKING_PREVENTION_LEVEL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_PreferredTrackingPreventionLevel(
+        COREWEBVIEW2_TRACKING_PREVENTION_LEVEL value) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2Profile4, ICoreWebView2Profile3, "8f4ae680-192e-4ec8-833a-21cfadaef628") {
+    virtual HRESULT STDMETHODCALLTYPE SetPermissionState(COREWEBVIEW2_PERMISSION_KIND permissionKind, LPCWSTR origin,
+                                                         COREWEBVIEW2_PERMISSION_STATE state,
+                                                         ICoreWebView2SetPermissionStateCompletedHandler* handler) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetNonDefaultPermissionSettings(
+        ICoreWebView2GetNonDefaultPermissionSettingsCompletedHandler* handler) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2Profile5, ICoreWebView2Profile4, "2ee5b76e-6e80-4df2-bcd3-d4ec3340a01b") {
+    virtual HRESULT STDMETHODCALLTYPE get_CookieManager(ICoreWebView2CookieManager** value) = 0;
+};
+
+WV2_INTERFACE(ICoreWebView2Profile6, ICoreWebView2Profile5, "bd82fa6a-1d65-4c33-b2b4-0393020cc61b") {
+    virtual HRESULT STDMETHODCALLTYPE get_IsPasswordAutosaveEnabled(BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_IsPasswordAutosaveEnabled(BOOL value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_IsGeneralAutofillEnabled(BOOL* value) = 0;
+    virtual HRESULT STDMETHODCALLTYPE put_IsGeneralAutofillEnabled(BOOL value) = 0;
+};

@@ -6,8 +6,8 @@ Dim pool, idx, v
 Set pool = CreateObject("Corvane.BrowserPool")
 idx = pool.CREATE(0, "", 0, 0, 800, 600)
 CheckErr 0, "", "Create, named in capitals"
-v = pool.getdefaultdownloadfolderpath(idx)
-CheckErr &H80004001, "DefaultDownloadFolderPath (read) is not implemented yet.", "forwarded E_NOTIMPL"
+v = pool.getfaviconuri(idx)
+CheckErr &H80004001, "FaviconUri (read) is not implemented yet.", "forwarded E_NOTIMPL"
 pool.DestroyBrowser idx
 v = pool.GetUrl(idx)
 CheckErr E_FAIL, "", "GetUrl of a destroyed browser"

@@ -164,6 +164,10 @@ void Browser::OnEvent(std::u16string_view sessionId, std::u16string_view method,
             if (concerned && sessions_.count(id)) session.sink->OnTargetEvent(method, params);
         }
     }
+    // Downloads are the browser's: every view looks whether one is its own.
+    if (method.starts_with(u"Browser.download"))
+        for (auto& [id, session] : std::map<std::u16string, Session>(sessions_))
+            if (sessions_.count(id)) session.sink->OnTargetEvent(method, params);
     if (onBrowserEvent) onBrowserEvent(method, params);
 }
 

@@ -5,6 +5,7 @@
 #include "browser_process.h"
 #include "chromium_runtime.h"
 #include "controller.h"
+#include "network.h"
 
 namespace Corvane::Chromium {
 
@@ -27,9 +28,9 @@ private:
     UINT32 pid_;
 };
 
-// Environment2 to 4 (request objects, composition, automation) are E_NOTIMPL;
-// 5 brings the browser's exit, 6 print settings and 15 find options; the
-// revisions between are E_NOTIMPL.
+// Environment2 makes request objects; 3 and 4 (composition, automation) are
+// E_NOTIMPL; 5 brings the browser's exit, 6 print settings and 15 find
+// options; the revisions between are E_NOTIMPL.
 class Environment final : public ComObject<Environment, EnvironmentDefaults> {
 public:
     using Exposed = InterfaceList<ICoreWebView2Environment, ICoreWebView2Environment2, ICoreWebView2Environment3,
@@ -81,6 +82,37 @@ public:
     }
     HRESULT STDMETHODCALLTYPE CreateFindOptions(ICoreWebView2FindOptions** options) override {
         return NewFindOptions(options);
+    }
+    HRESULT STDMETHODCALLTYPE CreateWebResourceResponse(IStream* content, int statusCode, LPCWSTR reasonPhrase,
+                                                        LPCWSTR headers, ICoreWebView2WebResourceResponse** response) override {
+        if (!response) return E_POINTER;
+        *response = nullptr;
+        return ComBarrier([&] {
+            auto made = Make<WebResourceResponse>();
+            if (!made) return E_OUTOFMEMORY;
+            if (!ReadAll(content, made->body)) return E_INVALIDARG;
+            made->status = statusCode;
+            made->phrase = View(reasonPhrase);
+            made->headers = View(headers);
+            *response = made.Detach();
+            return S_OK;
+        });
+    }
+    HRESULT STDMETHODCALLTYPE CreateWebResourceRequest(LPCWSTR uri, LPCWSTR method, IStream* postData, LPCWSTR headers,
+                                                       ICoreWebView2WebResourceRequest** request) override {
+        if (!request) return E_POINTER;
+        *request = nullptr;
+        if (!uri || !method) return E_INVALIDARG;
+        return ComBarrier([&] {
+            auto made = Make<WebResourceRequest>();
+            if (!made) return E_OUTOFMEMORY;
+            if (!ReadAll(postData, made->body)) return E_INVALIDARG;
+            made->uri = View(uri);
+            made->method = View(method);
+            made->headers = View(headers);
+            *request = made.Detach();
+            return S_OK;
+        });
     }
     HRESULT STDMETHODCALLTYPE get_BrowserVersionString(LPWSTR* value) override {
         return CoString(View(browser_->Version().c_str()), value);

@@ -60,19 +60,17 @@ UINT64 WebView::BeginNavigation(std::u16string url, bool userInitiated, bool red
 
 void WebView::OnRequestPaused(const JsonNode& params) {
     const std::u16string requestId(Str(&params, u"requestId"));
-    const bool mainDocument = Str(&params, u"resourceType") == u"Document" && Str(&params, u"frameId") == mainFrameId_;
-    // A mapped host's requests are answered from its folder, never the network.
-    std::shared_ptr<VirtualRequest> mapped = MatchVirtualHost(params);
-    if (!mainDocument) {
-        if (mapped) ServeVirtualHost(*mapped);
-        else Send(u"Fetch.continueRequest", Params().Add(u"requestId", requestId).Text());
+    // Filters, a mapped host's folder or the network answer it (interception.cpp).
+    std::shared_ptr<PausedRequest> paused = Paused(params);
+    if (!paused->mainDocument) {
+        AnswerPaused(paused);
         return;
     }
     const bool redirected = !Str(&params, u"redirectedRequestId").empty() && nav_.active && !nav_.committed;
     const std::u16string networkId(Str(&params, u"networkId"));
     ComPtr<WebView> self(this);
     BeginNavigation(std::u16string(Str(Obj(&params, u"request"), u"url")),
-                    Bool(Obj(&params, u"request"), u"hasUserGesture"), redirected, [self, requestId, mapped](bool cancel, UINT64 id) {
+                    Bool(Obj(&params, u"request"), u"hasUserGesture"), redirected, [self, requestId, paused](bool cancel, UINT64 id) {
         if (self->closed_) return;
         if (cancel) {
             self->Send(u"Fetch.failRequest", Params().Add(u"requestId", requestId).Add(u"errorReason", u"Aborted").Text());
@@ -80,8 +78,7 @@ void WebView::OnRequestPaused(const JsonNode& params) {
                 self->Complete(false, static_cast<int>(WebErrorStatus::OperationCanceled));
             return;
         }
-        if (mapped) self->ServeVirtualHost(*mapped);
-        else self->Send(u"Fetch.continueRequest", Params().Add(u"requestId", requestId).Text());
+        self->AnswerPaused(paused);
     });
     nav_.requestId = networkId.empty() ? requestId : networkId;
 }

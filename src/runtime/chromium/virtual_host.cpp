@@ -235,7 +235,11 @@ std::u16string WebView::FetchPatterns() const {
     for (const auto& entry : virtualHosts_)
         for (const char16_t* scheme : {u"http", u"https"})
             json += u",{\"urlPattern\":\"" + std::u16string(scheme) + u"://" + entry.first + u"/*\",\"requestStage\":\"Request\"}";
-    return json + u"]}";
+    // The host's resource filters pause their requests; its authentication
+    // handlers take the challenges of paused requests.
+    json += FilterPatterns() + u"]";
+    if (!basicAuthenticationRequested_.Empty()) json += u",\"handleAuthRequests\":true";
+    return json + u"}";
 }
 
 std::shared_ptr<VirtualRequest> WebView::MatchVirtualHost(const JsonNode& params) const {

@@ -227,6 +227,10 @@ void WebView::Close() {
     if (devtools_) devtools_->Close();
     if (find_) find_->ViewGone();
     frames_.clear();
+    if (cookieManager_) cookieManager_->Detach();
+    if (profile_) profile_->Detach();
+    for (auto& [guid, download] : downloads_) download->Detach();
+    downloads_.clear();
     ReleaseHostObjects();
 }
 
@@ -354,7 +358,10 @@ void WebView::OnSessionEvent(std::u16string_view method, const JsonNode& params)
                  method == u"Page.documentOpened")
             blankLoad_ = BlankLoad::Loading;
     }
+    if (method.starts_with(u"Network.")) OnNetworkEvent(method, params);
     if (method == u"Fetch.requestPaused") OnRequestPaused(params);
+    else if (method == u"Fetch.authRequired") OnAuthRequired(params);
+    else if (method == u"Security.certificateError") OnCertificateError(params);
     else if (method == u"Page.frameStartedNavigating") OnFrameStartedNavigating(params);
     else if (method == u"Page.frameNavigated") OnFrameNavigated(params);
     else if (method == u"Page.navigatedWithinDocument") OnSameDocument(params);
@@ -393,6 +400,8 @@ void WebView::OnTargetEvent(std::u16string_view method, const JsonNode& params) 
         OnTitle(std::u16string(Str(info, u"title")));
     } else if (method == u"Target.targetCrashed" && Str(&params, u"targetId") == targetId_) {
         OnCrashed();
+    } else if (method.starts_with(u"Browser.download")) {
+        OnDownloadEvent(method, params);
     }
 }
 

@@ -21,6 +21,7 @@
 #include "event_args.h"
 #include "frame.h"
 #include "literal_script.h"
+#include "network.h"
 #include "portable/host_object_rules.h"
 #include "runtime_object.h"
 #include "web_features.h"
@@ -139,6 +140,32 @@ public:
                                                ICoreWebView2PrintToPdfStreamCompletedHandler* handler) override;
     HRESULT STDMETHODCALLTYPE get_Find(ICoreWebView2Find** value) override;
 
+    // --- The network (interception.cpp, cookie_manager.cpp, download_operation.cpp)
+    HRESULT STDMETHODCALLTYPE add_WebResourceRequested(ICoreWebView2WebResourceRequestedEventHandler* h, EventRegistrationToken* t) override { return webResourceRequested_.Add(h, t); }
+    HRESULT STDMETHODCALLTYPE remove_WebResourceRequested(EventRegistrationToken t) override { return webResourceRequested_.Remove(t); }
+    HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilter(LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) override;
+    HRESULT STDMETHODCALLTYPE RemoveWebResourceRequestedFilter(LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) override;
+    HRESULT STDMETHODCALLTYPE add_WebResourceResponseReceived(ICoreWebView2WebResourceResponseReceivedEventHandler* h, EventRegistrationToken* t) override;
+    HRESULT STDMETHODCALLTYPE remove_WebResourceResponseReceived(EventRegistrationToken t) override { return webResourceResponseReceived_.Remove(t); }
+    HRESULT STDMETHODCALLTYPE NavigateWithWebResourceRequest(ICoreWebView2WebResourceRequest* request) override;
+    HRESULT STDMETHODCALLTYPE get_CookieManager(ICoreWebView2CookieManager** value) override;
+    HRESULT STDMETHODCALLTYPE add_DownloadStarting(ICoreWebView2DownloadStartingEventHandler* h, EventRegistrationToken* t) override;
+    HRESULT STDMETHODCALLTYPE remove_DownloadStarting(EventRegistrationToken t) override { return downloadStarting_.Remove(t); }
+    HRESULT STDMETHODCALLTYPE add_BasicAuthenticationRequested(ICoreWebView2BasicAuthenticationRequestedEventHandler* h, EventRegistrationToken* t) override;
+    HRESULT STDMETHODCALLTYPE remove_BasicAuthenticationRequested(EventRegistrationToken t) override;
+    HRESULT STDMETHODCALLTYPE get_Profile(ICoreWebView2Profile** value) override;
+    HRESULT STDMETHODCALLTYPE add_ServerCertificateErrorDetected(ICoreWebView2ServerCertificateErrorDetectedEventHandler* h, EventRegistrationToken* t) override;
+    HRESULT STDMETHODCALLTYPE remove_ServerCertificateErrorDetected(EventRegistrationToken t) override;
+    // What the network's objects ask of their view.
+    HRESULT UsableForNetwork() const { return Usable(); }
+    void SendForNetwork(std::u16string_view method, std::u16string_view params, ReplyFn reply = nullptr) {
+        Send(method, params, std::move(reply));
+    }
+    void CancelDownload(const std::u16string& guid);
+    std::wstring UserDataFolder() const { return browser_ ? browser_->UserDataFolder() : std::wstring(); }
+    // The origins of the documents the view shows now.
+    std::vector<std::u16string> FrameOrigins() const;
+
     // --- SessionSink
     void OnSessionEvent(std::u16string_view method, const JsonNode& params) override;
     void OnTargetEvent(std::u16string_view method, const JsonNode& params) override;
@@ -229,6 +256,45 @@ private:
     void OnPopupTarget(const JsonNode& targetInfo);
     void OnFrameAttached(const JsonNode& params);
     void OnFrameDetached(const JsonNode& params);
+
+    // interception.cpp: paused requests answered by filters, custom requests,
+    // virtual hosts or the network; authentication and certificate errors.
+    struct PausedRequest {
+        std::u16string requestId, url, method, resourceType, frameId;
+        std::vector<std::pair<std::u16string, std::u16string>> headers;
+        std::string body;
+        bool mainDocument = false, rewritten = false;
+        std::shared_ptr<VirtualRequest> mapped;
+    };
+    struct CustomRequest {
+        std::u16string url, method, headers;
+        std::string body;
+    };
+    std::shared_ptr<PausedRequest> Paused(const JsonNode& params) const;
+    void AnswerPaused(std::shared_ptr<PausedRequest> request);
+    void ContinuePaused(const PausedRequest& request);
+    std::u16string FilterPatterns() const;
+    void OnAuthRequired(const JsonNode& params);
+    void OnCertificateError(const JsonNode& params);
+    void OnNetworkEvent(std::u16string_view method, const JsonNode& params);
+    void OnDownloadEvent(std::u16string_view method, const JsonNode& params);
+    void FinishDownload(const ComPtr<DownloadOperation>& operation);
+    struct Filter {
+        std::u16string pattern;
+        int context = 0;
+    };
+    std::vector<Filter> filters_;
+    std::shared_ptr<CustomRequest> customRequest_;              // the next main document's method, body and headers
+    std::map<std::u16string, std::u16string> requestMethods_;    // network request id -> method, while responses are tracked
+    ComPtr<CookieManager> cookieManager_;
+    ComPtr<Profile> profile_;
+    std::map<std::u16string, ComPtr<DownloadOperation>> downloads_;   // by the browser's guid
+    std::map<std::u16string, bool> announced_;                         // guid -> the host has answered DownloadStarting
+    EventList<ICoreWebView2WebResourceRequestedEventHandler> webResourceRequested_;
+    EventList<ICoreWebView2WebResourceResponseReceivedEventHandler> webResourceResponseReceived_;
+    EventList<ICoreWebView2DownloadStartingEventHandler> downloadStarting_;
+    EventList<ICoreWebView2BasicAuthenticationRequestedEventHandler> basicAuthenticationRequested_;
+    EventList<ICoreWebView2ServerCertificateErrorDetectedEventHandler> serverCertificateErrorDetected_;
 
     std::shared_ptr<Browser> browser_;
     ComPtr<ICoreWebView2Environment> environment_;

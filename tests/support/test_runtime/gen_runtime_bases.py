@@ -37,8 +37,12 @@ FAMILIES = [
     ("FindOptionsMethods", r"ICoreWebView2FindOptions"),
     ("FindMethods", r"ICoreWebView2Find"),
     ("DevToolsReceiverMethods", r"ICoreWebView2DevToolsProtocolEventReceiver"),
-    # One object answers every event's arguments (and a context menu's target).
-    ("ArgsMethods", r"ICoreWebView2\w+EventArgs\d*|ICoreWebView2ContextMenuTarget\d*"),
+    # One object answers every event's arguments (and a context menu's target,
+    # a request, a response, an authentication answer or a download the
+    # arguments carry).
+    ("ArgsMethods", r"ICoreWebView2\w+EventArgs\d*|ICoreWebView2ContextMenuTarget\d*|ICoreWebView2WebResourceRequest"
+                    r"|ICoreWebView2WebResourceResponse|ICoreWebView2BasicAuthenticationResponse"
+                    r"|ICoreWebView2DownloadOperation"),
 ]
 
 

@@ -10,7 +10,7 @@ namespace CorvaneTest::Runtime {
 
 namespace {
 
-enum class Target { WebView, Controller, Environment, Frame, Find, DevTools };
+enum class Target { WebView, Controller, Environment, Frame, Find, DevTools, Download };
 
 struct EventInfo {
     const wchar_t* name;    // "Frame.X" for a frame's event X
@@ -56,6 +56,15 @@ const EventInfo kEvents[] = {
     {L"ServerCertificateErrorDetected", Target::WebView, "ICoreWebView2ServerCertificateErrorDetectedEventArgs",
      nullptr, L"action:i"},
     {L"FrameCreated", Target::WebView, "ICoreWebView2FrameCreatedEventArgs", nullptr, L"frameId:i"},
+    {L"WebResourceRequested", Target::WebView, "ICoreWebView2WebResourceRequestedEventArgs",
+     "ICoreWebView2WebResourceRequest", L"response:o"},
+    {L"BasicAuthenticationRequested", Target::WebView, "ICoreWebView2BasicAuthenticationRequestedEventArgs",
+     "ICoreWebView2BasicAuthenticationResponse", L"cancel:b userName:s password:s"},
+    {L"DownloadStarting", Target::WebView, "ICoreWebView2DownloadStartingEventArgs", "ICoreWebView2DownloadOperation",
+     L"cancel:b resultFilePath:s handled:b"},
+    // The last download a DownloadStarting left running; the given keys set its values first.
+    {L"Download.BytesReceivedChanged", Target::Download, nullptr, nullptr, L""},
+    {L"Download.StateChanged", Target::Download, nullptr, nullptr, L""},
 
     {L"ZoomFactorChanged", Target::Controller, nullptr, nullptr, L""},
     {L"AcceleratorKeyPressed", Target::Controller, "ICoreWebView2AcceleratorKeyPressedEventArgs", nullptr,
@@ -257,6 +266,21 @@ private:
 
 }  // namespace
 
+HRESULT EventArgs::get_Request(ICoreWebView2WebResourceRequest** request) {
+    if (!request) return E_POINTER;
+    return QueryInterface(__uuidof(ICoreWebView2WebResourceRequest), reinterpret_cast<void**>(request));
+}
+
+HRESULT EventArgs::get_Response(ICoreWebView2BasicAuthenticationResponse** response) {
+    if (!response) return E_POINTER;
+    return QueryInterface(__uuidof(ICoreWebView2BasicAuthenticationResponse), reinterpret_cast<void**>(response));
+}
+
+HRESULT EventArgs::get_DownloadOperation(ICoreWebView2DownloadOperation** operation) {
+    if (!operation) return E_POINTER;
+    return QueryInterface(__uuidof(ICoreWebView2DownloadOperation), reinterpret_cast<void**>(operation));
+}
+
 HRESULT EventArgs::get_FrameInfosForFailedProcess(ICoreWebView2FrameInfoCollection** frames) {
     if (!frames) return E_POINTER;
     const Value* names = Find(L"frameNames");
@@ -312,6 +336,14 @@ Raised RaiseEvent(int slot, const std::wstring& event, const Bag& given) {
         }
         break;
     }
+    case Target::Download:
+        handlerName = event.substr(9);
+        if (view && view->lastDownload) {
+            auto* download = dynamic_cast<EventArgs*>(view->lastDownload.get());
+            sender = download;
+            senderPointer = static_cast<IUnknown*>(download->FindInterfaceByName("ICoreWebView2DownloadOperation"));
+        }
+        break;
     case Target::Frame: {
         handlerName = event.substr(6);
         const Value* id = values.count(L"frameId") ? &values[L"frameId"] : nullptr;
@@ -368,6 +400,10 @@ Raised RaiseEvent(int slot, const std::wstring& event, const Bag& given) {
         auto& frames = view->frames;
         frames.erase(std::remove_if(frames.begin(), frames.end(), [id](const auto& f) { return f.id == id; }),
                      frames.end());
+    }
+    if (event == L"DownloadStarting") {
+        const Value* cancel = r.args->Find(L"cancel");
+        if (!(cancel && cancel->AsBool())) view->lastDownload = ComPtr<IUnknown>(r.args->IdentityUnknown());
     }
     if (event == L"NewWindowRequested") {
         const Value* uri = r.args->Find(L"uri");

@@ -94,6 +94,36 @@ HRESULT Environment::CreateCoreWebView2Controller(HWND parentWindow,
     return StartController(parentWindow, L"", handler);
 }
 
+namespace {
+
+// How many bytes a stream holds from its start (a request body, a response content).
+long long StreamBytes(IStream* stream) {
+    if (!stream) return -1;
+    LARGE_INTEGER zero{};
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    char buffer[4096];
+    long long total = 0;
+    ULONG read = 0;
+    while (SUCCEEDED(stream->Read(buffer, sizeof buffer, &read)) && read) total += read;
+    return total;
+}
+
+}  // namespace
+
+// A response: an argument object of its family; the log shows the content's byte count (-1 for
+// none), status, phrase and headers.
+HRESULT Environment::CreateWebResourceResponse(IStream* content, int statusCode, LPCWSTR reasonPhrase, LPCWSTR headers,
+                                               ICoreWebView2WebResourceResponse** response) {
+    Trace(L"CreateWebResourceResponse", StreamBytes(content), statusCode, reasonPhrase, headers);
+    if (!response) return E_POINTER;
+    *response = nullptr;
+    if (HRESULT hr = Gate(); FAILED(hr)) return hr;
+    auto made = Make<EventArgs>("ICoreWebView2WebResourceResponse");
+    made->props[L"statusCode"] = Value::Int(statusCode);
+    made->props[L"reasonPhrase"] = Value::String(Text(reasonPhrase));
+    return made->QueryInterface(__uuidof(ICoreWebView2WebResourceResponse), reinterpret_cast<void**>(response));
+}
+
 #ifdef CORVANE_TRT_HAS_ICoreWebView2Environment10
 HRESULT Environment::CreatePrintSettings(ICoreWebView2PrintSettings** settings) {
     Trace(L"CreatePrintSettings");
@@ -788,6 +818,16 @@ HRESULT Frame::IsDestroyed(BOOL* value) {
 namespace CorvaneTest::Runtime {
 
 // Mappings are kept as given and shown in the state; no request is served.
+HRESULT WebView::AddWebResourceRequestedFilter(LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
+    Trace(L"AddWebResourceRequestedFilter", uri, context);
+    return FAILED(Gate()) ? Gate() : (uri && *uri ? S_OK : E_INVALIDARG);
+}
+
+HRESULT WebView::RemoveWebResourceRequestedFilter(LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
+    Trace(L"RemoveWebResourceRequestedFilter", uri, context);
+    return Gate();
+}
+
 HRESULT WebView::SetVirtualHostNameToFolderMapping(LPCWSTR hostName, LPCWSTR folderPath,
                                                    COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND accessKind) {
     Trace(L"SetVirtualHostNameToFolderMapping", hostName, folderPath, static_cast<int>(accessKind));

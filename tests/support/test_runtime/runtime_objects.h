@@ -55,6 +55,8 @@ public:
         HWND parentWindow, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) override;
     HRESULT STDMETHODCALLTYPE CreatePrintSettings(ICoreWebView2PrintSettings** settings) override;
     HRESULT STDMETHODCALLTYPE CreateFindOptions(ICoreWebView2FindOptions** options) override;
+    HRESULT STDMETHODCALLTYPE CreateWebResourceResponse(IStream* content, int statusCode, LPCWSTR reasonPhrase,
+                                                        LPCWSTR headers, ICoreWebView2WebResourceResponse** response) override;
 #ifdef CORVANE_TRT_HAS_ICoreWebView2Environment10
     HRESULT STDMETHODCALLTYPE CreateCoreWebView2ControllerOptions(ICoreWebView2ControllerOptions** options) override;
     HRESULT STDMETHODCALLTYPE CreateCoreWebView2ControllerWithOptions(
@@ -177,6 +179,10 @@ public:
                                              ICoreWebView2CapturePreviewCompletedHandler* handler) override;
     ComPtr<FindObject> find;                                             // made by the first get_Find
     std::map<std::wstring, ComPtr<DevToolsReceiverObject>> receivers;   // by event name
+    HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilter(LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) override;
+    HRESULT STDMETHODCALLTYPE RemoveWebResourceRequestedFilter(LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) override;
+    // The last download a DownloadStarting handler kept ("Download.X" events go to it).
+    ComPtr<IUnknown> lastDownload;
 
 private:
     struct HeldScript {
@@ -221,6 +227,11 @@ public:
     HRESULT STDMETHODCALLTYPE get_NewWindow(ICoreWebView2** newWindow) override;
     HRESULT STDMETHODCALLTYPE get_ContextMenuTarget(ICoreWebView2ContextMenuTarget** target) override;
     HRESULT STDMETHODCALLTYPE get_FrameInfosForFailedProcess(ICoreWebView2FrameInfoCollection** frames) override;
+    // The request, authentication answer or download an event carries: the
+    // arguments object itself, answering that second family.
+    HRESULT STDMETHODCALLTYPE get_Request(ICoreWebView2WebResourceRequest** request) override;
+    HRESULT STDMETHODCALLTYPE get_Response(ICoreWebView2BasicAuthenticationResponse** response) override;
+    HRESULT STDMETHODCALLTYPE get_DownloadOperation(ICoreWebView2DownloadOperation** operation) override;
 
 protected:
     bool Accepts(const char* interfaceName) override;
