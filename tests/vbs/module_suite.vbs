@@ -15,13 +15,11 @@ Dim ctrl, pool, v
 Set ctrl = CreateObject("Corvane.CorvaneCtrl")
 Set pool = CreateObject("Corvane.BrowserPool")
 ' A member not written yet, called in another letter case: its HRESULT and its description.
-ctrl.OPENTASKMANAGERWINDOW
-CheckErr E_NOTIMPL, "OpenTaskManagerWindow is not implemented yet.", "ctrl.OPENTASKMANAGERWINDOW"
-' A property read and a property write are told apart.
-v = ctrl.suppressfindui
-CheckErr E_NOTIMPL, "SuppressFindUI (read) is not implemented yet.", "ctrl.SuppressFindUI read"
-ctrl.SuppressFindUI = True
-CheckErr E_NOTIMPL, "SuppressFindUI (write) is not implemented yet.", "ctrl.SuppressFindUI write"
+ctrl.FORCEGARBAGECOLLECTION
+CheckErr E_NOTIMPL, "ForceGarbageCollection is not implemented yet.", "ctrl.FORCEGARBAGECOLLECTION"
+' A property read is named as one.
+v = ctrl.faviconuri
+CheckErr E_NOTIMPL, "FaviconUri (read) is not implemented yet.", "ctrl.FaviconUri read"
 ' A missing required argument is refused before our code runs.
 v = pool.GetUrl()
 Check Err.Number <> 0 And Err.Number <> E_NOTIMPL, "GetUrl without its argument: " & Hex(Err.Number)
