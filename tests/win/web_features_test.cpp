@@ -100,9 +100,14 @@ TEST_F(WebFeatures, DevToolsCallsAnswerOnTheirOwnSessionAndEventsReachTheHost) {
     SysFreeString(json);
     Go(L"/page2.html");
     ASSERT_TRUE(Await(kDevToolsEvent));
-    EXPECT_EQ(host->sink.Count(kDevToolsEvent), 1);
-    EXPECT_TRUE(Has(Last(kDevToolsEvent), L"Network.requestWillBeSent,{")) << Last(kDevToolsEvent);
-    EXPECT_TRUE(Has(Last(kDevToolsEvent), L"/page2.html")) << Last(kDevToolsEvent);
+    PumpFor(200);
+    // One event for the document request, though the event was subscribed twice (the
+    // browser may fetch other things, a favicon, for the page too).
+    int documents = 0;
+    for (const std::wstring& text : host->sink.Texts())
+        if (Has(text, L"Network.requestWillBeSent,{") && Has(text, L"/page2.html") && Has(text, L"\"type\":\"Document\""))
+            ++documents;
+    EXPECT_EQ(documents, 1);
     // Removed in the first event's handler, once the others queued behind it: they are dropped.
     host->sink.events.clear();
     host->sink.onEvent = [&](DISPID id, DISPPARAMS*) {
