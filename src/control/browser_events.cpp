@@ -87,19 +87,6 @@ std::u16string Hex(UINT64 value) {
     return out;
 }
 
-// Registers `body` for one event of `source` and keeps how to remove it.
-template <class Source, class Owner, class Handler, class Body>
-void Listen(const ComPtr<Source>& source, HRESULT (Owner::*add)(Handler*, EventRegistrationToken*),
-            HRESULT (Owner::*remove)(EventRegistrationToken), std::vector<std::function<void()>>& removals,
-            Body body) {
-    if (!source) return;
-    ComPtr<Handler> handler = Callback<Handler>(std::move(body));
-    if (!handler) return;
-    EventRegistrationToken token{};
-    if (FAILED((source.get()->*add)(handler.get(), &token))) return;
-    removals.push_back([source, remove, token] { (source.get()->*remove)(token); });
-}
-
 }  // namespace
 
 bool CCorvaneCtrl::AcceptsBrowserEvent() const {

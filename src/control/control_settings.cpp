@@ -7,6 +7,7 @@
 #include "barrier.h"
 #include "bstr.h"
 #include "corvane_ctrl.h"
+#include "read_property.h"
 #include "runtime_loader.h"
 #include "runtime_text.h"
 
@@ -15,27 +16,6 @@ namespace Corvane {
 namespace {
 
 constexpr std::u16string_view kRuntimeNotInstalled = u"not installed";
-
-HRESULT ReadText(std::u16string_view text, BSTR* out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    return ComBarrier([&] {
-        *out = MakeBstr(text);
-        return S_OK;
-    });
-}
-
-HRESULT ReadBool(bool flag, VARIANT_BOOL* out) {
-    if (!out) return E_POINTER;
-    *out = ToVariantBool(flag);
-    return S_OK;
-}
-
-HRESULT ReadLong(LONG number, LONG* out) {
-    if (!out) return E_POINTER;
-    *out = number;
-    return S_OK;
-}
 
 }  // namespace
 
@@ -455,7 +435,7 @@ HRESULT CCorvaneCtrl::get_UserDataFolder(BSTR* value) { return ReadText(userData
 // ---------------------------------------------------------------------------
 // Stored settings.
 
-HRESULT CCorvaneCtrl::get_SynchronousTimeOut(LONG* value) { return ReadLong(settings_.synchronousTimeOut, value); }
+HRESULT CCorvaneCtrl::get_SynchronousTimeOut(LONG* value) { return ReadValue<LONG>(settings_.synchronousTimeOut, value); }
 
 HRESULT CCorvaneCtrl::put_SynchronousTimeOut(LONG value) {
     if (value < 0) return ControlErrorSlot::ComErrorOnly(u"SynchronousTimeOut cannot be negative.", E_INVALIDARG);

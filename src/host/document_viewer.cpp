@@ -8,6 +8,7 @@
 #include "barrier.h"
 #include "bstr.h"
 #include "corvane_ctrl.h"
+#include "read_property.h"
 #include "document_rules.h"
 #include "preview_host.h"
 #include "runtime_text.h"
@@ -18,15 +19,6 @@ namespace {
 
 constexpr std::u16string_view kOfficeEditingRemoved =
     u"Office document editing has been removed. Use ShowDocumentPreview() for read-only preview.";
-
-HRESULT ReadText(std::u16string_view text, BSTR* out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    return ComBarrier([&] {
-        *out = MakeBstr(text);
-        return S_OK;
-    });
-}
 
 // The whole file when it may become a table: not empty, under the limit, read in full.
 bool ReadTableFile(const std::wstring& path, std::string& bytes) {

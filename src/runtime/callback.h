@@ -4,8 +4,12 @@
 
 #include <windows.h>
 
+#include <eventtoken.h>
+
+#include <functional>
 #include <new>
 #include <utility>
+#include <vector>
 
 #include "barrier.h"
 #include "com_ptr.h"
@@ -57,6 +61,19 @@ ComPtr<I> Callback(F body) {
     ComPtr<I> handler;
     handler.Attach(new (std::nothrow) CallbackObject<I, F, decltype(&I::Invoke)>(std::move(body)));
     return handler;
+}
+
+// Registers `body` for one event of `source` (its add and remove members) and
+// keeps how to remove it in `removals`.
+template <class Source, class Owner, class Handler, class Body>
+void Listen(const ComPtr<Source>& source, HRESULT (Owner::*add)(Handler*, EventRegistrationToken*),
+            HRESULT (Owner::*remove)(EventRegistrationToken), std::vector<std::function<void()>>& removals,
+            Body body) {
+    if (!source) return;
+    ComPtr<Handler> handler = Callback<Handler>(std::move(body));
+    EventRegistrationToken token{};
+    if (!handler || FAILED((source.get()->*add)(handler.get(), &token))) return;
+    removals.push_back([source, remove, token] { (source.get()->*remove)(token); });
 }
 
 }  // namespace Corvane

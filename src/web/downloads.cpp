@@ -4,6 +4,7 @@
 #include "bstr.h"
 #include "callback.h"
 #include "corvane_ctrl.h"
+#include "read_property.h"
 #include "runtime_text.h"
 
 namespace Corvane {
@@ -164,20 +165,12 @@ HRESULT CCorvaneCtrl::put_DefaultDownloadFolderPath(BSTR value) {
     });
 }
 
-HRESULT CCorvaneCtrl::get_AllowDownloads(VARIANT_BOOL* value) {
-    if (!value) return E_POINTER;
-    *value = ToVariantBool(net_.allowDownloads);
-    return S_OK;
-}
+HRESULT CCorvaneCtrl::get_AllowDownloads(VARIANT_BOOL* value) { return ReadBool(net_.allowDownloads, value); }
 HRESULT CCorvaneCtrl::put_AllowDownloads(VARIANT_BOOL value) {
     net_.allowDownloads = IsTrue(value);
     return S_OK;
 }
-HRESULT CCorvaneCtrl::get_HiddenDownloadUI(VARIANT_BOOL* value) {
-    if (!value) return E_POINTER;
-    *value = ToVariantBool(net_.hiddenDownloadUI);
-    return S_OK;
-}
+HRESULT CCorvaneCtrl::get_HiddenDownloadUI(VARIANT_BOOL* value) { return ReadBool(net_.hiddenDownloadUI, value); }
 HRESULT CCorvaneCtrl::put_HiddenDownloadUI(VARIANT_BOOL value) {
     net_.hiddenDownloadUI = IsTrue(value);
     return S_OK;

@@ -10,6 +10,7 @@
 #include "bstr.h"
 #include "callback.h"
 #include "corvane_ctrl.h"
+#include "read_property.h"
 #include "runtime_text.h"
 
 namespace Corvane {
@@ -41,53 +42,40 @@ HRESULT EnsureParentFolder(const std::wstring& path) {
 
 VARIANT_BOOL AsVariantBool(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
 
-template <class T>
-HRESULT Read(T* out, T value) {
-    if (!out) return E_POINTER;
-    *out = value;
-    return S_OK;
-}
-
-HRESULT ReadText(BSTR* out, const std::u16string& value) {
-    if (!out) return E_POINTER;
-    *out = MakeBstr(value);
-    return *out || value.empty() ? S_OK : E_OUTOFMEMORY;
-}
-
 }  // namespace
 
 // The stored settings: stored as given, checked by the runtime when a print starts.
-HRESULT CCorvaneCtrl::get_PrintOrientation(CVN_PRINT_ORIENTATION* v) { return Read(v, web_.print.orientation); }
+HRESULT CCorvaneCtrl::get_PrintOrientation(CVN_PRINT_ORIENTATION* v) { return ReadValue(web_.print.orientation, v); }
 HRESULT CCorvaneCtrl::put_PrintOrientation(CVN_PRINT_ORIENTATION v) { web_.print.orientation = v; return S_OK; }
-HRESULT CCorvaneCtrl::get_PrintScaleFactor(double* v) { return Read(v, web_.print.scaleFactor); }
+HRESULT CCorvaneCtrl::get_PrintScaleFactor(double* v) { return ReadValue(web_.print.scaleFactor, v); }
 HRESULT CCorvaneCtrl::put_PrintScaleFactor(double v) { web_.print.scaleFactor = v; return S_OK; }
-HRESULT CCorvaneCtrl::get_PrintMarginTop(double* v) { return Read(v, web_.print.marginTop); }
+HRESULT CCorvaneCtrl::get_PrintMarginTop(double* v) { return ReadValue(web_.print.marginTop, v); }
 HRESULT CCorvaneCtrl::put_PrintMarginTop(double v) { web_.print.marginTop = v; return S_OK; }
-HRESULT CCorvaneCtrl::get_PrintMarginBottom(double* v) { return Read(v, web_.print.marginBottom); }
+HRESULT CCorvaneCtrl::get_PrintMarginBottom(double* v) { return ReadValue(web_.print.marginBottom, v); }
 HRESULT CCorvaneCtrl::put_PrintMarginBottom(double v) { web_.print.marginBottom = v; return S_OK; }
-HRESULT CCorvaneCtrl::get_PrintMarginLeft(double* v) { return Read(v, web_.print.marginLeft); }
+HRESULT CCorvaneCtrl::get_PrintMarginLeft(double* v) { return ReadValue(web_.print.marginLeft, v); }
 HRESULT CCorvaneCtrl::put_PrintMarginLeft(double v) { web_.print.marginLeft = v; return S_OK; }
-HRESULT CCorvaneCtrl::get_PrintMarginRight(double* v) { return Read(v, web_.print.marginRight); }
+HRESULT CCorvaneCtrl::get_PrintMarginRight(double* v) { return ReadValue(web_.print.marginRight, v); }
 HRESULT CCorvaneCtrl::put_PrintMarginRight(double v) { web_.print.marginRight = v; return S_OK; }
-HRESULT CCorvaneCtrl::get_PrintPageWidth(double* v) { return Read(v, web_.print.pageWidth); }
+HRESULT CCorvaneCtrl::get_PrintPageWidth(double* v) { return ReadValue(web_.print.pageWidth, v); }
 HRESULT CCorvaneCtrl::put_PrintPageWidth(double v) { web_.print.pageWidth = v; return S_OK; }
-HRESULT CCorvaneCtrl::get_PrintPageHeight(double* v) { return Read(v, web_.print.pageHeight); }
+HRESULT CCorvaneCtrl::get_PrintPageHeight(double* v) { return ReadValue(web_.print.pageHeight, v); }
 HRESULT CCorvaneCtrl::put_PrintPageHeight(double v) { web_.print.pageHeight = v; return S_OK; }
-HRESULT CCorvaneCtrl::get_PrintShouldPrintBackgrounds(VARIANT_BOOL* v) { return Read(v, AsVariantBool(web_.print.backgrounds)); }
+HRESULT CCorvaneCtrl::get_PrintShouldPrintBackgrounds(VARIANT_BOOL* v) { return ReadValue(AsVariantBool(web_.print.backgrounds), v); }
 HRESULT CCorvaneCtrl::put_PrintShouldPrintBackgrounds(VARIANT_BOOL v) { web_.print.backgrounds = v == VARIANT_TRUE; return S_OK; }
-HRESULT CCorvaneCtrl::get_PrintShouldPrintSelectionOnly(VARIANT_BOOL* v) { return Read(v, AsVariantBool(web_.print.selectionOnly)); }
+HRESULT CCorvaneCtrl::get_PrintShouldPrintSelectionOnly(VARIANT_BOOL* v) { return ReadValue(AsVariantBool(web_.print.selectionOnly), v); }
 HRESULT CCorvaneCtrl::put_PrintShouldPrintSelectionOnly(VARIANT_BOOL v) { web_.print.selectionOnly = v == VARIANT_TRUE; return S_OK; }
-HRESULT CCorvaneCtrl::get_PrintShouldPrintHeaderAndFooter(VARIANT_BOOL* v) { return Read(v, AsVariantBool(web_.print.headerAndFooter)); }
+HRESULT CCorvaneCtrl::get_PrintShouldPrintHeaderAndFooter(VARIANT_BOOL* v) { return ReadValue(AsVariantBool(web_.print.headerAndFooter), v); }
 HRESULT CCorvaneCtrl::put_PrintShouldPrintHeaderAndFooter(VARIANT_BOOL v) { web_.print.headerAndFooter = v == VARIANT_TRUE; return S_OK; }
-HRESULT CCorvaneCtrl::get_PrintHeaderTitle(BSTR* v) { return ReadText(v, web_.print.headerTitle); }
+HRESULT CCorvaneCtrl::get_PrintHeaderTitle(BSTR* v) { return ReadText(web_.print.headerTitle, v); }
 HRESULT CCorvaneCtrl::put_PrintHeaderTitle(BSTR v) { return ComBarrier([&] { web_.print.headerTitle = BstrView(v); return S_OK; }); }
-HRESULT CCorvaneCtrl::get_PrintFooterUri(BSTR* v) { return ReadText(v, web_.print.footerUri); }
+HRESULT CCorvaneCtrl::get_PrintFooterUri(BSTR* v) { return ReadText(web_.print.footerUri, v); }
 HRESULT CCorvaneCtrl::put_PrintFooterUri(BSTR v) { return ComBarrier([&] { web_.print.footerUri = BstrView(v); return S_OK; }); }
-HRESULT CCorvaneCtrl::get_PrintCopies(LONG* v) { return Read(v, web_.print.copies); }
+HRESULT CCorvaneCtrl::get_PrintCopies(LONG* v) { return ReadValue(web_.print.copies, v); }
 HRESULT CCorvaneCtrl::put_PrintCopies(LONG v) { web_.print.copies = v; return S_OK; }
-HRESULT CCorvaneCtrl::get_PrintPagesPerSide(LONG* v) { return Read(v, web_.print.pagesPerSide); }
+HRESULT CCorvaneCtrl::get_PrintPagesPerSide(LONG* v) { return ReadValue(web_.print.pagesPerSide, v); }
 HRESULT CCorvaneCtrl::put_PrintPagesPerSide(LONG v) { web_.print.pagesPerSide = v; return S_OK; }
-HRESULT CCorvaneCtrl::get_PrintPageRanges(BSTR* v) { return ReadText(v, web_.print.pageRanges); }
+HRESULT CCorvaneCtrl::get_PrintPageRanges(BSTR* v) { return ReadText(web_.print.pageRanges, v); }
 HRESULT CCorvaneCtrl::put_PrintPageRanges(BSTR v) { return ComBarrier([&] { web_.print.pageRanges = BstrView(v); return S_OK; }); }
 
 HRESULT CCorvaneCtrl::get_HasPrintToPdf(VARIANT_BOOL* value) {

@@ -5,6 +5,7 @@
 #include "bstr.h"
 #include "callback.h"
 #include "corvane_ctrl.h"
+#include "read_property.h"
 #include "runtime_text.h"
 
 namespace Corvane {
@@ -137,11 +138,7 @@ HRESULT CCorvaneCtrl::SetWebResourceBlocking(VARIANT_BOOL enabled) {
     return S_OK;
 }
 
-HRESULT CCorvaneCtrl::get_IsWebResourceBlockingEnabled(VARIANT_BOOL* value) {
-    if (!value) return E_POINTER;
-    *value = ToVariantBool(net_.blocking);
-    return S_OK;
-}
+HRESULT CCorvaneCtrl::get_IsWebResourceBlockingEnabled(VARIANT_BOOL* value) { return ReadBool(net_.blocking, value); }
 
 HRESULT CCorvaneCtrl::get_BlockedRequestCount(LONG* value) {
     if (!value) return E_POINTER;

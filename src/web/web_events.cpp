@@ -9,21 +9,6 @@
 
 namespace Corvane {
 
-namespace {
-
-template <class Source, class Owner, class Handler, class Body>
-void Listen(const ComPtr<Source>& source, HRESULT (Owner::*add)(Handler*, EventRegistrationToken*),
-            HRESULT (Owner::*remove)(EventRegistrationToken), std::vector<std::function<void()>>& removals,
-            Body body) {
-    if (!source) return;
-    ComPtr<Handler> handler = Callback<Handler>(std::move(body));
-    EventRegistrationToken token{};
-    if (!handler || FAILED((source.get()->*add)(handler.get(), &token))) return;
-    removals.push_back([source, remove, token] { (source.get()->*remove)(token); });
-}
-
-}  // namespace
-
 void CCorvaneCtrl::RegisterWebEvents() {
     ComPtr<ICoreWebView2> view = webView_;
     auto& removals = webViewRemovals_;
