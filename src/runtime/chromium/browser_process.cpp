@@ -16,16 +16,6 @@ namespace {
 constexpr DWORD kVersionTimeoutMs = 15000;
 constexpr DWORD kHeartbeatMs = 1000;
 
-// Flags that keep a headless browser quiet, local and scriptable. Popups need
-// no gesture, history navigations hit the network, and an error page does
-// not reload itself a second later.
-constexpr const wchar_t* kFlags[] = {
-    L"--headless=new", L"--no-sandbox", L"--disable-gpu", L"--disable-background-networking",
-    L"--disable-component-update", L"--disable-sync", L"--no-first-run", L"--no-default-browser-check",
-    L"--disable-popup-blocking", L"--disable-back-forward-cache", L"--disable-auto-reload",
-    L"--remote-debugging-port=0",
-};
-
 // Under Wine: starts the browser (the arguments after the heartbeat file) in
 // the background and ends it when the heartbeat file is gone or older than 5 s;
 // "<heartbeat>.ended" tells the host the watch is over (the browser may have
@@ -134,28 +124,6 @@ std::map<std::wstring, std::wstring>& VersionCache() {
     return *cache;
 }
 
-// Splits the caller's extra flags on spaces outside double quotes.
-std::vector<std::wstring> SplitArguments(const std::wstring& text) {
-    std::vector<std::wstring> out;
-    std::wstring current;
-    bool quoted = false, any = false;
-    for (wchar_t c : text) {
-        if (c == L'"') {
-            quoted = !quoted;
-            any = true;
-        } else if ((c == L' ' || c == L'\t') && !quoted) {
-            if (any) out.push_back(current);
-            current.clear();
-            any = false;
-        } else {
-            current += c;
-            any = true;
-        }
-    }
-    if (any) out.push_back(current);
-    return out;
-}
-
 }  // namespace
 
 std::wstring QuoteArgument(const std::wstring& argument) {
@@ -234,8 +202,8 @@ HRESULT BrowserProcess::Start(const std::wstring& executable, const std::wstring
     } else {
         argv = {executable, L"--user-data-dir=" + userDataFolder};
     }
-    for (const wchar_t* flag : kFlags) argv.push_back(flag);
-    for (std::wstring& extra : SplitArguments(arguments)) argv.push_back(std::move(extra));
+    for (const std::u16string& flag : BrowserSwitches(View(arguments.c_str())))
+        argv.push_back(Wide(flag));
     argv.push_back(L"about:blank");
 
     if (unix) {

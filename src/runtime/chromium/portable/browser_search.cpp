@@ -75,4 +75,59 @@ std::u16string VersionFromVersionOutput(std::u16string_view output) {
     return {};
 }
 
+namespace {
+
+// Flags that keep a headless browser quiet, local and scriptable. Popups need
+// no gesture, history navigations hit the network, and an error page does
+// not reload itself a second later.
+constexpr const char16_t* kSwitches[] = {
+    u"--headless=new", u"--no-sandbox", u"--disable-gpu", u"--disable-background-networking",
+    u"--disable-component-update", u"--disable-sync", u"--no-first-run", u"--no-default-browser-check",
+    u"--disable-popup-blocking", u"--disable-back-forward-cache", u"--disable-auto-reload",
+    u"--remote-debugging-port=0",
+};
+
+// Every window of a headless browser would load the address bar's popup
+// pages, which nobody sees and which keep a renderer busy for as long as the
+// window lives (about 0.1 core for each window of an idle pool).
+constexpr char16_t kDisabledFeatures[] = u"WebUIOmniboxPopup,WebUIOmniboxAimPopup";
+constexpr std::u16string_view kDisableFeatures = u"--disable-features=";
+
+std::vector<std::u16string> SplitArguments(std::u16string_view text) {
+    std::vector<std::u16string> out;
+    std::u16string current;
+    bool quoted = false, any = false;
+    for (char16_t c : text) {
+        if (c == u'"') {
+            quoted = !quoted;
+            any = true;
+        } else if ((c == u' ' || c == u'\t') && !quoted) {
+            if (any) out.push_back(current);
+            current.clear();
+            any = false;
+        } else {
+            current += c;
+            any = true;
+        }
+    }
+    if (any) out.push_back(current);
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::u16string> BrowserSwitches(std::u16string_view hostArguments) {
+    std::vector<std::u16string> out(std::begin(kSwitches), std::end(kSwitches));
+    std::u16string disabled = kDisabledFeatures;
+    for (std::u16string& argument : SplitArguments(hostArguments)) {
+        if (argument.starts_with(kDisableFeatures)) {
+            if (argument.size() > kDisableFeatures.size()) disabled += u"," + argument.substr(kDisableFeatures.size());
+        } else {
+            out.push_back(std::move(argument));
+        }
+    }
+    out.push_back(std::u16string(kDisableFeatures) + disabled);
+    return out;
+}
+
 }  // namespace Corvane::Chromium

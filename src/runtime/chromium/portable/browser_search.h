@@ -1,5 +1,5 @@
-// Where the Chromium runtime looks for a browser, in order, and how it reads
-// a version from `chromium --version`. Portable: the Windows layer supplies
+// Where the Chromium runtime looks for a browser, in order, how it reads a
+// version from `chromium --version`, and the switches it starts it with. Portable: the Windows layer supplies
 // the folders and tests each candidate for existence.
 #pragma once
 
@@ -26,5 +26,11 @@ std::vector<std::u16string> BrowserCandidates(const SearchPlaces& places);
 // "Chromium 156.0.8078.129 built on Debian ..." -> "156.0.8078.129"; the first
 // token of digits and dots with at least one dot, or empty.
 std::u16string VersionFromVersionOutput(std::u16string_view output);
+
+// The switches a browser starts with: ours, then the host's extra arguments
+// (split on spaces outside double quotes, so a host's switch can override
+// one of ours). Every "--disable-features=" list, ours and the host's, ends
+// up in one switch: the browser reads only the last one it is given.
+std::vector<std::u16string> BrowserSwitches(std::u16string_view hostArguments);
 
 }  // namespace Corvane::Chromium
