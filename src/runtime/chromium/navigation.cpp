@@ -385,7 +385,10 @@ HRESULT WebView::NavigateToString(LPCWSTR htmlContent) {
 // content goes straight into it, and its commit is announced here instead.
 void WebView::WriteDocument(UINT64 id, std::u16string html) {
     ComPtr<WebView> self(this);
-    if (std::exchange(firstDocument_, false)) {
+    std::vector<std::u16string> scripts = std::move(firstDocumentScripts_);
+    firstDocumentScripts_.clear();
+    // Without scripts the page gets no document scripts either: a new document then.
+    if (std::exchange(firstDocument_, false) && (scripts.empty() || !sentScriptDisabled_)) {
         nav_.committed = true;
         nav_.historyPending = true;
         Enqueue([self, id] {
@@ -394,7 +397,7 @@ void WebView::WriteDocument(UINT64 id, std::u16string html) {
                                                      static_cast<ICoreWebView2ContentLoadingEventArgs*>(loading.get()));
         });
         RefreshHistory();
-        WriteContent(id, std::move(html));
+        WriteContent(id, std::move(html), std::move(scripts));
         return;
     }
     Send(u"Page.navigate", Params().Add(u"url", u"about:blank").Text(), [self, id, html](const CdpReply& reply) {
@@ -407,10 +410,20 @@ void WebView::WriteDocument(UINT64 id, std::u16string html) {
     });
 }
 
-void WebView::WriteContent(UINT64 id, std::u16string html) {
+// Document scripts added since the set-up run in the first document between
+// its document.open, which ends the listeners and content it had, and the
+// writing of the content, exactly as in a new document.
+void WebView::WriteContent(UINT64 id, std::u16string html, std::vector<std::u16string> scripts) {
     ComPtr<WebView> self(this);
-    Send(u"Page.setDocumentContent", Params().Add(u"frameId", mainFrameId_).Add(u"html", html).Text(),
-         [self, id](const CdpReply& written) {
+    std::u16string method = u"Page.setDocumentContent";
+    std::u16string params = Params().Add(u"frameId", mainFrameId_).Add(u"html", html).Text();
+    if (!scripts.empty()) {
+        Send(u"Runtime.evaluate", Params().Add(u"expression", u"document.open()").Text());
+        for (const std::u16string& script : scripts) Send(u"Runtime.evaluate", Params().Add(u"expression", script).Text());
+        method = u"Runtime.evaluate";
+        params = Params().Add(u"expression", u"document.write(" + Quote(html) + u");document.close()").Text();
+    }
+    Send(method, params, [self, id](const CdpReply& written) {
         if (self->closed_ || self->nav_.id != id || !self->nav_.active) return;
         if (!written.Ok()) {
             self->Complete(false, static_cast<int>(WebErrorStatus::UnexpectedError));

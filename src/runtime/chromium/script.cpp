@@ -182,7 +182,9 @@ HRESULT WebView::AddScriptToExecuteOnDocumentCreated(
     if (!javaScript) return E_INVALIDARG;
     if (HRESULT hr = Usable(); FAILED(hr)) return hr;
     ComPtr<ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler> completed(handler);
-    firstDocument_ = false;   // the script must run in the next document: it needs a new one
+    // The script must run in the next document: the first one gets it when a
+    // string document is written into it, any other needs a new document.
+    if (firstDocument_) firstDocumentScripts_.push_back(std::u16string(View(javaScript)));
     return ComBarrier([&] {
         Send(u"Page.addScriptToEvaluateOnNewDocument", Params().Add(u"source", View(javaScript)).Text(),
              [completed](const CdpReply& reply) {
@@ -197,6 +199,7 @@ HRESULT WebView::AddScriptToExecuteOnDocumentCreated(
 HRESULT WebView::RemoveScriptToExecuteOnDocumentCreated(LPCWSTR id) {
     if (!id) return E_INVALIDARG;
     if (HRESULT hr = Usable(); FAILED(hr)) return hr;
+    firstDocument_ = false;   // which of the first document's scripts it was is not known here
     return ComBarrier([&] {
         Send(u"Page.removeScriptToEvaluateOnNewDocument", Params().Add(u"identifier", View(id)).Text());
         return S_OK;

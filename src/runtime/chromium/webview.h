@@ -196,7 +196,7 @@ private:
     UINT64 BeginNavigation(std::u16string url, bool userInitiated, bool redirected,
                            std::function<void(bool cancel, UINT64 id)> then);
     void WriteDocument(UINT64 id, std::u16string html);
-    void WriteContent(UINT64 id, std::u16string html);
+    void WriteContent(UINT64 id, std::u16string html, std::vector<std::u16string> scripts = {});
     // Raises host events one at a time, in the order their causes arrived: a
     // handler that pumps messages lets DevTools messages be handled, but the
     // events they cause wait until the running handler returned.
@@ -305,6 +305,9 @@ private:
     // nothing but our set-up has run in it: a string document may be written
     // straight into it (NavigateToString).
     bool firstDocument_ = false;
+    // Document scripts added while the first document was untouched: they
+    // run in it, after its document.open, when a string document is written.
+    std::vector<std::u16string> firstDocumentScripts_;
     // The main frame's loading as the set-up saw it (the blank page the
     // target was made with may still be loading when we attach).
     enum class BlankLoad { Unseen, Loading, Ended };
