@@ -55,6 +55,9 @@ public:
     std::u16string TakeStartPage() { return std::exchange(startPage_, std::u16string()); }
     const std::wstring& UserDataFolder() const { return userDataFolder_; }
     DWORD ProcessId() const { return process_.ProcessId(); }
+    // Browser-wide: downloads go to this folder, named by guid, with events.
+    // Sent once, not again by every view that listens for downloads.
+    void RouteDownloads(const std::u16string& folder);
     // Called once when the browser ends while in use (exit, crash, closed
     // socket); the id removes the listener.
     int AddExitListener(std::function<void()> listener);
@@ -71,7 +74,7 @@ private:
     void Finish(HRESULT hr);
 
     std::wstring userDataFolder_, version_, registryKey_;
-    std::u16string startPage_, userAgent_;
+    std::u16string startPage_, userAgent_, downloadFolder_;
     BrowserProcess process_;
     std::shared_ptr<CdpConnection> connection_;
     std::vector<ReadyFn> waiting_;

@@ -48,17 +48,19 @@ HRESULT DownloadStartingArgs::put_ResultFilePath(LPCWSTR value) {
 HRESULT WebView::add_DownloadStarting(ICoreWebView2DownloadStartingEventHandler* h, EventRegistrationToken* t) {
     HRESULT hr = downloadStarting_.Add(h, t);
     if (FAILED(hr) || !browser_ || closed_) return hr;
-    // The browser's downloads go to our folder, named by guid, with events.
     const std::wstring folder = DownloadFolder(browser_->UserDataFolder());
     CreateDirectoryW(folder.c_str(), nullptr);
     std::wstring browserPath = UnderWine() ? UnixPathOf(folder) : folder;
     if (browserPath.empty()) browserPath = folder;
-    browser_->Send(u"Browser.setDownloadBehavior", Params()
-                                                       .Add(u"behavior", u"allowAndName")
-                                                       .Add(u"downloadPath", View(browserPath.c_str()))
-                                                       .Add(u"eventsEnabled", true)
-                                                       .Text());
+    browser_->RouteDownloads(std::u16string(View(browserPath.c_str())));
     return hr;
+}
+
+void Browser::RouteDownloads(const std::u16string& folder) {
+    if (folder == downloadFolder_) return;
+    downloadFolder_ = folder;
+    Send(u"Browser.setDownloadBehavior",
+         Params().Add(u"behavior", u"allowAndName").Add(u"downloadPath", folder).Add(u"eventsEnabled", true).Text());
 }
 
 void WebView::CancelDownload(const std::u16string& guid) {
