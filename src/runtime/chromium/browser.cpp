@@ -194,4 +194,20 @@ int Browser::AddExitListener(std::function<void()> listener) {
 
 void Browser::RemoveExitListener(int id) { exitListeners_.erase(id); }
 
+void Browser::TakeTurn(std::function<void(Turn)> start) {
+    turns_.push_back(std::move(start));
+    if (!turnTaken_) NextTurn();
+}
+
+void Browser::NextTurn() {
+    turnTaken_ = !turns_.empty();
+    if (!turnTaken_) return;
+    std::function<void(Turn)> start = std::move(turns_.front());
+    turns_.pop_front();
+    std::weak_ptr<Browser> weak = weak_from_this();
+    start(Turn(nullptr, [weak](void*) {
+        if (auto self = weak.lock()) self->NextTurn();
+    }));
+}
+
 }  // namespace Corvane::Chromium

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -53,6 +54,13 @@ public:
     // The blank page the browser opened at start, handed to the first web
     // view (a new window would cost a renderer start); empty afterwards.
     std::u16string TakeStartPage() { return std::exchange(startPage_, std::u16string()); }
+    // Views are set up one at a time. The browser makes a window in one piece
+    // of work that holds up every command sent after it, so a view's set-up
+    // goes out before the next window is asked for, and the first views load
+    // while later ones are being made. `start` runs when it is this view's
+    // turn; the turn passes on when the last copy of the token is gone.
+    using Turn = std::shared_ptr<void>;
+    void TakeTurn(std::function<void(Turn)> start);
     const std::wstring& UserDataFolder() const { return userDataFolder_; }
     DWORD ProcessId() const { return process_.ProcessId(); }
     // Browser-wide: downloads go to this folder, named by guid, with events.
@@ -72,6 +80,7 @@ private:
     Browser() = default;
     void Opened(HRESULT hr);
     void Finish(HRESULT hr);
+    void NextTurn();
 
     std::wstring userDataFolder_, version_, registryKey_;
     std::u16string startPage_, userAgent_, downloadFolder_;
@@ -87,6 +96,8 @@ private:
     std::map<std::u16string, Session> sessions_;
     std::map<int, std::function<void()>> exitListeners_;
     int nextListener_ = 1;
+    std::deque<std::function<void(Turn)>> turns_;
+    bool turnTaken_ = false;
 };
 
 }  // namespace Corvane::Chromium

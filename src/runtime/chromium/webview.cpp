@@ -132,11 +132,13 @@ std::u16string WebView::Bootstrap() const {
 
 void WebView::Start(std::function<void(HRESULT)> done) {
     ComPtr<WebView> self(this);
-    auto attach = [self, done](std::u16string targetId, bool created) {
+    // The turn is held until the set-up is sent: its copy in each reply
+    // handler goes when that handler has run (or the reply was lost).
+    auto attach = [self, done](std::u16string targetId, bool created, Browser::Turn turn) {
         self->targetId_ = std::move(targetId);
         self->browser_->Send(u"Target.attachToTarget",
                              Params().Add(u"targetId", self->targetId_).Add(u"flatten", true).Text(), {},
-                             [self, done, created](const CdpReply& attached) {
+                             [self, done, created, turn](const CdpReply& attached) {
             if (!attached.Ok()) return done(E_FAIL);
             self->sessionId_ = Str(attached.result, u"sessionId");
             self->browser_->AddSession(self->sessionId_, self->targetId_, self.get());
@@ -156,16 +158,16 @@ void WebView::Start(std::function<void(HRESULT)> done) {
             });
         });
     };
-    std::u16string startPage = browser_->TakeStartPage();
-    if (!startPage.empty()) {
-        attach(std::move(startPage), false);
-        return;
-    }
-    // Each further view gets a window of its own: a second tab would hide the first.
-    browser_->Send(u"Target.createTarget", Params().Add(u"url", u"about:blank").Add(u"newWindow", true).Text(), {},
-                   [attach, done](const CdpReply& created) {
-        if (!created.Ok()) return done(E_FAIL);
-        attach(std::u16string(Str(created.result, u"targetId")), true);
+    browser_->TakeTurn([self, attach, done](Browser::Turn turn) {
+        std::u16string startPage = self->browser_->TakeStartPage();
+        if (!startPage.empty()) return attach(std::move(startPage), false, std::move(turn));
+        // Each further view gets a window of its own: a second tab would hide the first.
+        self->browser_->Send(u"Target.createTarget",
+                             Params().Add(u"url", u"about:blank").Add(u"newWindow", true).Text(), {},
+                             [attach, done, turn](const CdpReply& created) {
+            if (!created.Ok()) return done(E_FAIL);
+            attach(std::u16string(Str(created.result, u"targetId")), true, turn);
+        });
     });
 }
 
