@@ -387,7 +387,8 @@ void WebView::WriteDocument(UINT64 id, std::u16string html) {
     ComPtr<WebView> self(this);
     std::vector<std::u16string> scripts = std::move(firstDocumentScripts_);
     firstDocumentScripts_.clear();
-    // Without scripts the page gets no document scripts either: a new document then.
+    // With scripts disabled, running the document scripts here is not ours to
+    // decide: a new document then, as for any other navigation.
     if (std::exchange(firstDocument_, false) && (scripts.empty() || !sentScriptDisabled_)) {
         nav_.committed = true;
         nav_.historyPending = true;

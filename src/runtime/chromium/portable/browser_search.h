@@ -1,6 +1,7 @@
 // Where the Chromium runtime looks for a browser, in order, how it reads a
-// version from `chromium --version`, and the switches it starts it with. Portable: the Windows layer supplies
-// the folders and tests each candidate for existence.
+// version from `chromium --version`, and the switches it starts it with.
+// Portable: the Windows layer supplies the folders and tests each candidate
+// for existence.
 #pragma once
 
 #include <string>
