@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cwctype>
 
-#include "json_document.h"
-
 namespace CorvaneTest::Runtime {
 
 namespace {
@@ -23,23 +21,6 @@ enum NavigationStep {
     kCancelled,
     kFailed,
 };
-
-// The <title> of an HTML text, or empty.
-std::wstring HtmlTitle(const std::wstring& html) {
-    std::wstring lower = html;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](wchar_t c) { return std::towlower(c); });
-    size_t open = lower.find(L"<title>");
-    if (open == std::wstring::npos) return {};
-    size_t close = lower.find(L"</title>", open);
-    if (close == std::wstring::npos) return {};
-    return html.substr(open + 7, close - open - 7);
-}
-
-bool IsValidJson(const wchar_t* text) {
-    std::unique_ptr<Corvane::JsonDocument> document;
-    std::u16string error;
-    return Corvane::ParseDocument(reinterpret_cast<const char16_t*>(text), 1u << 26, document, error);
-}
 
 }  // namespace
 
@@ -214,27 +195,6 @@ HRESULT WebView::PrintToPdf(LPCWSTR resultFilePath, ICoreWebView2PrintSettings* 
     return S_OK;
 }
 
-HRESULT WebView::Print(ICoreWebView2PrintSettings* printSettings, ICoreWebView2PrintCompletedHandler* handler) {
-    Trace(L"Print");
-    if (closed_) return kInvalidState;
-    LogPrintSettings(printSettings);
-    ComPtr<ICoreWebView2PrintCompletedHandler> done(handler);
-    if (done) Post([done] { done->Invoke(S_OK, COREWEBVIEW2_PRINT_STATUS_SUCCEEDED); });
-    return S_OK;
-}
-
-HRESULT WebView::CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT imageFormat, IStream* imageStream,
-                                ICoreWebView2CapturePreviewCompletedHandler* handler) {
-    Trace(L"CapturePreview", imageFormat);
-    if (closed_) return kInvalidState;
-    if (!imageStream) return E_INVALIDARG;
-    static const BYTE kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    HRESULT hr = imageStream->Write(kPngSignature, sizeof kPngSignature, nullptr);
-    ComPtr<ICoreWebView2CapturePreviewCompletedHandler> done(handler);
-    if (done) Post([done, hr] { done->Invoke(hr); });
-    return S_OK;
-}
-
 HRESULT WebView::CallDevToolsProtocolMethod(LPCWSTR methodName, LPCWSTR parametersAsJson,
                                             ICoreWebView2CallDevToolsProtocolMethodCompletedHandler* handler) {
     Trace(L"CallDevToolsProtocolMethod", methodName, parametersAsJson);
@@ -378,25 +338,6 @@ HRESULT Controller::put_ZoomFactor(double zoomFactor) {
     return S_OK;
 }
 
-HRESULT Controller::SetBoundsAndZoomFactor(RECT bounds, double zoomFactor) {
-    Trace(L"SetBoundsAndZoomFactor", bounds, zoomFactor);
-    if (closed_) return kInvalidState;
-    if (!(zoomFactor > 0)) return E_INVALIDARG;
-    props[L"bounds"] = Value::Bytes(bounds);
-    SetZoom(zoomFactor);
-    return S_OK;
-}
-
-HRESULT Controller::MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON reason) {
-    Trace(L"MoveFocus", reason);
-    return Gate();
-}
-
-HRESULT Controller::NotifyParentWindowPositionChanged() {
-    Trace(L"NotifyParentWindowPositionChanged");
-    return Gate();
-}
-
 HRESULT Controller::Close() {
     Trace(L"Close");
     if (closed_) return S_OK;
@@ -434,7 +375,6 @@ WebView::WebView(Environment* environment, Controller* controller, int index, co
 WebView::~WebView() {
     G().webViews[index_].view = nullptr;
     G().webViews[index_].finalState = StateJson(true);
-    ClearHostObjects();
 }
 
 HRESULT WebView::Gate() { return closed_ ? kInvalidState : S_OK; }
@@ -445,7 +385,6 @@ void WebView::MarkClosed() {
     DropHandlers();
     for (auto& nav : inFlight_) nav->canceled = true;
     DropHeldWork();
-    ClearHostObjects();
     for (auto& f : frames) f.frame->DropHandlers();
     frames.clear();
 }
@@ -456,26 +395,12 @@ void WebView::DropHeldWork() {
     heldScripts_.clear();
 }
 
-void WebView::ClearHostObjects() {
-    auto objects = std::move(hostObjects_);
-    hostObjects_.clear();
-    for (auto& o : objects) VariantClear(&o.value);
-}
-
 HRESULT WebView::get_Settings(ICoreWebView2Settings** settings) {
     Trace(L"get_Settings");
     if (!settings) return E_POINTER;
     *settings = nullptr;
     if (closed_) return kInvalidState;
     return settings_->QueryInterface(__uuidof(ICoreWebView2Settings), reinterpret_cast<void**>(settings));
-}
-
-HRESULT WebView::get_Environment(ICoreWebView2Environment** environment) {
-    Trace(L"get_Environment");
-    if (!environment) return E_POINTER;
-    *environment = nullptr;
-    if (closed_) return kInvalidState;
-    return environment_->QueryInterface(__uuidof(ICoreWebView2Environment), reinterpret_cast<void**>(environment));
 }
 
 HRESULT WebView::get_Profile(ICoreWebView2Profile** value) {
@@ -603,9 +528,7 @@ HRESULT WebView::NavigateToString(LPCWSTR htmlContent) {
     Trace(L"NavigateToString", htmlContent);
     if (closed_) return kInvalidState;
     if (!htmlContent) return E_INVALIDARG;
-    std::wstring title = HtmlTitle(htmlContent);
-    StartNavigation(L"about:blank", title.empty() ? L"about:blank" : title, COREWEBVIEW2_NAVIGATION_KIND_NEW_DOCUMENT,
-                    -1);
+    StartNavigation(L"about:blank", L"about:blank", COREWEBVIEW2_NAVIGATION_KIND_NEW_DOCUMENT, -1);
     return S_OK;
 }
 
@@ -615,16 +538,6 @@ HRESULT WebView::GoBack() {
     if (historyIndex_ > 0) {
         const auto& entry = history_[historyIndex_ - 1];
         StartNavigation(entry.first, entry.second, COREWEBVIEW2_NAVIGATION_KIND_BACK_OR_FORWARD, historyIndex_ - 1);
-    }
-    return S_OK;
-}
-
-HRESULT WebView::GoForward() {
-    Trace(L"GoForward");
-    if (closed_) return kInvalidState;
-    if (historyIndex_ + 1 < static_cast<int>(history_.size())) {
-        const auto& entry = history_[historyIndex_ + 1];
-        StartNavigation(entry.first, entry.second, COREWEBVIEW2_NAVIGATION_KIND_BACK_OR_FORWARD, historyIndex_ + 1);
     }
     return S_OK;
 }
@@ -700,15 +613,10 @@ HRESULT WebView::AddScriptToExecuteOnDocumentCreated(
     return S_OK;
 }
 
-HRESULT WebView::RemoveScriptToExecuteOnDocumentCreated(LPCWSTR id) {
-    Trace(L"RemoveScriptToExecuteOnDocumentCreated", id);
-    return Gate();
-}
-
 HRESULT WebView::PostWebMessageAsJson(LPCWSTR webMessageAsJson) {
     Trace(L"PostWebMessageAsJson", webMessageAsJson);
     if (closed_) return kInvalidState;
-    if (!webMessageAsJson || !IsValidJson(webMessageAsJson)) return E_INVALIDARG;
+    if (!webMessageAsJson) return E_INVALIDARG;
     return S_OK;
 }
 
@@ -717,46 +625,6 @@ HRESULT WebView::PostWebMessageAsString(LPCWSTR webMessageAsString) {
     if (closed_) return kInvalidState;
     if (!webMessageAsString) return E_INVALIDARG;
     return S_OK;
-}
-
-HRESULT WebView::AddHostObjectToScript(LPCWSTR name, VARIANT* object) {
-    Trace(L"AddHostObjectToScript", name);
-    if (closed_) return kInvalidState;
-    if (!name || !*name || !object) return E_INVALIDARG;
-    // Kept like the platform's runtime keeps it: until removed or closed.
-    HostObject entry{name, {}};
-    VariantInit(&entry.value);
-    HRESULT hr = VariantCopy(&entry.value, object);
-    if (FAILED(hr)) return hr;
-    for (auto& o : hostObjects_) {
-        if (o.name == entry.name) {
-            VariantClear(&o.value);
-            o.value = entry.value;
-            return S_OK;
-        }
-    }
-    hostObjects_.push_back(entry);
-    return S_OK;
-}
-
-HRESULT WebView::RemoveHostObjectFromScript(LPCWSTR name) {
-    Trace(L"RemoveHostObjectFromScript", name);
-    if (closed_) return kInvalidState;
-    if (!name) return E_INVALIDARG;
-    for (auto it = hostObjects_.begin(); it != hostObjects_.end(); ++it) {
-        if (it->name == name) {
-            VARIANT v = it->value;
-            hostObjects_.erase(it);
-            VariantClear(&v);
-            break;
-        }
-    }
-    return S_OK;
-}
-
-HRESULT WebView::OpenDevToolsWindow() {
-    Trace(L"OpenDevToolsWindow");
-    return Gate();
 }
 
 HRESULT WebView::get_BrowserProcessId(UINT32* value) {
@@ -785,20 +653,6 @@ HRESULT WebView::Resume() {
     return S_OK;
 }
 
-HRESULT WebView::put_IsMuted(BOOL value) {
-    Trace(L"put_IsMuted", value);
-    if (closed_) return kInvalidState;
-    bool changed = Find(L"isMuted")->AsBool() != (value != 0);
-    props[L"isMuted"] = Value::Bool(value != 0);
-    if (changed) {
-        ComPtr<WebView> self(this);
-        Post([self] {
-            if (!self->closed_) RaiseEvent(self->index_, L"IsMutedChanged", {});
-        });
-    }
-    return S_OK;
-}
-
 // --- Frame ---
 
 Frame::Frame(const std::wstring& name, UINT32 id) : Com(L"Frame") {
@@ -806,49 +660,10 @@ Frame::Frame(const std::wstring& name, UINT32 id) : Com(L"Frame") {
     props[L"frameId"] = Value::Int(id);
 }
 
-HRESULT Frame::IsDestroyed(BOOL* value) {
-    Trace(L"IsDestroyed");
-    if (!value) return E_POINTER;
-    *value = destroyed;
-    return S_OK;
-}
-
-}  // namespace CorvaneTest::Runtime
-
-namespace CorvaneTest::Runtime {
-
-// Mappings are kept as given and shown in the state; no request is served.
+// Request filters are logged; no request is served.
 HRESULT WebView::AddWebResourceRequestedFilter(LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
     Trace(L"AddWebResourceRequestedFilter", uri, context);
     return FAILED(Gate()) ? Gate() : (uri && *uri ? S_OK : E_INVALIDARG);
-}
-
-HRESULT WebView::RemoveWebResourceRequestedFilter(LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
-    Trace(L"RemoveWebResourceRequestedFilter", uri, context);
-    return Gate();
-}
-
-HRESULT WebView::SetVirtualHostNameToFolderMapping(LPCWSTR hostName, LPCWSTR folderPath,
-                                                   COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND accessKind) {
-    Trace(L"SetVirtualHostNameToFolderMapping", hostName, folderPath, static_cast<int>(accessKind));
-    if (closed_) return kInvalidState;
-    if (!hostName || !*hostName || !folderPath || !*folderPath || accessKind < COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_DENY ||
-        accessKind > COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_DENY_CORS)
-        return E_INVALIDARG;
-    std::wstring host = hostName;
-    for (wchar_t& c : host) c = std::towlower(c);
-    virtualHosts_[host] = std::to_wstring(static_cast<int>(accessKind)) + L"|" + folderPath;
-    return S_OK;
-}
-
-HRESULT WebView::ClearVirtualHostNameToFolderMapping(LPCWSTR hostName) {
-    Trace(L"ClearVirtualHostNameToFolderMapping", hostName);
-    if (closed_) return kInvalidState;
-    if (!hostName || !*hostName) return E_INVALIDARG;
-    std::wstring host = hostName;
-    for (wchar_t& c : host) c = std::towlower(c);
-    virtualHosts_.erase(host);
-    return S_OK;
 }
 
 std::wstring WebView::StateJson(bool released) {
