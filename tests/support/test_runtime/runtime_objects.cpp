@@ -54,11 +54,8 @@ int ResolveIndex(int index) {
 
 // --- Environment ---
 
-Environment::Environment(const std::wstring& browserFolder, const std::wstring& userDataFolder)
-    : Com(L"Environment") {
+Environment::Environment() : Com(L"Environment") {
     props[L"browserVersionString"] = Value::String(G().version);
-    props[L"userDataFolder"] = Value::String(userDataFolder);
-    props[L"failureReportFolderPath"] = Value::String(userDataFolder + L"\\Crashpad\\reports");
     G().environments.push_back(this);
 }
 
@@ -72,7 +69,7 @@ Environment::~Environment() {
 HRESULT Environment::CreateCoreWebView2Controller(HWND parentWindow,
                                                   ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
     Trace(L"CreateCoreWebView2Controller", parentWindow);
-    return StartController(parentWindow, L"", handler);
+    return StartController(parentWindow, handler);
 }
 
 namespace {
@@ -127,19 +124,11 @@ HRESULT Environment::CreatePrintSettings(ICoreWebView2PrintSettings** settings) 
 HRESULT Environment::CreateFindOptions(ICoreWebView2FindOptions** options) {
     Trace(L"CreateFindOptions");
     if (!options) return E_POINTER;
-    Bag defaults;
-    defaults[L"findTerm"] = Value::String(L"");
-    for (const wchar_t* flag : {L"isCaseSensitive", L"shouldHighlightAllMatches", L"shouldMatchWord",
-                                L"suppressDefaultFindDialog"})
-        defaults[flag] = Value::Bool(false);
-    auto object = Make<FindOptionsObject>(L"FindOptions", std::move(defaults));
+    auto object = Make<FindOptionsObject>(L"FindOptions", Bag());
     return object->QueryInterface(__uuidof(ICoreWebView2FindOptions), reinterpret_cast<void**>(options));
 }
 
-FindObject::FindObject() : Com(L"Find") {
-    props[L"matchCount"] = Value::Int(0);
-    props[L"activeMatchIndex"] = Value::Int(-1);
-}
+FindObject::FindObject() : Com(L"Find") { props[L"activeMatchIndex"] = Value::Int(-1); }
 
 HRESULT FindObject::Start(ICoreWebView2FindOptions* options, ICoreWebView2FindStartCompletedHandler* handler) {
     if (!options) return E_INVALIDARG;
@@ -232,12 +221,7 @@ HRESULT WebView::GetDevToolsProtocolEventReceiver(LPCWSTR eventName, ICoreWebVie
 HRESULT Environment::CreateCoreWebView2ControllerOptions(ICoreWebView2ControllerOptions** options) {
     Trace(L"CreateCoreWebView2ControllerOptions");
     if (!options) return E_POINTER;
-    Bag defaults;
-    defaults[L"profileName"] = Value::String(L"");
-    defaults[L"isInPrivateModeEnabled"] = Value::Bool(false);
-    defaults[L"scriptLocale"] = Value::String(L"");
-    defaults[L"allowHostInputProcessing"] = Value::Bool(false);
-    auto object = Make<ControllerOptionsObject>(L"ControllerOptions", std::move(defaults));
+    auto object = Make<ControllerOptionsObject>(L"ControllerOptions", Bag());
     return object->QueryInterface(__uuidof(ICoreWebView2ControllerOptions), reinterpret_cast<void**>(options));
 }
 
@@ -253,13 +237,12 @@ HRESULT Environment::CreateCoreWebView2ControllerWithOptions(
         options->get_IsInPrivateModeEnabled(&inPrivate);
     }
     Trace(L"CreateCoreWebView2ControllerWithOptions", parentWindow, profile.c_str(), inPrivate);
-    return StartController(parentWindow, profile, handler);
+    return StartController(parentWindow, handler);
 }
 
 #endif
 
-HRESULT Environment::StartController(HWND parentWindow, const std::wstring& profileName,
-                                     ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
+HRESULT Environment::StartController(HWND parentWindow, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
     if (!handler) return E_POINTER;
     if (!IsWindow(parentWindow)) return E_INVALIDARG;
     HRESULT call = CallFailure(CreationStep::Controller);
@@ -267,13 +250,13 @@ HRESULT Environment::StartController(HWND parentWindow, const std::wstring& prof
     HRESULT hr = Failure(CreationStep::Controller);
     ComPtr<Environment> self(this);
     ComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> done(handler);
-    CompleteCreation([self, done, parentWindow, profileName, hr] {
+    CompleteCreation([self, done, parentWindow, hr] {
         if (hr == S_FALSE) {
             done->Invoke(S_OK, nullptr);
         } else if (FAILED(hr)) {
             done->Invoke(hr, nullptr);
         } else {
-            auto controller = Make<Controller>(self.get(), parentWindow, profileName);
+            auto controller = Make<Controller>(self.get(), parentWindow);
             done->Invoke(S_OK, controller.get());
         }
     });
@@ -282,19 +265,14 @@ HRESULT Environment::StartController(HWND parentWindow, const std::wstring& prof
 
 // --- Controller ---
 
-Controller::Controller(Environment* environment, HWND parentWindow, const std::wstring& profileName)
+Controller::Controller(Environment* environment, HWND parentWindow)
     : Com(L"Controller"), index_(static_cast<int>(G().webViews.size())) {
     props[L"isVisible"] = Value::Bool(true);
     props[L"bounds"] = Value::Bytes(RECT{0, 0, 0, 0});
     props[L"zoomFactor"] = Value::Double(1.0);
     props[L"parentWindow"] = Value::Int(reinterpret_cast<INT_PTR>(parentWindow));
-    props[L"defaultBackgroundColor"] = Value::Bytes(COREWEBVIEW2_COLOR{255, 255, 255, 255});
-    props[L"rasterizationScale"] = Value::Double(1.0);
-    props[L"shouldDetectMonitorScaleChanges"] = Value::Bool(true);
-    props[L"boundsMode"] = Value::Int(COREWEBVIEW2_BOUNDS_MODE_USE_RAW_PIXELS);
-    props[L"allowExternalDrop"] = Value::Bool(true);
     G().webViews.push_back({nullptr, this, environment, {}});
-    view_ = Make<WebView>(environment, this, index_, profileName);
+    view_ = Make<WebView>(environment, this, index_);
     G().webViews[index_].view = view_.get();
 }
 
@@ -350,26 +328,12 @@ HRESULT Controller::Close() {
 
 // --- WebView ---
 
-WebView::WebView(Environment* environment, Controller* controller, int index, const std::wstring& profileName)
+WebView::WebView(Environment* environment, Controller* controller, int index)
     : Com(L"WebView"), environment_(environment), controller_(controller), index_(index) {
     props[L"source"] = Value::String(L"about:blank");
     props[L"documentTitle"] = Value::String(L"about:blank");
-    for (const wchar_t* off : {L"containsFullScreenElement", L"isSuspended", L"isMuted", L"isDocumentPlayingAudio",
-                               L"isDefaultDownloadDialogOpen"})
-        props[off] = Value::Bool(false);
-    props[L"statusBarText"] = Value::String(L"");
-    props[L"faviconUri"] = Value::String(L"");
-    props[L"memoryUsageTargetLevel"] = Value::Int(0);
-    props[L"defaultDownloadDialogCornerAlignment"] = Value::Int(1);
-    props[L"defaultDownloadDialogMargin"] = Value::Bytes(POINT{0, 0});
     settings_ = Make<SettingsObject>(L"Settings", SettingsDefaults());
-    Bag profile;
-    profile[L"profileName"] = Value::String(profileName);
-    profile[L"isInPrivateModeEnabled"] = Value::Bool(false);
-    profile[L"profilePath"] = Value::String(L"");
-    profile[L"defaultDownloadFolderPath"] = Value::String(L"");
-    profile[L"preferredColorScheme"] = Value::Int(0);
-    profile_ = Make<ProfileObject>(L"Profile", std::move(profile));
+    profile_ = Make<ProfileObject>(L"Profile", Bag());
 }
 
 WebView::~WebView() {

@@ -46,7 +46,7 @@ Bag SettingsDefaults();
 
 class Environment final : public Com<EnvironmentMethods<RuntimeObject>> {
 public:
-    Environment(const std::wstring& browserFolder, const std::wstring& userDataFolder);
+    Environment();
     ~Environment() override;
 
     HRESULT STDMETHODCALLTYPE CreateCoreWebView2Controller(
@@ -63,13 +63,12 @@ public:
 #endif
 
 private:
-    HRESULT StartController(HWND parentWindow, const std::wstring& profileName,
-                            ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler);
+    HRESULT StartController(HWND parentWindow, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler);
 };
 
 class Controller final : public Com<ControllerMethods<RuntimeObject>> {
 public:
-    Controller(Environment* environment, HWND parentWindow, const std::wstring& profileName);
+    Controller(Environment* environment, HWND parentWindow);
     ~Controller() override;
 
     HRESULT Gate() override;
@@ -104,7 +103,7 @@ struct Navigation {
 
 class WebView final : public Com<WebViewMethods<RuntimeObject>> {
 public:
-    WebView(Environment* environment, Controller* controller, int index, const std::wstring& profileName);
+    WebView(Environment* environment, Controller* controller, int index);
     ~WebView() override;
 
     HRESULT Gate() override;
