@@ -257,7 +257,7 @@ TEST_F(Browser, DisposeTearsDownOnceAndLaterCallsKnowIt) {
     EXPECT_EQ(LastError(ctrl), L"WebView not initialized.");
 }
 
-TEST_F(Browser, SuspendAndResumeGoThroughTheRuntime) {
+TEST_F(Browser, SuspendResumeAndCloseBrowserProcessGoThroughTheRuntime) {
     Ready();
     EXPECT_EQ(ctrl->TrySuspend(), S_OK);
     ASSERT_TRUE(PumpUntil([] { return Has(State(), L"\"suspended\":true"); }));
@@ -270,10 +270,8 @@ TEST_F(Browser, SuspendAndResumeGoThroughTheRuntime) {
     EXPECT_EQ(ctrl->TrySuspend(), S_OK);
     EXPECT_EQ(Get<VARIANT_BOOL>(ctrl, &ICorvaneCtrl::get_IsSuspended), VARIANT_TRUE);
     EXPECT_TRUE(Has(State(), L"\"visible\":false"));
-}
 
-TEST_F(Browser, CloseBrowserProcessReportsWhatStoppedIt) {
-    Ready();
+    // Closing the browser process: what stopped it, or the process ended.
     Runtime().SetBrowserProcessId(0);
     EXPECT_EQ(ctrl->CloseBrowserProcess(), E_FAIL);
     EXPECT_EQ(LastError(ctrl), L"Could not get browser process ID.");
@@ -499,7 +497,7 @@ TEST_F(Browser, HostAnswersReachTheBrowserOnlyInTheirDocumentedForms) {
     EXPECT_EQ(host->sink.events.back().Text(), L"0x10(,1,,&0)");   // as raised, before the answer
 }
 
-TEST_F(Browser, F12WithDevToolsOffIsSwallowed) {
+TEST_F(Browser, F12WithDevToolsOffIsSwallowedAndContextMenusNeedEnabling) {
     Ready();
     const wchar_t* f12 = L"{\"keyEventKind\":0,\"virtualKey\":123,\"keyEventLParam\":1}";
     std::wstring answer = Raise(L"AcceleratorKeyPressed", f12);
@@ -517,13 +515,11 @@ TEST_F(Browser, F12WithDevToolsOffIsSwallowed) {
     answer = Raise(L"AcceleratorKeyPressed", f12);
     EXPECT_EQ(host->sink.Count(Ev::AcceleratorKeyPressed), 2);
     EXPECT_TRUE(Has(answer, L"\"handled\":false")) << answer;
-}
 
-TEST_F(Browser, ContextMenuEventsOnlyOnceTheHostEnabledMenus) {
-    Ready();
+    // Context menus reach the host only once it enabled them.
     const wchar_t* args =
         L"{\"locationX\":5,\"locationY\":7,\"pageUri\":\"https://page.test/\",\"linkUri\":\"https://link.test/\"}";
-    std::wstring answer = Raise(L"ContextMenuRequested", args);
+    answer = Raise(L"ContextMenuRequested", args);
     EXPECT_EQ(host->sink.Count(Ev::ContextMenuRequested), 0);
     EXPECT_TRUE(Has(answer, L"\"handled\":true")) << answer;
 
