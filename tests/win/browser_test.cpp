@@ -257,7 +257,7 @@ TEST_F(Browser, DisposeTearsDownOnceAndLaterCallsKnowIt) {
     EXPECT_EQ(LastError(ctrl), L"WebView not initialized.");
 }
 
-TEST_F(Browser, SuspendAndResumeGoThroughTheRuntime) {
+TEST_F(Browser, SuspendResumeAndCloseBrowserProcessGoThroughTheRuntime) {
     Ready();
     EXPECT_EQ(ctrl->TrySuspend(), S_OK);
     ASSERT_TRUE(PumpUntil([] { return Has(State(), L"\"suspended\":true"); }));
@@ -270,10 +270,8 @@ TEST_F(Browser, SuspendAndResumeGoThroughTheRuntime) {
     EXPECT_EQ(ctrl->TrySuspend(), S_OK);
     EXPECT_EQ(Get<VARIANT_BOOL>(ctrl, &ICorvaneCtrl::get_IsSuspended), VARIANT_TRUE);
     EXPECT_TRUE(Has(State(), L"\"visible\":false"));
-}
 
-TEST_F(Browser, CloseBrowserProcessReportsWhatStoppedIt) {
-    Ready();
+    // Closing the browser process: what stopped it, or the process ended.
     Runtime().SetBrowserProcessId(0);
     EXPECT_EQ(ctrl->CloseBrowserProcess(), E_FAIL);
     EXPECT_EQ(LastError(ctrl), L"Could not get browser process ID.");
@@ -499,7 +497,7 @@ TEST_F(Browser, HostAnswersReachTheBrowserOnlyInTheirDocumentedForms) {
     EXPECT_EQ(host->sink.events.back().Text(), L"0x10(,1,,&0)");   // as raised, before the answer
 }
 
-TEST_F(Browser, F12WithDevToolsOffIsSwallowed) {
+TEST_F(Browser, F12WithDevToolsOffIsSwallowedAndContextMenusNeedEnabling) {
     Ready();
     const wchar_t* f12 = L"{\"keyEventKind\":0,\"virtualKey\":123,\"keyEventLParam\":1}";
     std::wstring answer = Raise(L"AcceleratorKeyPressed", f12);
@@ -517,13 +515,11 @@ TEST_F(Browser, F12WithDevToolsOffIsSwallowed) {
     answer = Raise(L"AcceleratorKeyPressed", f12);
     EXPECT_EQ(host->sink.Count(Ev::AcceleratorKeyPressed), 2);
     EXPECT_TRUE(Has(answer, L"\"handled\":false")) << answer;
-}
 
-TEST_F(Browser, ContextMenuEventsOnlyOnceTheHostEnabledMenus) {
-    Ready();
+    // Context menus reach the host only once it enabled them.
     const wchar_t* args =
         L"{\"locationX\":5,\"locationY\":7,\"pageUri\":\"https://page.test/\",\"linkUri\":\"https://link.test/\"}";
-    std::wstring answer = Raise(L"ContextMenuRequested", args);
+    answer = Raise(L"ContextMenuRequested", args);
     EXPECT_EQ(host->sink.Count(Ev::ContextMenuRequested), 0);
     EXPECT_TRUE(Has(answer, L"\"handled\":true")) << answer;
 
@@ -568,13 +564,21 @@ TEST_F(Browser, FramesGetIdsAndTheirOwnHandlers) {
 
 // ---- Navigation and the blocking calls ----
 
-TEST_F(Browser, NavigateAcceptsOnlyWebAndAboutSchemes) {
+TEST_F(Browser, NavigateAcceptsOnlyWebAndAboutSchemesAndHistoryNeedsABrowser) {
     struct Case {
         const wchar_t* url;
         HRESULT hr;
     } cases[] = {{L"file:///C:/x.html", E_ACCESSDENIED}, {L"javascript:alert(1)", E_ACCESSDENIED},
                  {L"ABOUT:blank", S_OK}, {L"HTTPS://up.test/", S_OK}, {L"http://plain.test/", S_OK}};
+    // History needs a browser, and somewhere to go.
+    EXPECT_EQ(ctrl->GoBack(), E_FAIL);
+    EXPECT_EQ(ctrl->Refresh(), E_FAIL);
+    EXPECT_EQ(ctrl->Stop(), E_FAIL);
     Ready();
+    EXPECT_EQ(ctrl->GoBack(), S_FALSE);
+    EXPECT_EQ(ctrl->GoForward(), S_FALSE);
+    EXPECT_EQ(ctrl->Refresh(), S_OK);
+    EXPECT_EQ(ctrl->Stop(), S_OK);
     for (const Case& c : cases) {
         Runtime().ClearCallLog();
         EXPECT_EQ(ctrl->Navigate(Bs(c.url)), c.hr) << c.url;
@@ -591,17 +595,6 @@ TEST_F(Browser, NavigateAcceptsOnlyWebAndAboutSchemes) {
     Runtime().ClearCallLog();
     EXPECT_EQ(ctrl->put_url(Bs(L"https://later.test/")), S_OK);
     EXPECT_FALSE(Has(Log(), L"Navigate("));
-}
-
-TEST_F(Browser, HistoryMethodsNeedABrowserAndSomewhereToGo) {
-    EXPECT_EQ(ctrl->GoBack(), E_FAIL);
-    EXPECT_EQ(ctrl->Refresh(), E_FAIL);
-    EXPECT_EQ(ctrl->Stop(), E_FAIL);
-    Ready();
-    EXPECT_EQ(ctrl->GoBack(), S_FALSE);
-    EXPECT_EQ(ctrl->GoForward(), S_FALSE);
-    EXPECT_EQ(ctrl->Refresh(), S_OK);
-    EXPECT_EQ(ctrl->Stop(), S_OK);
 }
 
 // A healthy NavigateSync is proven on the real browser; here, the ends only

@@ -1,6 +1,6 @@
 // The network members' branches only the test runtime produces on demand:
-// the host's answers to requests, challenges, certificate errors and
-// downloads, handle numbering, and what reaches the runtime.
+// the host's answers to requests, challenges and downloads, handle numbering,
+// and what reaches the runtime (certificate answers: browser_test).
 #include <string>
 
 #include "browser_host.h"
@@ -58,21 +58,6 @@ TEST_F(Net, StoredCredentialsAnswerOnceThenTheHostIsAsked) {
     Answer(kBasicAuth, [](DISPPARAMS* p) { AnswerBool(p, 0, 1); });
     EXPECT_TRUE(Has(Raise(L"BasicAuthenticationRequested", challenge), L"\"cancel\":true,\"userName\":\"\""));
     EXPECT_EQ(host->sink.Count(kBasicAuth), 1);
-}
-
-TEST_F(Net, CertificateActionsFollowTheHostUnlessErrorsAreIgnored) {
-    const struct {
-        VARIANT_BOOL ignore;
-        LONG action;
-        const wchar_t* runtime;
-    } cases[] = {// The runtime's actions: 0 always allow, 1 cancel, 2 default.
-                 {VARIANT_FALSE, 0, L"2"}, {VARIANT_FALSE, 1, L"0"}, {VARIANT_FALSE, 2, L"1"}, {VARIANT_TRUE, 2, L"0"}};
-    for (const auto& c : cases) {
-        ctrl->put_IgnoreCertificateErrors(c.ignore);
-        Answer(Ev::ServerCertificateErrorDetected, [&](DISPPARAMS* p) { AnswerLong(p, 0, c.action); });
-        const std::wstring answer = Raise(L"ServerCertificateErrorDetected", L"{}");
-        EXPECT_TRUE(Has(answer, std::wstring(L"\"action\":") + c.runtime)) << answer;
-    }
 }
 
 TEST_F(Net, DownloadsAreNumberedFromOneAndEndWithTheirPath) {

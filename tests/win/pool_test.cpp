@@ -150,20 +150,8 @@ protected:
     IBrowserPool* pool = nullptr;
 };
 
-TEST_F(Pool, IndexesStartAtOneAndAreNeverReused) {
-    EXPECT_EQ(Create(), 1);
-    EXPECT_EQ(Create(), 2);
-    EXPECT_EQ(pool->Destroy(1), S_OK);
-    VARIANT_BOOL valid = VARIANT_TRUE;
-    EXPECT_EQ(pool->IsValidIndex(1, &valid), S_OK);
-    EXPECT_EQ(valid, VARIANT_FALSE);
-    EXPECT_EQ(Create(), 3);
-    LONG count = 0;
-    EXPECT_EQ(pool->GetBrowserCount(&count), S_OK);
-    EXPECT_EQ(count, 2);
-}
-
-TEST_F(Pool, FailedCreateWritesZeroAndLeavesTheNextIndex) {
+// A failed Create writes 0 and takes no index; indexes start at one and are never reused.
+TEST_F(Pool, IndexesStartAtOneAreNeverReusedAndAFailedCreateTakesNone) {
     Runtime().SetVersion(nullptr);
     LONG index = -1;
     EXPECT_EQ(pool->Create(0, Bs(L""), 0, 0, 10, 10, &index), E_FAIL);
@@ -178,6 +166,15 @@ TEST_F(Pool, FailedCreateWritesZeroAndLeavesTheNextIndex) {
     EXPECT_EQ(pool->GetWebView2RuntimeVersion(&version), S_OK);
     EXPECT_EQ(TakeBstr(version), L"120.0.2210.91");
     EXPECT_EQ(Create(), 1);
+    EXPECT_EQ(Create(), 2);
+    EXPECT_EQ(pool->Destroy(1), S_OK);
+    VARIANT_BOOL valid = VARIANT_TRUE;
+    EXPECT_EQ(pool->IsValidIndex(1, &valid), S_OK);
+    EXPECT_EQ(valid, VARIANT_FALSE);
+    EXPECT_EQ(Create(), 3);
+    LONG count = 0;
+    EXPECT_EQ(pool->GetBrowserCount(&count), S_OK);
+    EXPECT_EQ(count, 2);
 }
 
 // The forwarding rule and its variants, for an index never handed out and

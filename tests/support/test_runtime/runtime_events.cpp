@@ -1,6 +1,5 @@
 // Raising events: the table of events the runtime knows, their argument
-// objects, their effects on the runtime's state, and what a host that did not
-// handle them gets by default.
+// objects and their effects on the runtime's state.
 #include <algorithm>
 
 #include "json/json_text.h"
@@ -31,7 +30,7 @@ const EventInfo kEvents[] = {
     {L"DocumentTitleChanged", Target::WebView, nullptr, nullptr, L""},
     {L"WebMessageReceived", Target::WebView, "ICoreWebView2WebMessageReceivedEventArgs", nullptr, L""},
     {L"NewWindowRequested", Target::WebView, "ICoreWebView2NewWindowRequestedEventArgs", nullptr,
-     L"handled:b newWindow:o"},
+     L"handled:b"},
     {L"PermissionRequested", Target::WebView, "ICoreWebView2PermissionRequestedEventArgs", nullptr,
      L"state:i handled:b savesInProfile:b"},
     {L"ProcessFailed", Target::WebView, "ICoreWebView2ProcessFailedEventArgs", nullptr, L""},
@@ -63,7 +62,6 @@ const EventInfo kEvents[] = {
     {L"DownloadStarting", Target::WebView, "ICoreWebView2DownloadStartingEventArgs", "ICoreWebView2DownloadOperation",
      L"cancel:b resultFilePath:s handled:b"},
     // The last download a DownloadStarting left running; the given keys set its values first.
-    {L"Download.BytesReceivedChanged", Target::Download, nullptr, nullptr, L""},
     {L"Download.StateChanged", Target::Download, nullptr, nullptr, L""},
 
     {L"ZoomFactorChanged", Target::Controller, nullptr, nullptr, L""},
@@ -80,7 +78,6 @@ const EventInfo kEvents[] = {
     // Find's events set its "matchCount" and "activeMatchIndex" first; a
     // DevTools event goes to the receiver of "eventName".
     {L"Find.MatchCountChanged", Target::Find, nullptr, nullptr, L""},
-    {L"Find.ActiveMatchIndexChanged", Target::Find, nullptr, nullptr, L""},
     {L"DevToolsProtocolEventReceived", Target::DevTools, "ICoreWebView2DevToolsProtocolEventReceivedEventArgs", nullptr,
      L""},
 };
@@ -129,8 +126,6 @@ void SetProperty(RuntimeObject& sender, const std::wstring& key, const Value& v)
     default: sender.props[key] = v; break;
     }
 }
-
-WebView* AsOurWebView(IUnknown* p) { return p ? dynamic_cast<WebView*>(p) : nullptr; }
 
 }  // namespace
 
@@ -201,14 +196,6 @@ HRESULT EventArgs::get_Location(POINT* value) {
     value->x = x ? static_cast<LONG>(x->AsInt()) : 0;
     value->y = y ? static_cast<LONG>(y->AsInt()) : 0;
     return S_OK;
-}
-
-HRESULT EventArgs::get_NewWindow(ICoreWebView2** newWindow) {
-    if (!newWindow) return E_POINTER;
-    *newWindow = nullptr;
-    const Value* v = Find(L"newWindow");
-    if (!v || !v->object) return S_OK;
-    return v->object->QueryInterface(__uuidof(ICoreWebView2), reinterpret_cast<void**>(newWindow));
 }
 
 HRESULT EventArgs::get_ContextMenuTarget(ICoreWebView2ContextMenuTarget** target) {
@@ -392,9 +379,8 @@ Raised RaiseEvent(int slot, const std::wstring& event, const Bag& given) {
     r.called = sender->RaiseHandlers(handlerName, senderPointer, static_cast<IUnknown*>(argsPointer));
     r.ok = true;
 
-    // Effects after the handlers, and what happens when nobody handled the event.
+    // Effects after the handlers.
     if (event == L"Frame.Destroyed") {
-        static_cast<Frame*>(sender)->destroyed = true;
         sender->DropHandlers();
         UINT32 id = static_cast<UINT32>(values[L"frameId"].AsInt());
         auto& frames = view->frames;
@@ -404,19 +390,6 @@ Raised RaiseEvent(int slot, const std::wstring& event, const Bag& given) {
     if (event == L"DownloadStarting") {
         const Value* cancel = r.args->Find(L"cancel");
         if (!(cancel && cancel->AsBool())) view->lastDownload = ComPtr<IUnknown>(r.args->IdentityUnknown());
-    }
-    if (event == L"NewWindowRequested") {
-        const Value* uri = r.args->Find(L"uri");
-        std::wstring target = uri ? uri->s : std::wstring();
-        const Value* handled = r.args->Find(L"handled");
-        const Value* newWindow = r.args->Find(L"newWindow");
-        if (newWindow && newWindow->object) {
-            WebView* popup = AsOurWebView(newWindow->object.get());
-            if (popup && SUCCEEDED(popup->Gate()))
-                popup->StartNavigation(target, target, COREWEBVIEW2_NAVIGATION_KIND_NEW_DOCUMENT, -1);
-        } else if (!(handled && handled->AsBool())) {
-            view->Trace(L"OpenedPopup", target.c_str());
-        }
     }
     return r;
 }

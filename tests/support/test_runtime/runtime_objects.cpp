@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cwctype>
 
-#include "json_document.h"
-
 namespace CorvaneTest::Runtime {
 
 namespace {
@@ -23,23 +21,6 @@ enum NavigationStep {
     kCancelled,
     kFailed,
 };
-
-// The <title> of an HTML text, or empty.
-std::wstring HtmlTitle(const std::wstring& html) {
-    std::wstring lower = html;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](wchar_t c) { return std::towlower(c); });
-    size_t open = lower.find(L"<title>");
-    if (open == std::wstring::npos) return {};
-    size_t close = lower.find(L"</title>", open);
-    if (close == std::wstring::npos) return {};
-    return html.substr(open + 7, close - open - 7);
-}
-
-bool IsValidJson(const wchar_t* text) {
-    std::unique_ptr<Corvane::JsonDocument> document;
-    std::u16string error;
-    return Corvane::ParseDocument(reinterpret_cast<const char16_t*>(text), 1u << 26, document, error);
-}
 
 }  // namespace
 
@@ -73,11 +54,8 @@ int ResolveIndex(int index) {
 
 // --- Environment ---
 
-Environment::Environment(const std::wstring& browserFolder, const std::wstring& userDataFolder)
-    : Com(L"Environment") {
+Environment::Environment() : Com(L"Environment") {
     props[L"browserVersionString"] = Value::String(G().version);
-    props[L"userDataFolder"] = Value::String(userDataFolder);
-    props[L"failureReportFolderPath"] = Value::String(userDataFolder + L"\\Crashpad\\reports");
     G().environments.push_back(this);
 }
 
@@ -91,7 +69,7 @@ Environment::~Environment() {
 HRESULT Environment::CreateCoreWebView2Controller(HWND parentWindow,
                                                   ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
     Trace(L"CreateCoreWebView2Controller", parentWindow);
-    return StartController(parentWindow, L"", handler);
+    return StartController(parentWindow, handler);
 }
 
 namespace {
@@ -146,19 +124,11 @@ HRESULT Environment::CreatePrintSettings(ICoreWebView2PrintSettings** settings) 
 HRESULT Environment::CreateFindOptions(ICoreWebView2FindOptions** options) {
     Trace(L"CreateFindOptions");
     if (!options) return E_POINTER;
-    Bag defaults;
-    defaults[L"findTerm"] = Value::String(L"");
-    for (const wchar_t* flag : {L"isCaseSensitive", L"shouldHighlightAllMatches", L"shouldMatchWord",
-                                L"suppressDefaultFindDialog"})
-        defaults[flag] = Value::Bool(false);
-    auto object = Make<FindOptionsObject>(L"FindOptions", std::move(defaults));
+    auto object = Make<FindOptionsObject>(L"FindOptions", Bag());
     return object->QueryInterface(__uuidof(ICoreWebView2FindOptions), reinterpret_cast<void**>(options));
 }
 
-FindObject::FindObject() : Com(L"Find") {
-    props[L"matchCount"] = Value::Int(0);
-    props[L"activeMatchIndex"] = Value::Int(-1);
-}
+FindObject::FindObject() : Com(L"Find") { props[L"activeMatchIndex"] = Value::Int(-1); }
 
 HRESULT FindObject::Start(ICoreWebView2FindOptions* options, ICoreWebView2FindStartCompletedHandler* handler) {
     if (!options) return E_INVALIDARG;
@@ -214,27 +184,6 @@ HRESULT WebView::PrintToPdf(LPCWSTR resultFilePath, ICoreWebView2PrintSettings* 
     return S_OK;
 }
 
-HRESULT WebView::Print(ICoreWebView2PrintSettings* printSettings, ICoreWebView2PrintCompletedHandler* handler) {
-    Trace(L"Print");
-    if (closed_) return kInvalidState;
-    LogPrintSettings(printSettings);
-    ComPtr<ICoreWebView2PrintCompletedHandler> done(handler);
-    if (done) Post([done] { done->Invoke(S_OK, COREWEBVIEW2_PRINT_STATUS_SUCCEEDED); });
-    return S_OK;
-}
-
-HRESULT WebView::CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT imageFormat, IStream* imageStream,
-                                ICoreWebView2CapturePreviewCompletedHandler* handler) {
-    Trace(L"CapturePreview", imageFormat);
-    if (closed_) return kInvalidState;
-    if (!imageStream) return E_INVALIDARG;
-    static const BYTE kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    HRESULT hr = imageStream->Write(kPngSignature, sizeof kPngSignature, nullptr);
-    ComPtr<ICoreWebView2CapturePreviewCompletedHandler> done(handler);
-    if (done) Post([done, hr] { done->Invoke(hr); });
-    return S_OK;
-}
-
 HRESULT WebView::CallDevToolsProtocolMethod(LPCWSTR methodName, LPCWSTR parametersAsJson,
                                             ICoreWebView2CallDevToolsProtocolMethodCompletedHandler* handler) {
     Trace(L"CallDevToolsProtocolMethod", methodName, parametersAsJson);
@@ -272,12 +221,7 @@ HRESULT WebView::GetDevToolsProtocolEventReceiver(LPCWSTR eventName, ICoreWebVie
 HRESULT Environment::CreateCoreWebView2ControllerOptions(ICoreWebView2ControllerOptions** options) {
     Trace(L"CreateCoreWebView2ControllerOptions");
     if (!options) return E_POINTER;
-    Bag defaults;
-    defaults[L"profileName"] = Value::String(L"");
-    defaults[L"isInPrivateModeEnabled"] = Value::Bool(false);
-    defaults[L"scriptLocale"] = Value::String(L"");
-    defaults[L"allowHostInputProcessing"] = Value::Bool(false);
-    auto object = Make<ControllerOptionsObject>(L"ControllerOptions", std::move(defaults));
+    auto object = Make<ControllerOptionsObject>(L"ControllerOptions", Bag());
     return object->QueryInterface(__uuidof(ICoreWebView2ControllerOptions), reinterpret_cast<void**>(options));
 }
 
@@ -293,13 +237,12 @@ HRESULT Environment::CreateCoreWebView2ControllerWithOptions(
         options->get_IsInPrivateModeEnabled(&inPrivate);
     }
     Trace(L"CreateCoreWebView2ControllerWithOptions", parentWindow, profile.c_str(), inPrivate);
-    return StartController(parentWindow, profile, handler);
+    return StartController(parentWindow, handler);
 }
 
 #endif
 
-HRESULT Environment::StartController(HWND parentWindow, const std::wstring& profileName,
-                                     ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
+HRESULT Environment::StartController(HWND parentWindow, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler) {
     if (!handler) return E_POINTER;
     if (!IsWindow(parentWindow)) return E_INVALIDARG;
     HRESULT call = CallFailure(CreationStep::Controller);
@@ -307,13 +250,13 @@ HRESULT Environment::StartController(HWND parentWindow, const std::wstring& prof
     HRESULT hr = Failure(CreationStep::Controller);
     ComPtr<Environment> self(this);
     ComPtr<ICoreWebView2CreateCoreWebView2ControllerCompletedHandler> done(handler);
-    CompleteCreation([self, done, parentWindow, profileName, hr] {
+    CompleteCreation([self, done, parentWindow, hr] {
         if (hr == S_FALSE) {
             done->Invoke(S_OK, nullptr);
         } else if (FAILED(hr)) {
             done->Invoke(hr, nullptr);
         } else {
-            auto controller = Make<Controller>(self.get(), parentWindow, profileName);
+            auto controller = Make<Controller>(self.get(), parentWindow);
             done->Invoke(S_OK, controller.get());
         }
     });
@@ -322,19 +265,14 @@ HRESULT Environment::StartController(HWND parentWindow, const std::wstring& prof
 
 // --- Controller ---
 
-Controller::Controller(Environment* environment, HWND parentWindow, const std::wstring& profileName)
+Controller::Controller(Environment* environment, HWND parentWindow)
     : Com(L"Controller"), index_(static_cast<int>(G().webViews.size())) {
     props[L"isVisible"] = Value::Bool(true);
     props[L"bounds"] = Value::Bytes(RECT{0, 0, 0, 0});
     props[L"zoomFactor"] = Value::Double(1.0);
     props[L"parentWindow"] = Value::Int(reinterpret_cast<INT_PTR>(parentWindow));
-    props[L"defaultBackgroundColor"] = Value::Bytes(COREWEBVIEW2_COLOR{255, 255, 255, 255});
-    props[L"rasterizationScale"] = Value::Double(1.0);
-    props[L"shouldDetectMonitorScaleChanges"] = Value::Bool(true);
-    props[L"boundsMode"] = Value::Int(COREWEBVIEW2_BOUNDS_MODE_USE_RAW_PIXELS);
-    props[L"allowExternalDrop"] = Value::Bool(true);
     G().webViews.push_back({nullptr, this, environment, {}});
-    view_ = Make<WebView>(environment, this, index_, profileName);
+    view_ = Make<WebView>(environment, this, index_);
     G().webViews[index_].view = view_.get();
 }
 
@@ -378,25 +316,6 @@ HRESULT Controller::put_ZoomFactor(double zoomFactor) {
     return S_OK;
 }
 
-HRESULT Controller::SetBoundsAndZoomFactor(RECT bounds, double zoomFactor) {
-    Trace(L"SetBoundsAndZoomFactor", bounds, zoomFactor);
-    if (closed_) return kInvalidState;
-    if (!(zoomFactor > 0)) return E_INVALIDARG;
-    props[L"bounds"] = Value::Bytes(bounds);
-    SetZoom(zoomFactor);
-    return S_OK;
-}
-
-HRESULT Controller::MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON reason) {
-    Trace(L"MoveFocus", reason);
-    return Gate();
-}
-
-HRESULT Controller::NotifyParentWindowPositionChanged() {
-    Trace(L"NotifyParentWindowPositionChanged");
-    return Gate();
-}
-
 HRESULT Controller::Close() {
     Trace(L"Close");
     if (closed_) return S_OK;
@@ -409,32 +328,17 @@ HRESULT Controller::Close() {
 
 // --- WebView ---
 
-WebView::WebView(Environment* environment, Controller* controller, int index, const std::wstring& profileName)
+WebView::WebView(Environment* environment, Controller* controller, int index)
     : Com(L"WebView"), environment_(environment), controller_(controller), index_(index) {
     props[L"source"] = Value::String(L"about:blank");
     props[L"documentTitle"] = Value::String(L"about:blank");
-    for (const wchar_t* off : {L"containsFullScreenElement", L"isSuspended", L"isMuted", L"isDocumentPlayingAudio",
-                               L"isDefaultDownloadDialogOpen"})
-        props[off] = Value::Bool(false);
-    props[L"statusBarText"] = Value::String(L"");
-    props[L"faviconUri"] = Value::String(L"");
-    props[L"memoryUsageTargetLevel"] = Value::Int(0);
-    props[L"defaultDownloadDialogCornerAlignment"] = Value::Int(1);
-    props[L"defaultDownloadDialogMargin"] = Value::Bytes(POINT{0, 0});
     settings_ = Make<SettingsObject>(L"Settings", SettingsDefaults());
-    Bag profile;
-    profile[L"profileName"] = Value::String(profileName);
-    profile[L"isInPrivateModeEnabled"] = Value::Bool(false);
-    profile[L"profilePath"] = Value::String(L"");
-    profile[L"defaultDownloadFolderPath"] = Value::String(L"");
-    profile[L"preferredColorScheme"] = Value::Int(0);
-    profile_ = Make<ProfileObject>(L"Profile", std::move(profile));
+    profile_ = Make<ProfileObject>(L"Profile", Bag());
 }
 
 WebView::~WebView() {
     G().webViews[index_].view = nullptr;
     G().webViews[index_].finalState = StateJson(true);
-    ClearHostObjects();
 }
 
 HRESULT WebView::Gate() { return closed_ ? kInvalidState : S_OK; }
@@ -445,7 +349,6 @@ void WebView::MarkClosed() {
     DropHandlers();
     for (auto& nav : inFlight_) nav->canceled = true;
     DropHeldWork();
-    ClearHostObjects();
     for (auto& f : frames) f.frame->DropHandlers();
     frames.clear();
 }
@@ -456,26 +359,12 @@ void WebView::DropHeldWork() {
     heldScripts_.clear();
 }
 
-void WebView::ClearHostObjects() {
-    auto objects = std::move(hostObjects_);
-    hostObjects_.clear();
-    for (auto& o : objects) VariantClear(&o.value);
-}
-
 HRESULT WebView::get_Settings(ICoreWebView2Settings** settings) {
     Trace(L"get_Settings");
     if (!settings) return E_POINTER;
     *settings = nullptr;
     if (closed_) return kInvalidState;
     return settings_->QueryInterface(__uuidof(ICoreWebView2Settings), reinterpret_cast<void**>(settings));
-}
-
-HRESULT WebView::get_Environment(ICoreWebView2Environment** environment) {
-    Trace(L"get_Environment");
-    if (!environment) return E_POINTER;
-    *environment = nullptr;
-    if (closed_) return kInvalidState;
-    return environment_->QueryInterface(__uuidof(ICoreWebView2Environment), reinterpret_cast<void**>(environment));
 }
 
 HRESULT WebView::get_Profile(ICoreWebView2Profile** value) {
@@ -603,9 +492,7 @@ HRESULT WebView::NavigateToString(LPCWSTR htmlContent) {
     Trace(L"NavigateToString", htmlContent);
     if (closed_) return kInvalidState;
     if (!htmlContent) return E_INVALIDARG;
-    std::wstring title = HtmlTitle(htmlContent);
-    StartNavigation(L"about:blank", title.empty() ? L"about:blank" : title, COREWEBVIEW2_NAVIGATION_KIND_NEW_DOCUMENT,
-                    -1);
+    StartNavigation(L"about:blank", L"about:blank", COREWEBVIEW2_NAVIGATION_KIND_NEW_DOCUMENT, -1);
     return S_OK;
 }
 
@@ -615,16 +502,6 @@ HRESULT WebView::GoBack() {
     if (historyIndex_ > 0) {
         const auto& entry = history_[historyIndex_ - 1];
         StartNavigation(entry.first, entry.second, COREWEBVIEW2_NAVIGATION_KIND_BACK_OR_FORWARD, historyIndex_ - 1);
-    }
-    return S_OK;
-}
-
-HRESULT WebView::GoForward() {
-    Trace(L"GoForward");
-    if (closed_) return kInvalidState;
-    if (historyIndex_ + 1 < static_cast<int>(history_.size())) {
-        const auto& entry = history_[historyIndex_ + 1];
-        StartNavigation(entry.first, entry.second, COREWEBVIEW2_NAVIGATION_KIND_BACK_OR_FORWARD, historyIndex_ + 1);
     }
     return S_OK;
 }
@@ -700,15 +577,10 @@ HRESULT WebView::AddScriptToExecuteOnDocumentCreated(
     return S_OK;
 }
 
-HRESULT WebView::RemoveScriptToExecuteOnDocumentCreated(LPCWSTR id) {
-    Trace(L"RemoveScriptToExecuteOnDocumentCreated", id);
-    return Gate();
-}
-
 HRESULT WebView::PostWebMessageAsJson(LPCWSTR webMessageAsJson) {
     Trace(L"PostWebMessageAsJson", webMessageAsJson);
     if (closed_) return kInvalidState;
-    if (!webMessageAsJson || !IsValidJson(webMessageAsJson)) return E_INVALIDARG;
+    if (!webMessageAsJson) return E_INVALIDARG;
     return S_OK;
 }
 
@@ -717,46 +589,6 @@ HRESULT WebView::PostWebMessageAsString(LPCWSTR webMessageAsString) {
     if (closed_) return kInvalidState;
     if (!webMessageAsString) return E_INVALIDARG;
     return S_OK;
-}
-
-HRESULT WebView::AddHostObjectToScript(LPCWSTR name, VARIANT* object) {
-    Trace(L"AddHostObjectToScript", name);
-    if (closed_) return kInvalidState;
-    if (!name || !*name || !object) return E_INVALIDARG;
-    // Kept like the platform's runtime keeps it: until removed or closed.
-    HostObject entry{name, {}};
-    VariantInit(&entry.value);
-    HRESULT hr = VariantCopy(&entry.value, object);
-    if (FAILED(hr)) return hr;
-    for (auto& o : hostObjects_) {
-        if (o.name == entry.name) {
-            VariantClear(&o.value);
-            o.value = entry.value;
-            return S_OK;
-        }
-    }
-    hostObjects_.push_back(entry);
-    return S_OK;
-}
-
-HRESULT WebView::RemoveHostObjectFromScript(LPCWSTR name) {
-    Trace(L"RemoveHostObjectFromScript", name);
-    if (closed_) return kInvalidState;
-    if (!name) return E_INVALIDARG;
-    for (auto it = hostObjects_.begin(); it != hostObjects_.end(); ++it) {
-        if (it->name == name) {
-            VARIANT v = it->value;
-            hostObjects_.erase(it);
-            VariantClear(&v);
-            break;
-        }
-    }
-    return S_OK;
-}
-
-HRESULT WebView::OpenDevToolsWindow() {
-    Trace(L"OpenDevToolsWindow");
-    return Gate();
 }
 
 HRESULT WebView::get_BrowserProcessId(UINT32* value) {
@@ -785,20 +617,6 @@ HRESULT WebView::Resume() {
     return S_OK;
 }
 
-HRESULT WebView::put_IsMuted(BOOL value) {
-    Trace(L"put_IsMuted", value);
-    if (closed_) return kInvalidState;
-    bool changed = Find(L"isMuted")->AsBool() != (value != 0);
-    props[L"isMuted"] = Value::Bool(value != 0);
-    if (changed) {
-        ComPtr<WebView> self(this);
-        Post([self] {
-            if (!self->closed_) RaiseEvent(self->index_, L"IsMutedChanged", {});
-        });
-    }
-    return S_OK;
-}
-
 // --- Frame ---
 
 Frame::Frame(const std::wstring& name, UINT32 id) : Com(L"Frame") {
@@ -806,49 +624,10 @@ Frame::Frame(const std::wstring& name, UINT32 id) : Com(L"Frame") {
     props[L"frameId"] = Value::Int(id);
 }
 
-HRESULT Frame::IsDestroyed(BOOL* value) {
-    Trace(L"IsDestroyed");
-    if (!value) return E_POINTER;
-    *value = destroyed;
-    return S_OK;
-}
-
-}  // namespace CorvaneTest::Runtime
-
-namespace CorvaneTest::Runtime {
-
-// Mappings are kept as given and shown in the state; no request is served.
+// Request filters are logged; no request is served.
 HRESULT WebView::AddWebResourceRequestedFilter(LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
     Trace(L"AddWebResourceRequestedFilter", uri, context);
     return FAILED(Gate()) ? Gate() : (uri && *uri ? S_OK : E_INVALIDARG);
-}
-
-HRESULT WebView::RemoveWebResourceRequestedFilter(LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) {
-    Trace(L"RemoveWebResourceRequestedFilter", uri, context);
-    return Gate();
-}
-
-HRESULT WebView::SetVirtualHostNameToFolderMapping(LPCWSTR hostName, LPCWSTR folderPath,
-                                                   COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND accessKind) {
-    Trace(L"SetVirtualHostNameToFolderMapping", hostName, folderPath, static_cast<int>(accessKind));
-    if (closed_) return kInvalidState;
-    if (!hostName || !*hostName || !folderPath || !*folderPath || accessKind < COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_DENY ||
-        accessKind > COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND_DENY_CORS)
-        return E_INVALIDARG;
-    std::wstring host = hostName;
-    for (wchar_t& c : host) c = std::towlower(c);
-    virtualHosts_[host] = std::to_wstring(static_cast<int>(accessKind)) + L"|" + folderPath;
-    return S_OK;
-}
-
-HRESULT WebView::ClearVirtualHostNameToFolderMapping(LPCWSTR hostName) {
-    Trace(L"ClearVirtualHostNameToFolderMapping", hostName);
-    if (closed_) return kInvalidState;
-    if (!hostName || !*hostName) return E_INVALIDARG;
-    std::wstring host = hostName;
-    for (wchar_t& c : host) c = std::towlower(c);
-    virtualHosts_.erase(host);
-    return S_OK;
 }
 
 std::wstring WebView::StateJson(bool released) {

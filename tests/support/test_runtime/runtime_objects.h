@@ -39,8 +39,6 @@ class FindObject final : public Com<FindMethods<RuntimeObject>> {
 public:
     FindObject();
     HRESULT STDMETHODCALLTYPE Start(ICoreWebView2FindOptions* options, ICoreWebView2FindStartCompletedHandler* handler) override;
-    HRESULT STDMETHODCALLTYPE FindNext() override { Trace(L"FindNext"); return Gate(); }
-    HRESULT STDMETHODCALLTYPE FindPrevious() override { Trace(L"FindPrevious"); return Gate(); }
     HRESULT STDMETHODCALLTYPE Stop() override { Trace(L"Stop"); return Gate(); }
 };
 
@@ -48,7 +46,7 @@ Bag SettingsDefaults();
 
 class Environment final : public Com<EnvironmentMethods<RuntimeObject>> {
 public:
-    Environment(const std::wstring& browserFolder, const std::wstring& userDataFolder);
+    Environment();
     ~Environment() override;
 
     HRESULT STDMETHODCALLTYPE CreateCoreWebView2Controller(
@@ -65,22 +63,18 @@ public:
 #endif
 
 private:
-    HRESULT StartController(HWND parentWindow, const std::wstring& profileName,
-                            ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler);
+    HRESULT StartController(HWND parentWindow, ICoreWebView2CreateCoreWebView2ControllerCompletedHandler* handler);
 };
 
 class Controller final : public Com<ControllerMethods<RuntimeObject>> {
 public:
-    Controller(Environment* environment, HWND parentWindow, const std::wstring& profileName);
+    Controller(Environment* environment, HWND parentWindow);
     ~Controller() override;
 
     HRESULT Gate() override;
 
     HRESULT STDMETHODCALLTYPE get_CoreWebView2(ICoreWebView2** coreWebView2) override;
     HRESULT STDMETHODCALLTYPE put_ZoomFactor(double zoomFactor) override;
-    HRESULT STDMETHODCALLTYPE SetBoundsAndZoomFactor(RECT bounds, double zoomFactor) override;
-    HRESULT STDMETHODCALLTYPE MoveFocus(COREWEBVIEW2_MOVE_FOCUS_REASON reason) override;
-    HRESULT STDMETHODCALLTYPE NotifyParentWindowPositionChanged() override;
     HRESULT STDMETHODCALLTYPE Close() override;
 
 private:
@@ -93,8 +87,6 @@ private:
 class Frame final : public Com<FrameMethods<RuntimeObject>> {
 public:
     Frame(const std::wstring& name, UINT32 id);
-    bool destroyed = false;
-    HRESULT STDMETHODCALLTYPE IsDestroyed(BOOL* destroyed) override;
 };
 
 // One navigation in flight.
@@ -111,7 +103,7 @@ struct Navigation {
 
 class WebView final : public Com<WebViewMethods<RuntimeObject>> {
 public:
-    WebView(Environment* environment, Controller* controller, int index, const std::wstring& profileName);
+    WebView(Environment* environment, Controller* controller, int index);
     ~WebView() override;
 
     HRESULT Gate() override;
@@ -132,7 +124,7 @@ public:
     };
     std::vector<FrameEntry> frames;
     UINT32 nextFrameId = 1;
-    // Starts a navigation as Navigate does (a popup given to NewWindowRequested).
+    // Starts a navigation as Navigate does.
     void StartNavigation(const std::wstring& uri, const std::wstring& title, COREWEBVIEW2_NAVIGATION_KIND kind,
                          int historyTarget);
 
@@ -140,7 +132,6 @@ public:
     HRESULT STDMETHODCALLTYPE Navigate(LPCWSTR uri) override;
     HRESULT STDMETHODCALLTYPE NavigateToString(LPCWSTR htmlContent) override;
     HRESULT STDMETHODCALLTYPE GoBack() override;
-    HRESULT STDMETHODCALLTYPE GoForward() override;
     HRESULT STDMETHODCALLTYPE Reload() override;
     HRESULT STDMETHODCALLTYPE Stop() override;
     HRESULT STDMETHODCALLTYPE get_CanGoBack(BOOL* canGoBack) override;
@@ -148,20 +139,11 @@ public:
     HRESULT STDMETHODCALLTYPE ExecuteScript(LPCWSTR javaScript, ICoreWebView2ExecuteScriptCompletedHandler* handler) override;
     HRESULT STDMETHODCALLTYPE AddScriptToExecuteOnDocumentCreated(
         LPCWSTR javaScript, ICoreWebView2AddScriptToExecuteOnDocumentCreatedCompletedHandler* handler) override;
-    HRESULT STDMETHODCALLTYPE RemoveScriptToExecuteOnDocumentCreated(LPCWSTR id) override;
     HRESULT STDMETHODCALLTYPE PostWebMessageAsJson(LPCWSTR webMessageAsJson) override;
     HRESULT STDMETHODCALLTYPE PostWebMessageAsString(LPCWSTR webMessageAsString) override;
-    HRESULT STDMETHODCALLTYPE AddHostObjectToScript(LPCWSTR name, VARIANT* object) override;
-    HRESULT STDMETHODCALLTYPE RemoveHostObjectFromScript(LPCWSTR name) override;
-    HRESULT STDMETHODCALLTYPE OpenDevToolsWindow() override;
     HRESULT STDMETHODCALLTYPE get_BrowserProcessId(UINT32* value) override;
-    HRESULT STDMETHODCALLTYPE get_Environment(ICoreWebView2Environment** environment) override;
     HRESULT STDMETHODCALLTYPE TrySuspend(ICoreWebView2TrySuspendCompletedHandler* handler) override;
     HRESULT STDMETHODCALLTYPE Resume() override;
-    HRESULT STDMETHODCALLTYPE put_IsMuted(BOOL value) override;
-    HRESULT STDMETHODCALLTYPE SetVirtualHostNameToFolderMapping(LPCWSTR hostName, LPCWSTR folderPath,
-                                                                COREWEBVIEW2_HOST_RESOURCE_ACCESS_KIND accessKind) override;
-    HRESULT STDMETHODCALLTYPE ClearVirtualHostNameToFolderMapping(LPCWSTR hostName) override;
     HRESULT STDMETHODCALLTYPE get_Profile(ICoreWebView2Profile** value) override;
     // DevTools calls answer {"method":..,"params":..}; methods of the domain
     // "Unknown" fail as the browser fails a method it does not know.
@@ -170,17 +152,12 @@ public:
     HRESULT STDMETHODCALLTYPE GetDevToolsProtocolEventReceiver(LPCWSTR eventName,
                                                                ICoreWebView2DevToolsProtocolEventReceiver** receiver) override;
     HRESULT STDMETHODCALLTYPE get_Find(ICoreWebView2Find** value) override;
-    // A PDF or picture is not made: PrintToPdf and Print complete successfully,
-    // CapturePreview writes the PNG signature; the settings used are logged.
+    // No PDF is made: PrintToPdf completes successfully and logs the settings used.
     HRESULT STDMETHODCALLTYPE PrintToPdf(LPCWSTR resultFilePath, ICoreWebView2PrintSettings* printSettings,
                                          ICoreWebView2PrintToPdfCompletedHandler* handler) override;
-    HRESULT STDMETHODCALLTYPE Print(ICoreWebView2PrintSettings* printSettings, ICoreWebView2PrintCompletedHandler* handler) override;
-    HRESULT STDMETHODCALLTYPE CapturePreview(COREWEBVIEW2_CAPTURE_PREVIEW_IMAGE_FORMAT imageFormat, IStream* imageStream,
-                                             ICoreWebView2CapturePreviewCompletedHandler* handler) override;
     ComPtr<FindObject> find;                                             // made by the first get_Find
     std::map<std::wstring, ComPtr<DevToolsReceiverObject>> receivers;   // by event name
     HRESULT STDMETHODCALLTYPE AddWebResourceRequestedFilter(LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) override;
-    HRESULT STDMETHODCALLTYPE RemoveWebResourceRequestedFilter(LPCWSTR uri, COREWEBVIEW2_WEB_RESOURCE_CONTEXT context) override;
     // The last download a DownloadStarting handler kept ("Download.X" events go to it).
     ComPtr<IUnknown> lastDownload;
 
@@ -188,15 +165,10 @@ private:
     struct HeldScript {
         ComPtr<ICoreWebView2ExecuteScriptCompletedHandler> handler;
     };
-    struct HostObject {
-        std::wstring name;
-        VARIANT value;
-    };
 
     void Step(const std::shared_ptr<Navigation>& nav, int step);
     void PostStep(const std::shared_ptr<Navigation>& nav, int step);
     void FinishNavigation(const std::shared_ptr<Navigation>& nav, bool success, LONG status);
-    void ClearHostObjects();
 
     ComPtr<Environment> environment_;
     Controller* controller_;   // the controller owns this web view
@@ -212,8 +184,6 @@ private:
     std::deque<std::shared_ptr<Navigation>> held_;
     std::deque<HeldScript> heldScripts_;
     int nextDocumentScript_ = 1;
-    std::vector<HostObject> hostObjects_;
-    std::map<std::wstring, std::wstring> virtualHosts_;             // lower-case host -> "kind|folder"
 };
 
 // One object answers every event's arguments, limited by QueryInterface to
@@ -224,7 +194,6 @@ public:
 
     HRESULT STDMETHODCALLTYPE TryGetWebMessageAsString(LPWSTR* webMessageAsString) override;
     HRESULT STDMETHODCALLTYPE get_Location(POINT* value) override;
-    HRESULT STDMETHODCALLTYPE get_NewWindow(ICoreWebView2** newWindow) override;
     HRESULT STDMETHODCALLTYPE get_ContextMenuTarget(ICoreWebView2ContextMenuTarget** target) override;
     HRESULT STDMETHODCALLTYPE get_FrameInfosForFailedProcess(ICoreWebView2FrameInfoCollection** frames) override;
     // The request, authentication answer or download an event carries: the

@@ -164,12 +164,12 @@ RUNTIME_EXPORT HRESULT STDAPICALLTYPE CreateCoreWebView2EnvironmentWithOptions(
     if (G().version.empty()) return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
     HRESULT hr = Failure(CreationStep::Environment);
     ComPtr<ICoreWebView2CreateCoreWebView2EnvironmentCompletedHandler> done(environmentCreatedHandler);
-    CompleteCreation([done, hr, browserFolder, dataFolder] {
+    CompleteCreation([done, hr] {
         if (FAILED(hr)) {
             done->Invoke(hr, nullptr);
             return;
         }
-        auto environment = Make<Environment>(browserFolder, dataFolder);
+        auto environment = Make<Environment>();
         done->Invoke(S_OK, environment.get());
     });
     return S_OK;

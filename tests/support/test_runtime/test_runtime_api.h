@@ -20,19 +20,19 @@
 //    zoom 1, ParentWindow the given window.
 //  - A new web view's Source and DocumentTitle are "about:blank". Navigate
 //    needs a URI with a scheme (E_INVALIDARG otherwise). NavigateToString
-//    navigates to "about:blank"; its title is the HTML's <title>, else
-//    "about:blank". Other navigations are titled with their URI.
+//    navigates to "about:blank", titled so; other navigations are titled
+//    with their URI.
 //  - A navigation posts, one message each: NavigationStarting (ids 1, 2, ...
 //    per web view); cancelled: NavigationCompleted(FALSE, OPERATION_CANCELED);
 //    else SourceChanged, ContentLoading, HistoryChanged, DOMContentLoaded,
 //    DocumentTitleChanged, NavigationCompleted(TRUE, status 0, HTTP 200). A new
 //    navigation overtakes one still running (which completes as cancelled);
 //    Stop cancels running and held ones.
-//  - PostWebMessageAsJson with text that is not JSON answers E_INVALIDARG.
 //  - Controller::Close, or letting go of the controller, closes the web view:
 //    its handlers and the controller's are released, held navigations and
 //    scripts held by Never are dropped, later calls on either answer
 //    HRESULT_FROM_WIN32(ERROR_INVALID_STATE) (remove_X and Close excepted).
+//    Methods no test needs answer E_NOTIMPL (and are logged).
 //    Script answers already posted still arrive.
 //
 // Web views are numbered 0, 1, ... in creation order since the last Reset (one
@@ -52,7 +52,6 @@
 // written by the runtime itself:
 //   Loader.GetAvailableCoreWebView2BrowserVersionString(browserFolder)
 //   Loader.CreateCoreWebView2EnvironmentWithOptions(browserFolder|userDataFolder|additionalBrowserArguments|language)
-//   WebView.OpenedPopup(uri)        a NewWindowRequested nobody handled: a popup would open
 // Set CORVANE_TEST_RUNTIME_TRACE=1 to echo the log to stdout as it is written.
 //
 // Raise(webView, eventName, argsJson) raises an event synchronously on the
@@ -66,11 +65,9 @@
 // keys: ProcessFailed "frameNames" (names of the failed frame infos);
 // SourceChanged "source" sets the Source first;
 // WebMessageReceived without "webMessageAsString" fails
-// TryGetWebMessageAsString, with only it the JSON form is its JSON string;
-// NewWindowRequested with a "newWindow" set by a handler navigates that web
-// view to "uri", unhandled it logs WebView.OpenedPopup(uri). For events
-// without arguments the given keys set the sender's properties of those names
-// first; Frame.Destroyed also forgets the frame. Every answer also has
+// TryGetWebMessageAsString, with only it the JSON form is its JSON string.
+// For events without arguments the given keys set the sender's properties of
+// those names first; Frame.Destroyed also forgets the frame. Every answer also has
 // "handlers" (how many were called). An unknown web view, event or frame, or
 // unreadable JSON, answers {"error":"..."}.
 //
