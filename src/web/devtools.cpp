@@ -10,6 +10,7 @@
 #include "bstr.h"
 #include "callback.h"
 #include "corvane_ctrl.h"
+#include "read_property.h"
 #include "error_info.h"
 #include "json_document.h"
 #include "runtime_text.h"
@@ -141,11 +142,7 @@ HRESULT CCorvaneCtrl::RemoveDevToolsProtocolEventHandler(BSTR eventName) {
     });
 }
 
-HRESULT CCorvaneCtrl::get_HasDevToolsProtocol(VARIANT_BOOL* value) {
-    if (!value) return E_POINTER;
-    *value = webView_ ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-}
+HRESULT CCorvaneCtrl::get_HasDevToolsProtocol(VARIANT_BOOL* value) { return ReadBool(static_cast<bool>(webView_), value); }
 
 HRESULT CCorvaneCtrl::OpenDevToolsWindow() {
     return ComBarrier([&]() -> HRESULT {

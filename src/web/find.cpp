@@ -4,6 +4,7 @@
 #include "bstr.h"
 #include "callback.h"
 #include "corvane_ctrl.h"
+#include "read_property.h"
 #include "runtime_text.h"
 
 namespace Corvane {
@@ -121,40 +122,20 @@ HRESULT CCorvaneCtrl::StopFind(VARIANT_BOOL) {
     });
 }
 
-HRESULT CCorvaneCtrl::get_FindMatchCount(LONG* value) {
-    if (!value) return E_POINTER;
-    *value = web_.findMatchCount;
-    return S_OK;
-}
+HRESULT CCorvaneCtrl::get_FindMatchCount(LONG* value) { return ReadValue<LONG>(web_.findMatchCount, value); }
 
-HRESULT CCorvaneCtrl::get_FindActiveMatchIndex(LONG* value) {
-    if (!value) return E_POINTER;
-    *value = web_.findActiveMatchIndex;
-    return S_OK;
-}
+HRESULT CCorvaneCtrl::get_FindActiveMatchIndex(LONG* value) { return ReadValue<LONG>(web_.findActiveMatchIndex, value); }
 
-HRESULT CCorvaneCtrl::get_IsFindActive(VARIANT_BOOL* value) {
-    if (!value) return E_POINTER;
-    *value = web_.findActive ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-}
+HRESULT CCorvaneCtrl::get_IsFindActive(VARIANT_BOOL* value) { return ReadBool(web_.findActive, value); }
 
-HRESULT CCorvaneCtrl::get_SuppressFindUI(VARIANT_BOOL* value) {
-    if (!value) return E_POINTER;
-    *value = web_.suppressFindUI ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-}
+HRESULT CCorvaneCtrl::get_SuppressFindUI(VARIANT_BOOL* value) { return ReadBool(web_.suppressFindUI, value); }
 
 HRESULT CCorvaneCtrl::put_SuppressFindUI(VARIANT_BOOL value) {
     web_.suppressFindUI = value == VARIANT_TRUE;
     return S_OK;
 }
 
-HRESULT CCorvaneCtrl::get_FindHighlightAllMatches(VARIANT_BOOL* value) {
-    if (!value) return E_POINTER;
-    *value = web_.highlightAll ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-}
+HRESULT CCorvaneCtrl::get_FindHighlightAllMatches(VARIANT_BOOL* value) { return ReadBool(web_.highlightAll, value); }
 
 HRESULT CCorvaneCtrl::put_FindHighlightAllMatches(VARIANT_BOOL value) {
     web_.highlightAll = value == VARIANT_TRUE;

@@ -40,8 +40,6 @@ HRESULT EnsureParentFolder(const std::wstring& path) {
     return HRESULT_FROM_WIN32(made);
 }
 
-VARIANT_BOOL AsVariantBool(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
-
 }  // namespace
 
 // The stored settings: stored as given, checked by the runtime when a print starts.
@@ -61,11 +59,11 @@ HRESULT CCorvaneCtrl::get_PrintPageWidth(double* v) { return ReadValue(web_.prin
 HRESULT CCorvaneCtrl::put_PrintPageWidth(double v) { web_.print.pageWidth = v; return S_OK; }
 HRESULT CCorvaneCtrl::get_PrintPageHeight(double* v) { return ReadValue(web_.print.pageHeight, v); }
 HRESULT CCorvaneCtrl::put_PrintPageHeight(double v) { web_.print.pageHeight = v; return S_OK; }
-HRESULT CCorvaneCtrl::get_PrintShouldPrintBackgrounds(VARIANT_BOOL* v) { return ReadValue(AsVariantBool(web_.print.backgrounds), v); }
+HRESULT CCorvaneCtrl::get_PrintShouldPrintBackgrounds(VARIANT_BOOL* v) { return ReadBool(web_.print.backgrounds, v); }
 HRESULT CCorvaneCtrl::put_PrintShouldPrintBackgrounds(VARIANT_BOOL v) { web_.print.backgrounds = v == VARIANT_TRUE; return S_OK; }
-HRESULT CCorvaneCtrl::get_PrintShouldPrintSelectionOnly(VARIANT_BOOL* v) { return ReadValue(AsVariantBool(web_.print.selectionOnly), v); }
+HRESULT CCorvaneCtrl::get_PrintShouldPrintSelectionOnly(VARIANT_BOOL* v) { return ReadBool(web_.print.selectionOnly, v); }
 HRESULT CCorvaneCtrl::put_PrintShouldPrintSelectionOnly(VARIANT_BOOL v) { web_.print.selectionOnly = v == VARIANT_TRUE; return S_OK; }
-HRESULT CCorvaneCtrl::get_PrintShouldPrintHeaderAndFooter(VARIANT_BOOL* v) { return ReadValue(AsVariantBool(web_.print.headerAndFooter), v); }
+HRESULT CCorvaneCtrl::get_PrintShouldPrintHeaderAndFooter(VARIANT_BOOL* v) { return ReadBool(web_.print.headerAndFooter, v); }
 HRESULT CCorvaneCtrl::put_PrintShouldPrintHeaderAndFooter(VARIANT_BOOL v) { web_.print.headerAndFooter = v == VARIANT_TRUE; return S_OK; }
 HRESULT CCorvaneCtrl::get_PrintHeaderTitle(BSTR* v) { return ReadText(web_.print.headerTitle, v); }
 HRESULT CCorvaneCtrl::put_PrintHeaderTitle(BSTR v) { return ComBarrier([&] { web_.print.headerTitle = BstrView(v); return S_OK; }); }
@@ -79,9 +77,7 @@ HRESULT CCorvaneCtrl::get_PrintPageRanges(BSTR* v) { return ReadText(web_.print.
 HRESULT CCorvaneCtrl::put_PrintPageRanges(BSTR v) { return ComBarrier([&] { web_.print.pageRanges = BstrView(v); return S_OK; }); }
 
 HRESULT CCorvaneCtrl::get_HasPrintToPdf(VARIANT_BOOL* value) {
-    if (!value) return E_POINTER;
-    *value = AsVariantBool(webView_ && webView_.TryQuery<ICoreWebView2_7>());
-    return S_OK;
+    return ReadBool(webView_ && webView_.TryQuery<ICoreWebView2_7>(), value);
 }
 
 HRESULT CCorvaneCtrl::get_HasCapturePreview(VARIANT_BOOL* value) { return get_HasPrintToPdf(value); }

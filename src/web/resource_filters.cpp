@@ -140,11 +140,7 @@ HRESULT CCorvaneCtrl::SetWebResourceBlocking(VARIANT_BOOL enabled) {
 
 HRESULT CCorvaneCtrl::get_IsWebResourceBlockingEnabled(VARIANT_BOOL* value) { return ReadBool(net_.blocking, value); }
 
-HRESULT CCorvaneCtrl::get_BlockedRequestCount(LONG* value) {
-    if (!value) return E_POINTER;
-    *value = static_cast<LONG>(net_.blockedCount);
-    return S_OK;
-}
+HRESULT CCorvaneCtrl::get_BlockedRequestCount(LONG* value) { return ReadValue(static_cast<LONG>(net_.blockedCount), value); }
 
 HRESULT CCorvaneCtrl::ResetBlockedRequestCount() {
     net_.blockedCount = 0;
