@@ -107,4 +107,29 @@ private:
     DWORD cookie_ = 0;
 };
 
+// One control on the real browser for a whole suite, made ready once; each
+// test starts with no event callback.
+class LiveControlSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        host = new HostedControl(HostRuntime::Chromium);
+        const DWORD start = GetTickCount();
+        ready = host->ctrl && host->Attach() && host->WaitReady(30000);
+        readyMs = GetTickCount() - start;
+    }
+    static void TearDownTestSuite() {
+        delete host;
+        host = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(ready) << "the control never became ready";
+        ctrl = host->ctrl;
+        host->sink.onEvent = nullptr;
+    }
+    static inline HostedControl* host = nullptr;
+    static inline bool ready = false;
+    static inline DWORD readyMs = 0;
+    ICorvaneCtrl* ctrl = nullptr;
+};
+
 }  // namespace CorvaneTest

@@ -950,10 +950,10 @@ TEST_F(Browser, FindRunsAndDevToolsSubscriptionsFollowTheHost) {
     for (bool again : {false, true}) {   // removed; removed and made again
         Raise(L"DevToolsProtocolEventReceived", event);
         ASSERT_EQ(ctrl->RemoveDevToolsProtocolEventHandler(Bs(L"A.b")), S_OK);
-        if (again) ASSERT_EQ(ctrl->AddDevToolsProtocolEventHandler(Bs(L"A.b")), S_OK);
+        if (again) { ASSERT_EQ(ctrl->AddDevToolsProtocolEventHandler(Bs(L"A.b")), S_OK); }
         PumpFor(100);
         EXPECT_EQ(host->sink.Count(kDevToolsEvent), 0);
-        if (!again) ASSERT_EQ(ctrl->AddDevToolsProtocolEventHandler(Bs(L"A.b")), S_OK);
+        if (!again) { ASSERT_EQ(ctrl->AddDevToolsProtocolEventHandler(Bs(L"A.b")), S_OK); }
     }
     Raise(L"DevToolsProtocolEventReceived", event);
     ASSERT_TRUE(PumpUntil([&] { return host->sink.Count(kDevToolsEvent) == 1; }));

@@ -116,24 +116,15 @@ const bool g_orphan = [] {
 
 // --- The control ------------------------------------------------------------
 
-class Control : public ::testing::Test {
+class Control : public LiveControlSuite {
 protected:
     static void SetUpTestSuite() {
         g_server = ReadServerUrl();
-        host = new HostedControl(HostRuntime::Chromium);
-        const DWORD start = GetTickCount();
-        attached = host->ctrl && host->Attach() && host->WaitReady(kReadyMs);
-        readyMs = GetTickCount() - start;
-    }
-    static void TearDownTestSuite() {
-        delete host;
-        host = nullptr;
+        LiveControlSuite::SetUpTestSuite();
     }
     void SetUp() override {
         ASSERT_FALSE(g_server.empty()) << "no test web server (CORVANE_WEB_SERVER_PORT_FILE)";
-        ASSERT_TRUE(attached) << "the control never became ready";
-        ctrl = host->ctrl;
-        host->sink.onEvent = nullptr;
+        LiveControlSuite::SetUp();
         ctrl->put_IsScriptEnabled(VARIANT_TRUE);
         ctrl->put_DefaultScriptDialogsEnabled(VARIANT_TRUE);
     }
@@ -159,16 +150,7 @@ protected:
                 if (id == wanted) out.push_back(id);
         return out;
     }
-
-    static HostedControl* host;
-    static bool attached;
-    static DWORD readyMs;
-    ICorvaneCtrl* ctrl = nullptr;
 };
-
-HostedControl* Control::host = nullptr;
-bool Control::attached = false;
-DWORD Control::readyMs = 0;
 
 constexpr std::initializer_list<DISPID> kNavigationEvents = {
     Ev::NavigationStarting, Ev::SourceChanged, Ev::ContentLoading, Ev::HistoryChanged, Ev::DOMContentLoaded,

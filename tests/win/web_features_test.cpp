@@ -44,16 +44,10 @@ PdfFacts ReadPdf(const std::string& pdf) {
     return facts;
 }
 
-class WebFeatures : public ::testing::Test {
+class WebFeatures : public LiveControlSuite {
 protected:
-    static void SetUpTestSuite() {
-        host = new HostedControl(HostRuntime::Chromium);
-        ready = host->ctrl && host->Attach() && host->WaitReady(30000);
-    }
-    static void TearDownTestSuite() { delete host; }
     void SetUp() override {
-        ASSERT_TRUE(ready);
-        ctrl = host->ctrl;
+        LiveControlSuite::SetUp();
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
         folder = std::wstring(temp) + L"corvane_web_features\\";
@@ -78,13 +72,8 @@ protected:
         (ctrl->*get)(&v);
         return v;
     }
-    static HostedControl* host;
-    static bool ready;
-    ICorvaneCtrl* ctrl = nullptr;
     std::wstring folder;
 };
-HostedControl* WebFeatures::host = nullptr;
-bool WebFeatures::ready = false;
 
 TEST_F(WebFeatures, DevToolsCallsAnswerOnTheirOwnSessionAndEventsReachTheHost) {
     Go(L"/page1.html");
